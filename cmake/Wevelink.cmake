@@ -1,0 +1,31 @@
+# Helpers for declaring the project's test programs.
+#
+# Windows tests run under Wine through CMAKE_CROSSCOMPILING_EMULATOR
+# (scripts/winrun) in the build tree's own prefix, after the "wine"
+# fixture has created the prefix, started Xvfb and the test web server.
+
+set(WEVELINK_TESTENV ${CMAKE_BINARY_DIR}/test-env)
+
+function(wevelink_native_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# wevelink_win_test(NAME sources... [LIBS libs...])
+function(wevelink_win_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE wevelink_testsupport gtest_main ${T_LIBS})
+  if(WEVELINK_WINE_TESTS)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+      set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+      FIXTURES_REQUIRED wine
+      RESOURCE_LOCK wineprefix
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WEVELINK_TESTENV=${WEVELINK_TESTENV};WEVELINK_DISPLAY_FILE=${WEVELINK_TESTENV}/display;WINEDEBUG=-all")
+  endif()
+endfunction()

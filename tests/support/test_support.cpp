@@ -1,0 +1,199 @@
+// Windows test helpers; see test_support.h.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+namespace testsupport {
+namespace {
+
+typedef char* (CDECL* UnixFromDosFn)(LPCWSTR);
+typedef WCHAR* (CDECL* DosFromUnixFn)(const char*);
+
+std::string ReadSmallFile(const std::string& path) {
+  std::string text;
+  ReadFileBytes(path, &text);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+std::string TestEnvUnixDir() {
+  const char* dir = getenv("WEVELINK_TESTENV");
+  return dir ? dir : "";
+}
+
+std::string WinPathFromUnix(const std::string& unixPath) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto fn = (DosFromUnixFn)(void*)GetProcAddress(kernel, "wine_get_dos_file_name");
+  if (fn == nullptr || unixPath.empty()) return "";
+  WCHAR* wide = fn(unixPath.c_str());
+  if (wide == nullptr) return "";
+  char narrow[MAX_PATH * 4];
+  int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+  HeapFree(GetProcessHeap(), 0, wide);
+  return n > 0 ? narrow : "";
+}
+
+std::string UnixPathFromWin(const std::string& winPath) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto fn = (UnixFromDosFn)(void*)GetProcAddress(kernel, "wine_get_unix_file_name");
+  if (fn == nullptr) return "";
+  WCHAR wide[MAX_PATH * 2];
+  if (MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH * 2) == 0) return "";
+  char* unixPath = fn(wide);
+  if (unixPath == nullptr) return "";
+  std::string result = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+std::string TestEnvDir() { return WinPathFromUnix(TestEnvUnixDir()); }
+
+std::string WwwDir() { return TestEnvDir() + "\\www"; }
+
+int HttpPort() { return atoi(ReadSmallFile(TestEnvDir() + "\\http_port").c_str()); }
+
+int HttpsPort() { return atoi(ReadSmallFile(TestEnvDir() + "\\https_port").c_str()); }
+
+std::string BaseUrl() { return "http://127.0.0.1:" + std::to_string(HttpPort()); }
+
+std::vector<std::string> ServerLogLines() {
+  std::string text;
+  ReadFileBytes(TestEnvDir() + "\\server.log", &text);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> ServerLogFor(const std::string& path) {
+  std::vector<std::string> found;
+  for (const std::string& line : ServerLogLines()) {
+    size_t space = line.find(' ');
+    if (space == std::string::npos) continue;
+    size_t next = line.find(' ', space + 1);
+    if (line.compare(space + 1, next - space - 1, path) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+void SetServerRules(const std::string& rules) {
+  // Write beside and rename so the server never reads a half-written file.
+  std::string dir = TestEnvDir();
+  std::string temp = dir + "\\rules.new";
+  ASSERT_TRUE(WriteFileBytes(temp, rules));
+  ASSERT_TRUE(MoveFileExA(temp.c_str(), (dir + "\\rules").c_str(), MOVEFILE_REPLACE_EXISTING));
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char chunk[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
+    bytes->append(chunk, got);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  size_t slash = dir.find_last_of('\\');
+  return slash == std::string::npos ? "" : dir.substr(0, slash + 1);
+}
+
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;  // CreateProcessA may write into it
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!finished) TerminateProcess(process.hProcess, 255);
+  DWORD code = 255;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  if (exitCode) *exitCode = code;
+  return finished;
+}
+
+void DeleteRegTree(HKEY root, const std::string& subkey) {
+  RegDeleteTreeA(root, subkey.c_str());
+  RegDeleteKeyA(root, subkey.c_str());
+}
+
+bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
+                  DWORD* type, std::string* bytes) {
+  HKEY key;
+  if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, type, nullptr, &size);
+  if (rc == ERROR_SUCCESS) {
+    bytes->assign(size, '\0');
+    rc = RegQueryValueExA(key, name.c_str(), nullptr, type,
+                          size ? (BYTE*)&(*bytes)[0] : nullptr, &size);
+    bytes->resize(size);
+  }
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
+                   std::string* value) {
+  DWORD type = 0;
+  if (!ReadRegValue(root, subkey, name, &type, value)) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  while (!value->empty() && value->back() == '\0') value->pop_back();
+  return true;
+}
+
+bool ReadRegDword(HKEY root, const std::string& subkey, const std::string& name,
+                  DWORD* value) {
+  DWORD type = 0;
+  std::string bytes;
+  if (!ReadRegValue(root, subkey, name, &type, &bytes)) return false;
+  if (type != REG_DWORD || bytes.size() != 4) return false;
+  memcpy(value, bytes.data(), 4);
+  return true;
+}
+
+bool RegKeyExists(HKEY root, const std::string& subkey) {
+  HKEY key;
+  if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,60 @@
+// Helpers for the Windows tests that run under Wine: where the test
+// environment lives, mapping between Wine and Linux paths, running programs
+// in the prefix, the test web server, files and registry keys.
+#ifndef WEVELINK_TESTS_TEST_SUPPORT_H
+#define WEVELINK_TESTS_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Linux path of the per-run test environment (WEVELINK_TESTENV).
+std::string TestEnvUnixDir();
+// The same folder as a Windows path (through Wine's Z: drive mapping).
+std::string TestEnvDir();
+
+// Path mapping with Wine's own kernel32 helpers. Empty on failure.
+std::string WinPathFromUnix(const std::string& unixPath);
+std::string UnixPathFromWin(const std::string& winPath);
+
+// The test web server: its document root (Windows path), its ports and
+// base URLs, its request log ("METHOD PATH STATUS BYTES" lines) and rules.
+std::string WwwDir();
+int HttpPort();
+int HttpsPort();
+std::string BaseUrl();  // "http://127.0.0.1:PORT"
+std::vector<std::string> ServerLogLines();
+// Log lines whose path equals path, in order.
+std::vector<std::string> ServerLogFor(const std::string& path);
+// Replaces the server's rules file (the server re-reads it when it changes).
+void SetServerRules(const std::string& rules);
+
+// Files, by Windows path.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool ReadFileBytes(const std::string& path, std::string* bytes);
+bool FileExists(const std::string& path);
+
+// Folder of the running test program, with a trailing backslash.
+std::string ProgramDir();
+
+// Runs a command line to its end (or until timeoutMs) and returns whether it
+// ran; exitCode receives the process's exit code.
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
+
+// Registry of the prefix.
+void DeleteRegTree(HKEY root, const std::string& subkey);
+bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
+                   std::string* value);
+bool ReadRegDword(HKEY root, const std::string& subkey, const std::string& name,
+                  DWORD* value);
+// Value bytes with their type.
+bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
+                  DWORD* type, std::string* bytes);
+bool RegKeyExists(HKEY root, const std::string& subkey);
+
+}  // namespace testsupport
+
+#endif
