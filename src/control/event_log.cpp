@@ -1,0 +1,116 @@
+// Event log file handling. Each piece is one WriteFile call at the end of
+// the file so that pieces written from the internet status callback's
+// thread stay whole even when entries interleave.
+#include "control/event_log.h"
+
+#include <stdarg.h>
+
+#include "common/bounded_text.h"
+#include "config/folder_path.h"
+#include "control/log_format.h"
+#include "control/module_state.h"
+
+HANDLE EventLogFile = INVALID_HANDLE_VALUE;
+
+namespace {
+
+char g_EventLogPath[kPathCapacity];
+
+LogTime LocalLogTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  LogTime t = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+               now.wMilliseconds};
+  return t;
+}
+
+void WriteRaw(const char* text, size_t length) {
+  HANDLE file = EventLogFile;
+  if (file == INVALID_HANDLE_VALUE || length == 0) return;
+  DWORD written = 0;
+  WriteFile(file, text, (DWORD)length, &written, nullptr);
+}
+
+void OpenEventLog() {
+  // The download folder is made at module start; make it again in case
+  // someone cleaned the temporary folder since.
+  CreateFolderPath(g_DownloadFolder);
+  char name[64];
+  FormatEventLogName(LocalLogTime(), name, sizeof name);
+  char path[kPathCapacity];
+  CopyText(path, sizeof path, g_DownloadFolder);
+  AddBackslash(path, sizeof path);
+  if (!AppendText(path, sizeof path, name)) return;
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  CopyText(g_EventLogPath, sizeof g_EventLogPath, path);
+  EventLogFile = file;
+  StartEventLog();
+}
+
+}  // namespace
+
+void StartEventLog() {
+  if (EventLogFile == INVALID_HANDLE_VALUE) return;
+  char banner[256];
+  FormatStartBanner(LocalLogTime(), banner, sizeof banner);
+  WriteLogText(banner);
+}
+
+void EndEventLog() {
+  if (EventLogFile == INVALID_HANDLE_VALUE) return;
+  char banner[256];
+  FormatEndBanner(LocalLogTime(), banner, sizeof banner);
+  WriteLogText(banner);
+  HANDLE file = EventLogFile;
+  EventLogFile = INVALID_HANDLE_VALUE;
+  CloseHandle(file);
+}
+
+void WriteLogTimeStamp() {
+  if (EventLogFile == INVALID_HANDLE_VALUE) return;
+  char stamp[32];
+  FormatLogTimeStamp(LocalLogTime(), stamp, sizeof stamp);
+  WriteLogText(stamp);
+}
+
+void WriteLogText(const char* text) {
+  if (text == nullptr) return;
+  WriteRaw(text, strlen(text));
+}
+
+void ApplyLogEventsSetting(bool wanted) {
+  if (!wanted) {
+    EndEventLog();
+  } else if (EventLogFile == INVALID_HANDLE_VALUE) {
+    OpenEventLog();
+  }
+}
+
+bool IsEventLogOpen() { return EventLogFile != INVALID_HANDLE_VALUE; }
+
+const char* EventLogPath() { return g_EventLogPath; }
+
+void WriteLogLine(const char* text) {
+  if (EventLogFile == INVALID_HANDLE_VALUE) return;
+  WriteLogTimeStamp();
+  WriteLogText(text);
+}
+
+void WriteLogLineF(const char* format, ...) {
+  if (EventLogFile == INVALID_HANDLE_VALUE) return;
+  char entry[1024];
+  va_list args;
+  va_start(args, format);
+  if (!FormatTextV(entry, sizeof entry, format, args)) {
+    // Keep the entry's line end even when its middle had to be cut.
+    size_t length = strlen(entry);
+    if (length >= 2 && length + 1 == sizeof entry) {
+      entry[length - 2] = '\r';
+      entry[length - 1] = '\n';
+    }
+  }
+  va_end(args);
+  WriteLogLine(entry);
+}
