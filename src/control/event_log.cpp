@@ -31,7 +31,7 @@ void WriteRaw(const char* text, size_t length) {
   WriteFile(file, text, (DWORD)length, &written, nullptr);
 }
 
-void OpenEventLog() {
+void OpenLogFile() {
   // The download folder is made at module start; make it again in case
   // someone cleaned the temporary folder since.
   CreateFolderPath(g_DownloadFolder);
@@ -84,7 +84,7 @@ void ApplyLogEventsSetting(bool wanted) {
   if (!wanted) {
     EndEventLog();
   } else if (EventLogFile == INVALID_HANDLE_VALUE) {
-    OpenEventLog();
+    OpenLogFile();
   }
 }
 

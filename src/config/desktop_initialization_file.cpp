@@ -1,0 +1,91 @@
+// Reading the desktop initialization file; see
+// desktop_initialization_file.h.
+#include "config/desktop_initialization_file.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "config/ini_reader.h"
+#include "config/setting_values.h"
+#include "config/working_folders.h"
+
+namespace {
+
+// "Program Group" label keys, in the order of ProgramLabel.
+const char* const kLabelKeys[kProgramLabels] = {
+    "MainframeDisplayText", "MainframePrinterText", "iSeriesDisplayText", "iSeriesPrinterText",
+    "VTText",               "SessionManagerText",   "ScriptEditorText",   "FTPText",
+    "HllapiRedirectorText", "ScriptingHostText"};
+
+// Kind records by number.
+enum { kMainframeDisplay, kMainframePrinter, kISeriesDisplay, kISeriesPrinter, kFtp, kVt };
+
+const char kDefaultInstallFolder[] = "C:\\Program Files\\MARROCK\\Kestrava";
+
+// The default installation folder lies on the drive that holds Windows.
+void SetDefaultInstallFolder(char* folder, size_t capacity) {
+  CopyText(folder, capacity, kDefaultInstallFolder);
+  char windows[MAX_PATH];
+  UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  if (length > 0 && length < sizeof windows) folder[0] = windows[0];
+}
+
+void ReadFolders(const char* path) {
+  DeploymentSettings& s = g_DeploymentSettings;
+  ReadIniText(path, "KVSetup", "DestinationDir", "", s.InstallFolder, sizeof s.InstallFolder);
+  if (s.InstallFolder[0] == '\0') SetDefaultInstallFolder(s.InstallFolder, sizeof s.InstallFolder);
+
+  if (s.WorkingDirType == 1) {
+    if (FindPersonalWorkingFolder(s.WorkingFolder, sizeof s.WorkingFolder)) return;
+    s.WorkingDirType = 0;
+    CopyText(s.WorkingFolder, sizeof s.WorkingFolder, s.InstallFolder);
+    return;
+  }
+  ReadIniText(path, "KVSetup", "WorkingDir", "", s.WorkingFolder, sizeof s.WorkingFolder);
+  if (s.WorkingFolder[0] == '\0') CopyText(s.WorkingFolder, sizeof s.WorkingFolder, s.InstallFolder);
+}
+
+void ReadProgramGroup(const char* path) {
+  DeploymentSettings& s = g_DeploymentSettings;
+  s.GroupWanted = ReadIniYesNo(path, "Program Group", "UseGroup");
+  if (s.GroupWanted) {
+    ReadIniText(path, "Program Group", "GroupName", "", s.GroupName, sizeof s.GroupName);
+  }
+  for (int label = 0; label < kProgramLabels; ++label) {
+    ReadIniText(path, "Program Group", kLabelKeys[label], "", s.ProgramLabels[label],
+                sizeof s.ProgramLabels[label]);
+  }
+}
+
+void ReadDesktopShortcuts(const char* path) {
+  DeploymentSettings& s = g_DeploymentSettings;
+  KindShortcut* kinds = s.KindShortcuts;
+  const char* const section = "Desktop Shortcuts";
+  kinds[kMainframeDisplay].Wanted = ReadIniYesNo(path, section, "MainframeDisplay");
+  kinds[kMainframePrinter].Wanted = ReadIniYesNo(path, section, "MainframePrinter");
+  kinds[kISeriesDisplay].Wanted = ReadIniYesNo(path, section, "iSeriesDisplay");
+  kinds[kISeriesPrinter].Wanted = ReadIniYesNo(path, section, "iSeriesPrinter");
+  kinds[kVt].Wanted = ReadIniYesNo(path, section, "VT");
+  s.SessionManagerShortcut = ReadIniYesNo(path, section, "SessionManager");
+  s.ScriptEditorShortcut = ReadIniYesNo(path, section, "ScriptEditor");
+  kinds[kFtp].Wanted = ReadIniYesNo(path, section, "FTP");
+  s.ScriptingHostShortcut = ReadIniYesNo(path, section, "ScriptingHost");
+}
+
+}  // namespace
+
+bool ComposeDesktopIniPath(char* path, size_t capacity) {
+  return ComposeLocalIniPath(g_DeploymentSettings.DesktopIniName, path, capacity);
+}
+
+void ReadDesktopInitializationFile() {
+  char path[kSettingPathCapacity];
+  ComposeDesktopIniPath(path, sizeof path);
+  ReadFolders(path);
+  ReadProgramGroup(path);
+  char connection[kSettingPathCapacity];
+  ReadIniText(path, "KVSetup", "Connection", "", connection, sizeof connection);
+  g_DeploymentSettings.ConnectionType = ConnectionTypeFromText(connection);
+  ReadDesktopShortcuts(path);
+}

@@ -1,0 +1,81 @@
+// Emulator settings, support texts and component versions; see
+// emulator_registry.h.
+#include "config/emulator_registry.h"
+
+#include "common/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "config/ini_reader.h"
+#include "config/registry_values.h"
+
+namespace {
+
+const char* const kAboutNames[] = {"Info1",    "Info2",    "Name", "Address1", "Address2",
+                                   "Address3", "Phone",    "Fax",  "BBS",      "INet"};
+
+// Opens the emulator root plus "\" and subkey. False when the key path does
+// not fit or cannot be created.
+bool OpenRootSubkey(const char* subkey, ScopedRegKey* key) {
+  char path[kSettingPathCapacity];
+  bool fits = CopyText(path, sizeof path, EmulatorRoot());
+  fits = AppendText(path, sizeof path, "\\") && fits;
+  fits = AppendText(path, sizeof path, subkey) && fits;
+  return fits && key->Create(EmulatorRootHive(), path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
+}
+
+// Copies one value from the file unless it is missing or begins with "?".
+void CopySupportValue(HKEY key, const char* filePath, const char* section, const char* name) {
+  char value[kSettingPathCapacity];
+  ReadIniText(filePath, section, name, "?", value, sizeof value);
+  if (value[0] != '?') SetTextValue(key, name, value);
+}
+
+}  // namespace
+
+void WriteEmulatorSettings(const char* root) {
+  const DeploymentSettings& s = g_DeploymentSettings;
+  HKEY hive = EmulatorRootHive();
+  ScopedRegKey key;
+  if (key.Create(hive, root, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+    ShowKeyFailure(hive, root);
+    return;
+  }
+  SetTextValue(key.Get(), "CDVersion", s.CDVersion);
+  SetByteValue(key.Get(), "BaseRegistry", s.BaseRegistry);
+  SetByteValue(key.Get(), "WorkingDirType", s.WorkingDirType);
+  if (s.WorkingDirType == 1) {
+    ScopedRegKey user;
+    if (user.Create(HKEY_CURRENT_USER, kWebEmulatorRoot, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+      SetTextValue(user.Get(), "Working Directory", s.WorkingFolder);
+    } else {
+      ShowKeyFailure(HKEY_CURRENT_USER, kWebEmulatorRoot);
+    }
+  }
+  SetInt32Value(key.Get(), "Lock", s.Lock);
+  SetInt32Value(key.Get(), "LockFTP", s.LockFTP);
+  SetInt32Value(key.Get(), "HllapiConnectRetry", s.ConnectRetryMilliseconds);
+}
+
+void WriteSupportInfo(const char* filePath) {
+  ScopedRegKey support;
+  if (OpenRootSubkey("Support", &support)) {
+    for (int n = 1; n <= 9; ++n) {
+      char name[16];
+      FormatText(name, sizeof name, "Line%d", n);
+      CopySupportValue(support.Get(), filePath, "Support", name);
+    }
+  }
+  ScopedRegKey about;
+  if (OpenRootSubkey("About", &about)) {
+    for (const char* name : kAboutNames) CopySupportValue(about.Get(), filePath, "About", name);
+  }
+}
+
+void WriteComponentValue(const char* valueName, LONG value) {
+  HKEY hive = EmulatorRootHive();
+  ScopedRegKey key;
+  if (key.Create(hive, EmulatorRoot(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+    if (!g_DeploymentSettings.DesktopMode) ShowKeyFailure(hive, kWebEmulatorRoot);
+    return;
+  }
+  SetInt32Value(key.Get(), valueName, value);
+}

@@ -1,0 +1,43 @@
+// The registry writes shared by the emulator settings and the installation
+// keys: keys opened with create-on-open, values of the three shapes the
+// session programs read (REG_SZ with its terminator counted, one byte, a
+// little-endian 32-bit integer), and the box that reports a key that
+// cannot be created.
+#ifndef WEVELINK_CONFIG_REGISTRY_VALUES_H
+#define WEVELINK_CONFIG_REGISTRY_VALUES_H
+
+#include <windows.h>
+
+// A registry key closed when it goes out of scope.
+class ScopedRegKey {
+ public:
+  ScopedRegKey() = default;
+  ~ScopedRegKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  ScopedRegKey(const ScopedRegKey&) = delete;
+  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+
+  // RegCreateKeyExA: no class, non-volatile, default security. Returns the
+  // platform's result; the key is held only on ERROR_SUCCESS.
+  LONG Create(HKEY hive, const char* path, REGSAM access);
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Value writes; their results are not checked by the callers, a value that
+// cannot be written is simply missing.
+LONG SetTextValue(HKEY key, const char* name, const char* text);
+LONG SetByteValue(HKEY key, const char* name, BYTE value);
+LONG SetInt32Value(HKEY key, const char* name, LONG value);
+
+// "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+const char* HiveName(HKEY hive);
+
+// Shows "Unable to create key: <hive>\<path>" in an unowned box with the
+// caption "Web-to-Host Control" and waits for the answer.
+void ShowKeyFailure(HKEY hive, const char* path);
+
+#endif

@@ -1,0 +1,26 @@
+// The deployment driver: one call runs one whole deployment with the
+// parameters that the container's property exchange reports, on the
+// browser's user-interface thread, before it returns.
+#ifndef WEVELINK_CONTROL_DEPLOYMENT_DRIVER_H
+#define WEVELINK_CONTROL_DEPLOYMENT_DRIVER_H
+
+#include <windows.h>
+
+class COleControl;
+class CPropExchange;
+
+// Process-wide state that outlives a deployment.
+extern bool g_LocalLaunch;              // only ever set
+extern char g_IniFileName[260];         // holds any "IniFile" value
+extern volatile BYTE ControlSited;      // flips on every OnSetClientSite
+
+// The deployment sequence. control gives the client site, the page's
+// address and the owner of the driver's message boxes.
+void RunDeployment(COleControl* control, CPropExchange* pPX);
+
+// Body of the control's OnSetClientSite: logs, toggles ControlSited and
+// hides the first embedded session window when the site goes away. Calls
+// frameworkOnSetClientSite(control) where the framework's own must run.
+void NoteClientSiteChange(COleControl* control, void (*frameworkOnSetClientSite)(COleControl*));
+
+#endif

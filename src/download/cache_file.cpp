@@ -1,0 +1,394 @@
+// The HTTP file cacher and its local-folder twin; see cache_file.h.
+//
+// One request at a time runs from open to close inside CacheFile. The
+// asynchronous calls hand their handle and completion over through the
+// words of internet_session.h; the waits block in WaitWhilePumping and are
+// woken by the status callback, so nothing spins. A read that WinINet
+// completes at once is taken without any wait.
+//
+// The read record and the spill buffer are file-level rather than on the
+// stack: a read that is still pending when the user cancels goes on
+// writing into them after CacheFile has returned.
+#include "download/cache_file.h"
+
+#include <wininet.h>
+
+#include "common/bounded_text.h"
+#include "control/event_log.h"
+#include "download/internet_session.h"
+#include "download/message_pump.h"
+#include "download/progress_dialog.h"
+#include "download/request_url.h"
+#include "download/verified_flag.h"
+
+static_assert(kPlainRequestFlags ==
+                  (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
+                   INTERNET_FLAG_PRAGMA_NOCACHE),
+              "plain request flags");
+static_assert(kSecureRequestFlags ==
+                  (kPlainRequestFlags | INTERNET_FLAG_SECURE |
+                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID),
+              "secure request flags");
+
+char TransferBuffer[kTransferBufferSize + 1];
+
+namespace {
+
+const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
+const UINT kErrorBoxStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+// WinINet creates the request handle before it touches the network; a
+// request whose handle has not appeared by then never will (Wine sends no
+// completion when it fails before that point).
+const DWORD kHandleCreationLimitMs = 30000;
+
+INTERNET_BUFFERSA g_ReadRecord;
+// Where reads go once a response without an output file has filled
+// TransferBuffer: the rest is counted, not kept.
+char g_SpillBuffer[kTransferBufferSize];
+
+bool HasOutput(HANDLE file) { return file != nullptr && file != INVALID_HANDLE_VALUE; }
+
+void ShowCacheError(const char* message, bool showErrors) {
+  if (showErrors) MessageBoxA(nullptr, message, kCacheErrorCaption, kErrorBoxStyle);
+}
+
+void CloseCurrentRequest() {
+  HINTERNET request =
+      (HINTERNET)InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
+  if (request) InternetCloseHandle(request);
+}
+
+bool IsRequestComplete(void*) { return InterlockedCompareExchange(&RequestComplete, 0, 0) != 0; }
+
+bool IsHandleCreated(void*) { return CurrentRequest != nullptr || IsRequestComplete(nullptr); }
+
+void BeginAsyncCall() {
+  RequestResult = 0;
+  RequestError = 0;
+  InterlockedExchange(&RequestComplete, 0);
+}
+
+// "Error %d opening HTTP request to server.": logged, then shown.
+bool FailRequestOpen(DWORD error, bool showErrors) {
+  char message[260];
+  FormatText(message, sizeof message, "Error %d opening HTTP request to server.", (int)error);
+  WriteLogLineF("%s\r\n", message);
+  ShowCacheError(message, showErrors);
+  CloseCurrentRequest();
+  return false;
+}
+
+// A failure after the request opened: shown, request closed, then logged
+// indented, in that order.
+bool FailAfterOpen(const char* message, bool showErrors) {
+  ShowCacheError(message, showErrors);
+  CloseCurrentRequest();
+  WriteLogLineF("   %s\r\n", message);
+  return false;
+}
+
+bool FailRead(DWORD error, bool showErrors) {
+  char message[260];
+  FormatText(message, sizeof message, "Error %d caching file from server.", (int)error);
+  return FailAfterOpen(message, showErrors);
+}
+
+bool FailWrite(DWORD error, bool showErrors) {
+  char message[260];
+  FormatText(message, sizeof message, "Error %d writing the cached file.", (int)error);
+  return FailAfterOpen(message, showErrors);
+}
+
+void ClearVerifiedFlagOfName(const char* fileName) {
+  int kind = KindTokenInName(fileName);
+  if (kind >= 0) StoreVerifiedFlag(kind, 0);
+}
+
+// Where the next read goes. With an output file every read starts at the
+// front of TransferBuffer; without one the pieces are gathered behind each
+// other until the buffer is full, and the rest spills.
+void NextReadTarget(bool gather, DWORD gathered, char** target, DWORD* room) {
+  if (!gather) {
+    *target = TransferBuffer;
+    *room = kTransferBufferSize;
+  } else if (gathered < kTransferBufferSize) {
+    *target = TransferBuffer + gathered;
+    *room = kTransferBufferSize - gathered;
+  } else {
+    *target = g_SpillBuffer;
+    *room = sizeof g_SpillBuffer;
+  }
+}
+
+// Takes one piece that landed at target: terminates the text, writes it to
+// the output file. False when the write failed (error in *error).
+bool TakePiece(HANDLE output, bool gather, char* target, DWORD count, DWORD* gathered,
+               DWORD* error) {
+  if (gather) {
+    if (target != g_SpillBuffer) *gathered += count;
+    TransferBuffer[*gathered] = '\0';
+    return true;
+  }
+  TransferBuffer[count] = '\0';
+  DWORD written = 0;
+  if (!WriteFile(output, target, count, &written, nullptr)) {
+    *error = GetLastError();
+    return false;
+  }
+  if (written != count) {
+    *error = ERROR_WRITE_FAULT;
+    return false;
+  }
+  return true;
+}
+
+void ShowDownloadProgress(DWORD total, DWORD contentLength) {
+  if (contentLength == 0 || !ProgressDialog) return;
+  // 64-bit: total * 100 overflows 32 bits from about 42 MB on.
+  ULONGLONG percent = (ULONGLONG)total * 100 / contentLength;
+  if (percent > 100) percent = 100;
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, (int)percent);
+  char text[48];
+  FormatText(text, sizeof text, "%dKB/%dKB ", (int)(total / 1000), (int)(contentLength / 1000));
+  SetProgressItemText(IDC_KILOBYTES, text);
+}
+
+void NoteSpilledResponse(bool gather, DWORD total) {
+  if (gather && total > kTransferBufferSize) {
+    WriteLogLineF("   Response of %d bytes is longer than the transfer buffer; its first %d "
+                  "bytes are kept.\r\n",
+                  (int)total, (int)kTransferBufferSize);
+  }
+}
+
+bool IsHttpUrl(const char* url) {
+  return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+}
+
+enum OpenOutcome { kOpened, kOpenCancelled, kOpenFailed };
+
+// Opens url and waits for its response headers. kOpened and kOpenCancelled
+// leave the request in CurrentRequest; kOpenFailed has reported the failure
+// and left CurrentRequest null.
+OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showErrors) {
+  InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
+  BeginAsyncCall();
+  HINTERNET opened = InternetOpenUrlA(g_InternetSession, url, nullptr, 0, flags, context);
+  if (opened) {
+    // Answered at once: no completion follows, the handle is the request.
+    if (!CurrentRequest) InterlockedExchangePointer((void* volatile*)&CurrentRequest, opened);
+    return kOpened;
+  }
+  DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) {
+    FailRequestOpen(error, showErrors);
+    return kOpenFailed;
+  }
+
+  PumpWaitResult wait = WaitWhilePumping(IsHandleCreated, nullptr, kHandleCreationLimitMs);
+  if (wait == kWaitDone) wait = WaitWhilePumping(IsRequestComplete, nullptr, INFINITE);
+  if (wait == kWaitDone && RequestResult != 0) {
+    // The completion of an opened URL carries the request handle as well.
+    if (!CurrentRequest)
+      InterlockedExchangePointer((void* volatile*)&CurrentRequest, (void*)RequestResult);
+    return kOpened;
+  }
+  if (wait == kWaitCancelled && CurrentRequest) return kOpenCancelled;
+  switch (wait) {
+    case kWaitDone:  // completed with an error, e.g. the server cannot be reached
+      error = RequestError ? RequestError : ERROR_INTERNET_INTERNAL_ERROR;
+      break;
+    case kWaitCancelled:
+      error = ERROR_CANCELLED;
+      break;
+    case kWaitTimedOut:
+      WriteLogLine("   No request handle was created in time.\r\n");
+      error = ERROR_INTERNET_TIMEOUT;
+      break;
+    default:  // the thread is quitting
+      error = ERROR_OPERATION_ABORTED;
+      break;
+  }
+  FailRequestOpen(error, showErrors);
+  return kOpenFailed;
+}
+
+enum ReadOutcome { kReadDone, kReadCancelled, kReadFailed };
+
+// One asynchronous read of up to room bytes into target; *count receives
+// the bytes that arrived (0 at the end of the data).
+ReadOutcome ReadPiece(DWORD context, char* target, DWORD room, DWORD* count, DWORD* error) {
+  ZeroMemory(&g_ReadRecord, sizeof g_ReadRecord);
+  g_ReadRecord.dwStructSize = sizeof g_ReadRecord;
+  g_ReadRecord.lpvBuffer = target;
+  g_ReadRecord.dwBufferLength = room;
+  BeginAsyncCall();
+  if (!InternetReadFileExA(CurrentRequest, &g_ReadRecord, IRF_ASYNC, context)) {
+    *error = GetLastError();
+    if (*error != ERROR_IO_PENDING) return kReadFailed;
+    switch (WaitWhilePumping(IsRequestComplete, nullptr, INFINITE)) {
+      case kWaitDone:
+        break;
+      case kWaitCancelled:
+        return kReadCancelled;  // a piece still on its way counts for nothing
+      default:
+        *error = ERROR_OPERATION_ABORTED;
+        return kReadFailed;
+    }
+    if (RequestResult == 0) {
+      // A receive timeout or a reset ends here rather than as an empty read.
+      *error = RequestError ? RequestError : ERROR_INTERNET_INTERNAL_ERROR;
+      return kReadFailed;
+    }
+  }
+  *count = g_ReadRecord.dwBufferLength < room ? g_ReadRecord.dwBufferLength : room;
+  return kReadDone;
+}
+
+DWORD QueryNumber(DWORD info) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (!HttpQueryInfoA(CurrentRequest, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
+    value = 0;
+  return value;
+}
+
+bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
+  const bool gather = !HasOutput(output);
+  if (gather) TransferBuffer[0] = '\0';
+
+  char url[260];
+  if (!FormRequestUrl(g_ServerUrl, fileName, url, sizeof url)) {
+    WriteLogLineF("   Request URL for %s does not fit in %d characters.\r\n", fileName,
+                  (int)sizeof url - 1);
+    return FailRequestOpen(ERROR_BUFFER_OVERFLOW, showErrors);
+  }
+  WriteLogLineF("Starting caching of %s\r\n", url);
+  if (!IsHttpUrl(url)) return FailRequestOpen(ERROR_INTERNET_UNRECOGNIZED_SCHEME, showErrors);
+
+  const DWORD context = (DWORD)InterlockedIncrement(&RequestContext);
+  OpenOutcome opened = OpenRequest(url, context, RequestFlagsForPort(g_ServerPort), showErrors);
+  if (opened == kOpenFailed) return false;
+
+  DWORD total = 0;
+  if (opened == kOpened) {
+    WriteLogLine("   Successfully completed HTTP Request to server.\r\n");
+    DWORD status = QueryNumber(HTTP_QUERY_STATUS_CODE);
+    if (status != 200) {
+      char message[260 + 64];
+      FormatText(message, sizeof message, "Error %d caching \"%s\" from server.", (int)status, url);
+      return FailAfterOpen(message, showErrors);
+    }
+    DWORD contentLength = QueryNumber(HTTP_QUERY_CONTENT_LENGTH);
+    WriteLogLineF("   Content length is %d bytes.\r\n", (int)contentLength);
+
+    DWORD gathered = 0;
+    bool cancelled = false;
+    while (!CancelRequested) {
+      char* target;
+      DWORD room;
+      NextReadTarget(gather, gathered, &target, &room);
+      DWORD count = 0;
+      DWORD error = 0;
+      ReadOutcome read = ReadPiece(context, target, room, &count, &error);
+      if (read == kReadFailed) return FailRead(error, showErrors);
+      if (read == kReadCancelled) {
+        cancelled = true;
+        break;
+      }
+      if (count == 0) break;
+      if (!TakePiece(output, gather, target, count, &gathered, &error))
+        return FailWrite(error, showErrors);
+      total += count;
+      ShowDownloadProgress(total, contentLength);
+    }
+    if (CancelRequested) cancelled = true;
+    if (!cancelled && contentLength != 0 && total < contentLength) {
+      // The connection ended early: what arrived is not the file.
+      char message[260];
+      FormatText(message, sizeof message,
+                 "Error %d caching file from server: %d of %d bytes arrived.", (int)ERROR_HANDLE_EOF,
+                 (int)total, (int)contentLength);
+      return FailAfterOpen(message, showErrors);
+    }
+    NoteSpilledResponse(gather, total);
+  }
+  WriteLogLineF("   Successfully cached %d bytes.\r\n", (int)total);
+  CloseCurrentRequest();
+  return true;
+}
+
+// Copies fileName from the folder that the file URL in g_ServerUrl names.
+// Failures are logged, never shown.
+bool CacheFromFolder(const char* fileName, HANDLE output) {
+  const bool gather = !HasOutput(output);
+  if (gather) TransferBuffer[0] = '\0';
+
+  char folder[260];
+  char path[260];
+  if (!FileUrlToPath(g_ServerUrl, folder, sizeof folder) ||
+      !FormLocalPath(folder, fileName, path, sizeof path)) {
+    WriteLogLineF("   Local path for %s does not fit in %d characters.\r\n", fileName,
+                  (int)sizeof path - 1);
+    return false;
+  }
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    WriteLogLineF("   Error %d opening %s\r\n", (int)GetLastError(), path);
+    return false;
+  }
+  bool ok = true;
+  DWORD gathered = 0;
+  DWORD total = 0;
+  while (!CancelRequested) {
+    char* target;
+    DWORD room;
+    NextReadTarget(gather, gathered, &target, &room);
+    DWORD count = 0;
+    if (!ReadFile(file, target, room, &count, nullptr)) {
+      WriteLogLineF("   Error %d reading %s\r\n", (int)GetLastError(), path);
+      ok = false;
+      break;
+    }
+    if (count == 0) break;
+    DWORD error = 0;
+    if (!TakePiece(output, gather, target, count, &gathered, &error)) {
+      WriteLogLineF("   Error %d writing the cached copy of %s\r\n", (int)error, path);
+      ok = false;
+      break;
+    }
+    total += count;
+    // Let waiting messages through between reads without pausing.
+    PumpMessages(0, true);
+  }
+  CloseHandle(file);
+  if (ok) NoteSpilledResponse(gather, total);
+  return ok;
+}
+
+}  // namespace
+
+bool CacheFile(const char* fileName, HANDLE outputFile, bool showErrors) {
+  if (!fileName) fileName = "";
+  ClearVerifiedFlagOfName(fileName);
+  if (IsFileUrl(g_ServerUrl)) return CacheFromFolder(fileName, outputFile);
+  return CacheFromServer(fileName, outputFile, showErrors);
+}
+
+bool CacheFileWithRetries(const char* fileName, HANDLE outputFile) {
+  const long retries = g_CacheRetries;
+  if (retries < 0) return false;
+  for (long attempt = 0;; ++attempt) {
+    if (attempt > 0) {
+      if (CancelRequested) return false;
+      if (HasOutput(outputFile)) {
+        SetFilePointer(outputFile, 0, nullptr, FILE_BEGIN);
+        SetEndOfFile(outputFile);
+      }
+    }
+    const bool last = attempt == retries;
+    if (CacheFile(fileName, outputFile, last)) return true;
+    if (last) return false;
+  }
+}

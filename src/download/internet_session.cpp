@@ -1,0 +1,189 @@
+// The internet session, its status callback and the server port.
+//
+// The callback's log lines are formatted into a 64-character buffer and
+// written together with their time stamp in one piece, so that a line from
+// a WinINet thread cannot be split by a line the user-interface thread
+// writes at the same moment.
+#include "download/internet_session.h"
+
+#include "common/bounded_text.h"
+#include "control/check_parameter.h"
+#include "control/event_log.h"
+#include "control/log_format.h"
+#include "control/page_values.h"
+#include "download/message_pump.h"
+#include "download/server_port.h"
+
+char g_ServerUrl[260];
+unsigned short g_ServerPort = 80;
+long g_CacheRetries = 0;
+HINTERNET g_InternetSession = nullptr;
+
+HINTERNET volatile CurrentRequest = nullptr;
+volatile LONG RequestComplete = 0;
+volatile DWORD_PTR RequestResult = 0;
+volatile DWORD RequestError = 0;
+volatile LONG RequestContext = 1;
+
+namespace {
+
+const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
+const UINT kErrorBoxStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+const DWORD kTimeoutCapacity = 16;
+
+struct StatusText {
+  DWORD status;
+  const char* format;  // context, status code
+};
+
+const StatusText kStatusTexts[] = {
+    {INTERNET_STATUS_RESOLVING_NAME, "(%d) RESOLVING_NAME %d"},
+    {INTERNET_STATUS_NAME_RESOLVED, "(%d) NAME_RESOLVED %d"},
+    {INTERNET_STATUS_CONNECTING_TO_SERVER, "(%d) CONNECTING_TO_SERVER %d"},
+    {INTERNET_STATUS_CONNECTED_TO_SERVER, "(%d) CONNECTED_TO_SERVER %d"},
+    {INTERNET_STATUS_SENDING_REQUEST, "(%d) SENDING_REQUEST %d"},
+    {INTERNET_STATUS_REQUEST_SENT, "(%d) REQUEST_SENT %d"},
+    {INTERNET_STATUS_RECEIVING_RESPONSE, "(%d) RECEIVING_RESPONSE %d"},
+    {INTERNET_STATUS_RESPONSE_RECEIVED, "(%d) RESPONSE_RECEIVED %d"},
+    {INTERNET_STATUS_CLOSING_CONNECTION, "(%d) CLOSING_CONNECTION %d"},
+    {INTERNET_STATUS_CONNECTION_CLOSED, "(%d) CONNECTION_CLOSED %d"},
+    {INTERNET_STATUS_HANDLE_CLOSING, "(%d) HANDLE_CLOSING %d"},
+    {INTERNET_STATUS_REQUEST_COMPLETE, "(%d) REQUEST_COMPLETE %d"},
+    {INTERNET_STATUS_REDIRECT, "(%d) REDIRECT %d"},
+    {INTERNET_STATUS_INTERMEDIATE_RESPONSE, "(%d) INTERMEDIATE_RESPONSE %d"},
+    {INTERNET_STATUS_STATE_CHANGE, "(%d) STATE_CHANGE %d"},
+};
+
+// One whole entry: time stamp, text, line end, in a single write.
+void WriteCallbackLine(const char* line) {
+  if (!IsEventLogOpen()) return;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  LogTime t = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+               now.wMilliseconds};
+  char entry[32 + 64];
+  FormatLogTimeStamp(t, entry, sizeof entry);
+  AppendText(entry, sizeof entry, line);
+  WriteLogText(entry);
+}
+
+// The line for one notification, at most 63 characters and its line end;
+// a longer one is cut, keeping the line end.
+void FormatStatusLine(DWORD_PTR context, DWORD status, DWORD_PTR newHandle, char* line,
+                      size_t capacity) {
+  const char* format = "(%d) UNKNOWN_STATUS %d";
+  for (const StatusText& entry : kStatusTexts) {
+    if (entry.status == status) format = entry.format;
+  }
+  const size_t room = capacity - 2;  // for "\r\n"
+  if (status == INTERNET_STATUS_HANDLE_CREATED) {
+    FormatText(line, room, "(%d) HANDLE_CREATED %d %d", (int)context, (int)newHandle,
+               (int)status);
+  } else {
+    FormatText(line, room, format, (int)context, (int)status);
+  }
+  AppendText(line, capacity, "\r\n");
+}
+
+// The first pointer-sized word of the status information: the new handle
+// for HANDLE_CREATED (a bare HINTERNET in Wine, the dwResult that opens an
+// INTERNET_ASYNC_RESULT in Windows).
+DWORD_PTR FirstWord(const void* information, DWORD length) {
+  if (!information) return 0;
+  if (length >= sizeof(DWORD_PTR)) return *(const DWORD_PTR*)information;
+  if (length >= sizeof(DWORD)) return *(const DWORD*)information;
+  return 0;
+}
+
+bool IsCurrentContext(DWORD_PTR context) {
+  return context == (DWORD_PTR)(DWORD)InterlockedCompareExchange(&RequestContext, 0, 0);
+}
+
+void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
+  if (!IsCurrentContext(context) || !handle) return;
+  InterlockedExchangePointer((void* volatile*)&CurrentRequest, handle);
+  SignalWake();
+}
+
+void OnRequestComplete(DWORD_PTR context, const void* information, DWORD length) {
+  if (!IsCurrentContext(context)) return;
+  const INTERNET_ASYNC_RESULT* result = (const INTERNET_ASYNC_RESULT*)information;
+  if (result && length >= sizeof(INTERNET_ASYNC_RESULT)) {
+    RequestResult = result->dwResult;
+    RequestError = result->dwError;
+  } else {
+    RequestResult = 0;
+    RequestError = ERROR_INTERNET_INTERNAL_ERROR;
+  }
+  // The full barrier of the exchange publishes the result before the flag.
+  InterlockedExchange(&RequestComplete, 1);
+  SignalWake();
+}
+
+}  // namespace
+
+void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
+                               LPVOID information, DWORD informationLength) {
+  DWORD_PTR newHandle = 0;
+  if (status == INTERNET_STATUS_HANDLE_CREATED) newHandle = FirstWord(information, informationLength);
+
+  char line[64];
+  FormatStatusLine(context, status, newHandle, line, sizeof line);
+  WriteCallbackLine(line);
+
+  switch (status) {
+    case INTERNET_STATUS_HANDLE_CREATED:
+      OnHandleCreated(context, (HINTERNET)newHandle);
+      break;
+    case INTERNET_STATUS_REQUEST_COMPLETE:
+      OnRequestComplete(context, information, informationLength);
+      break;
+    default:
+      break;
+  }
+}
+
+bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
+  HINTERNET session =
+      InternetOpenA("Wevelink", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+  if (!session) {
+    char message[260];
+    FormatText(message, sizeof message, "Error %d opening connection to internet.",
+               (int)GetLastError());
+    WriteLogLineF("%s\r\n", message);
+    EndEventLog();
+    MessageBoxA(ownerForBox, message, kCacheErrorCaption, kErrorBoxStyle);
+    return false;
+  }
+  g_InternetSession = session;
+  WriteLogLine("Successfully opened connection to internet.\r\n");
+  if (InternetSetStatusCallback(session, OnInternetStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+    // Without the callback no request could ever be seen to complete.
+    WriteLogLineF("Error %d installing the internet status callback.\r\n", (int)GetLastError());
+  }
+
+  if (cacheTimeout) {
+    if (CheckParameterLength(cacheTimeout, kTimeoutCapacity, "CacheTimeout")) {
+      CloseInternetSession(false);
+      EndEventLog();
+      return false;
+    }
+    DWORD timeout = (DWORD)ParseNumber(cacheTimeout);
+    if (!InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout)) {
+      WriteLogLineF("Error %d setting the cache timeout.\r\n", (int)GetLastError());
+    }
+    WriteLogLineF("Cache Timeout is %d milliseconds\r\n", (int)timeout);
+  }
+  return true;
+}
+
+void CloseInternetSession(bool logLine) {
+  HINTERNET session = g_InternetSession;
+  if (!session) return;
+  InternetSetStatusCallback(session, nullptr);
+  InternetCloseHandle(session);
+  g_InternetSession = nullptr;
+  if (logLine) WriteLogLine("Closed connection to internet.\r\n");
+}
+
+void ParseServerPort() { g_ServerPort = ServerPortFromUrl(g_ServerUrl); }

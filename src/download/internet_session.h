@@ -1,0 +1,68 @@
+// The one asynchronous WinINet session of a deployment, the server it talks
+// to, and the status callback that hands each request's handle and
+// completion over to the user-interface thread.
+//
+// The callback runs on whatever thread WinINet chooses: Wine calls it from
+// its own worker threads for asynchronous work and on the calling thread
+// during some calls. It therefore only writes the hand-over words below
+// (with interlocked stores), writes whole event-log lines and signals the
+// wake event of message_pump.h; it never waits and never touches windows.
+#ifndef WEVELINK_DOWNLOAD_INTERNET_SESSION_H
+#define WEVELINK_DOWNLOAD_INTERNET_SESSION_H
+
+#include <windows.h>
+#include <wininet.h>
+
+// Server location, set by the driver before ParseServerPort: the folder URL
+// without file name, query or trailing separator (at most 259 characters).
+extern char g_ServerUrl[260];
+// 80 by default; 443 asks for secure requests. Set by ParseServerPort.
+extern unsigned short g_ServerPort;
+// Extra attempts of CacheFileWithRetries ("CacheRetries"); below 0: none.
+extern long g_CacheRetries;
+
+// The open session, null when none.
+extern HINTERNET g_InternetSession;
+
+// Hand-over between the callback and the cacher. CurrentRequest is written
+// by the callback when the current request's handle is created and cleared
+// by the cacher after it closes the handle. RequestComplete is set to 1 by
+// the callback when the current request's asynchronous call completes,
+// after RequestResult and RequestError hold that call's INTERNET_ASYNC_RESULT;
+// the cacher clears it before each asynchronous call. Only notifications
+// whose context equals RequestContext touch these words, so a late
+// notification of an abandoned request cannot pass for the current one.
+extern HINTERNET volatile CurrentRequest;
+extern volatile LONG RequestComplete;
+extern volatile DWORD_PTR RequestResult;
+extern volatile DWORD RequestError;
+// Context of the current request: starts at 1 and is incremented before
+// each request, so the first request of the process has context 2.
+extern volatile LONG RequestContext;
+
+// Opens the session (agent "Wevelink", the system's proxy settings,
+// asynchronous), installs OnInternetStatus and applies the "CacheTimeout"
+// page value when the page gave one (cacheTimeout non-null) as the receive
+// timeout. On failure to open: logs "Error %d opening connection to
+// internet.", closes the event log, shows the text in a box owned by
+// ownerForBox and returns false. A cacheTimeout of 16 characters or more
+// fails its length check (which shows its own box): the session is closed
+// again without a log line, the event log is closed and false returned.
+// Either false ends the deployment; nothing is left open.
+bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout);
+
+// Removes the callback, closes the session and forgets it. With logLine,
+// writes "Closed connection to internet." (the driver's normal ending);
+// without, nothing (its clean ending). Does nothing when no session is open.
+void CloseInternetSession(bool logLine = true);
+
+// g_ServerPort from g_ServerUrl: 443 for "https" anywhere, 80 otherwise, an
+// explicit ":port" after the host wins.
+void ParseServerPort();
+
+// The session's status callback: logs every notification and hands the
+// current request's handle and completion over (see above).
+void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
+                               LPVOID information, DWORD informationLength);
+
+#endif

@@ -1,0 +1,46 @@
+// Writing into the progress dialog: texts, bars, the status line and the
+// overall progress. Every write tolerates a missing dialog and a form that
+// lacks the control, since the web form has no status line or overall bar.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "common/bounded_text.h"
+#include "download/message_pump.h"
+#include "download/progress_dialog.h"
+
+namespace {
+
+HWND ProgressItem(int controlId) {
+  HWND dialog = ProgressDialog;
+  return dialog ? GetDlgItem(dialog, controlId) : nullptr;
+}
+
+}  // namespace
+
+void SetProgressItemText(int controlId, const char* text) {
+  HWND item = ProgressItem(controlId);
+  if (item) SetWindowTextA(item, text ? text : "");
+}
+
+void SetProgressBarPosition(int controlId, int position) {
+  HWND item = ProgressItem(controlId);
+  if (item) SendMessageA(item, PBM_SETPOS, (WPARAM)position, 0);
+}
+
+void SetStatusText(const char* text) {
+  SetProgressItemText(IDC_STATUS_LINE, text);
+  PumpMessages(100, true);
+}
+
+void AdvanceOverallProgress(BYTE steps) {
+  for (unsigned step = 0; step < steps; ++step) {
+    ++OverallProgressSteps;  // 8 bits: wraps at 256
+    if (!ProgressDialog) continue;
+    // The bar stops at its maximum; the text shows the counter as it is.
+    SetProgressBarPosition(IDC_OVERALL_BAR, OverallProgressSteps);
+    char percentage[16];
+    FormatText(percentage, sizeof percentage, "%d%% ", (int)OverallProgressSteps);
+    SetProgressItemText(IDC_PERCENTAGE, percentage);
+    PumpMessages(OverallProgressSteps > 60 ? 35 : 15, true);
+  }
+}

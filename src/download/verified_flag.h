@@ -1,0 +1,33 @@
+// Which session kinds' programs have passed the publisher check since a
+// file of that kind was last fetched. The flags live in memory and, so that
+// a later page in another process can skip the check too, as one-byte
+// REG_BINARY values under "Software\MARROCK\Kestrava Web" in the hive that
+// BaseRegistry chooses (in both modes).
+#ifndef WEVELINK_DOWNLOAD_VERIFIED_FLAG_H
+#define WEVELINK_DOWNLOAD_VERIFIED_FLAG_H
+
+#include <windows.h>
+
+enum { kVerifiedKinds = 6 };
+
+// 0 or 1 per session kind (0 to 5), process-wide, initially 0.
+extern BYTE VerifiedFlag[kVerifiedKinds];
+
+// The key that holds the flags and the value name of each kind
+// ("KvmdVerified" ... "KvvtVerified").
+extern const char kVerifiedFlagKey[];
+extern const char* const kVerifiedValueNames[kVerifiedKinds];
+
+// Sets the kind's flag in memory, then writes it to the registry, creating
+// the key if needed. When the key cannot be opened or created only memory
+// changes; the registry's error code is returned (ERROR_SUCCESS when
+// written). A kind above 5 changes nothing and gives
+// ERROR_INVALID_PARAMETER.
+LONG StoreVerifiedFlag(int kind, BYTE value);
+
+// Reads the kind's stored byte into memory. A missing key or value (or one
+// that is not a single byte) leaves the flag as it was. A kind above 5 does
+// nothing.
+void LoadVerifiedFlag(int kind);
+
+#endif

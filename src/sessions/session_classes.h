@@ -1,0 +1,44 @@
+// The six session kinds as the session table and the session programs know
+// them, and the window class names of the programs' main windows. A class
+// name is the kind's prefix for the mode followed by the instance number in
+// decimal; the names carry the kind and the instance so that any process can
+// find a running session with FindWindowA. Platform-free.
+#ifndef WEVELINK_SESSIONS_SESSION_CLASSES_H
+#define WEVELINK_SESSIONS_SESSION_CLASSES_H
+
+#include <stddef.h>
+
+// Kinds in their fixed order; several tables are indexed by these numbers.
+enum SessionKind {
+  kMainframeDisplay = 0,
+  kMainframePrinter = 1,
+  kAs400Display = 2,
+  kAs400Printer = 3,
+  kFtpSession = 4,
+  kVtSession = 5,
+};
+
+enum {
+  kSessionKinds = 6,
+  kSessionInstances = 99,   // instance numbers 1 to 99
+  kSessionClassCapacity = 64,  // longest class name is 37 characters
+};
+
+// The kind's program tag ("KVMD" ... "KVVT"); null for a number outside 0-5.
+const char* SessionProgramTag(int kind);
+
+// The kind whose program tag equals tag, ignoring case; -1 for none.
+int SessionKindFromTag(const char* tag);
+
+// The kind's class-name prefix in desktop or web mode, ending in its
+// instance letter ("qy3270 Mainframe Display  -  S"); null for a number
+// outside 0-5.
+const char* SessionWindowClassPrefix(int kind, bool desktopMode);
+
+// Writes the class name of the kind's instance into out (capacity bytes).
+// False, with out emptied, for a kind outside 0-5 or an instance outside
+// 1-99; false with the cut text when capacity is too small.
+bool FormatSessionWindowClass(char* out, size_t capacity, int kind, bool desktopMode,
+                              int instance);
+
+#endif

@@ -1,0 +1,174 @@
+// See cacher_fixture.h.
+#include "cacher_fixture.h"
+
+#include "box_recorder.h"
+#include "common/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/cache_file.h"
+#include "download/internet_session.h"
+#include "download/progress_dialog.h"
+#include "test_support.h"
+
+using namespace testsupport;
+
+namespace cachertest {
+
+namespace {
+
+const DWORD kBoxDelayMs = 100;
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string TestName() {
+  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+}  // namespace
+
+std::string Pattern(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  unsigned x = seed * 2654435761u + 1;
+  for (char& c : bytes) {
+    x = x * 1664525u + 1013904223u;
+    c = (char)(x >> 24);
+  }
+  return bytes;
+}
+
+std::string ServedPath(const std::string& name) {
+  std::string path = WwwDir() + "\\cacher\\" + name;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string CacherUrl() { return BaseUrl() + "/cacher"; }
+
+void Serve(const std::string& name, const std::string& bytes) {
+  std::string path = ServedPath(name);
+  // Make the folders on the way.
+  for (size_t i = WwwDir().size() + 1; i < path.size(); ++i) {
+    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  }
+  ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
+}
+
+std::vector<std::string> WaitForServerLog(const std::string& path, size_t count) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 100; ++i) {
+    lines = ServerLogFor(path);
+    if (lines.size() >= count) break;
+    Sleep(50);
+  }
+  return lines;
+}
+
+size_t CountOf(const std::string& text, const std::string& needle) {
+  size_t count = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+    ++count;
+  return count;
+}
+
+::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  return ::testing::AssertionFailure() << "expected " << expected.size() << " bytes, got "
+                                       << actual.size() << ", first difference at " << at;
+}
+
+void CacherTest::SetUp() {
+  static bool started = false;
+  if (!started) {
+    ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
+    started = true;
+  }
+  ResetProgressForDeployment();
+  SetServerRules("");
+  g_CacheRetries = 0;
+  g_DeploymentSettings.BaseRegistry = 0;
+  UseServer(CacherUrl());
+  ApplyLogEventsSetting(true);
+  ASSERT_TRUE(IsEventLogOpen());
+
+  boxRecord_ = TestEnvDir() + "\\cacher-boxes-" + TestName() + ".txt";
+  DeleteFileA(boxRecord_.c_str());
+  std::wstring wide(boxRecord_.begin(), boxRecord_.end());
+  ASSERT_TRUE(StartBoxRecorder(wide.c_str(), kBoxDelayMs, GetCurrentThreadId()));
+
+  ASSERT_TRUE(OpenInternetSession(nullptr, nullptr));
+}
+
+void CacherTest::TearDown() {
+  CloseInternetSession();
+  CloseProgressDialog();
+  if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
+  output_ = INVALID_HANDLE_VALUE;
+  EndEventLog();
+  StopBoxRecorder();
+  SetServerRules("");
+  ResetProgressForDeployment();
+}
+
+void CacherTest::UseServer(const std::string& url) {
+  ASSERT_TRUE(CopyText(g_ServerUrl, sizeof g_ServerUrl, url.c_str()));
+  ParseServerPort();
+}
+
+HANDLE CacherTest::NewOutput() {
+  outputPath_ = TestEnvDir() + "\\cacher-out-" + TestName() + ".bin";
+  output_ = CreateFileA(outputPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, output_);
+  return output_;
+}
+
+std::string CacherTest::CloseOutput() {
+  if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
+  output_ = INVALID_HANDLE_VALUE;
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(outputPath_, &bytes));
+  return bytes;
+}
+
+std::string CacherTest::CloseLog() {
+  EndEventLog();
+  std::string text;
+  EXPECT_TRUE(ReadFileBytes(EventLogPath(), &text)) << EventLogPath();
+  return text;
+}
+
+std::vector<Box> CacherTest::Boxes() {
+  std::vector<Box> boxes;
+  std::string text;
+  if (!ReadFileBytes(boxRecord_, &text)) return boxes;
+  for (const std::string& line : SplitLines(text)) {
+    Box box;
+    size_t a = line.find('\t');
+    size_t b = line.find('\t', a + 1);
+    size_t c = line.find('\t', b + 1);
+    if (a == std::string::npos || b == std::string::npos || c == std::string::npos) continue;
+    box.caption = line.substr(0, a);
+    box.text = line.substr(a + 1, b - a - 1);
+    box.style = line.substr(b + 1, c - b - 1);
+    box.thread = line.substr(c + 1);
+    boxes.push_back(box);
+  }
+  return boxes;
+}
+
+}  // namespace cachertest

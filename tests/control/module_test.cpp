@@ -1,0 +1,441 @@
+// WEVELINK.OCX as a container meets it: loaded from its file (from the
+// build and from a folder of its own), its class objects, unload rule,
+// safety options, type information, the control through the test
+// container, its property page and its resources.
+#include <windows.h>
+#include <ole2.h>
+#include <objsafe.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control/wevelink_ids.h"
+#include "test_container.h"
+#include "test_support.h"
+
+namespace {
+
+typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, void**);
+typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
+
+const RECT kPosition = {10, 20, 110, 70};
+
+template <class T>
+struct Held {
+  explicit Held(T* p = nullptr) : p(p) {}
+  ~Held() {
+    if (p != nullptr) p->Release();
+  }
+  T* operator->() { return p; }
+  T** out() { return &p; }
+  T* p;
+};
+
+// The module as loaded from the build tree, for the whole test program.
+struct LoadedModule {
+  HMODULE module = nullptr;
+  GetClassObjectFn getClassObject = nullptr;
+  CanUnloadNowFn canUnloadNow = nullptr;
+
+  bool Load(const std::string& path) {
+    module = LoadLibraryA(path.c_str());
+    if (module == nullptr) return false;
+    getClassObject = (GetClassObjectFn)(void*)GetProcAddress(module, "DllGetClassObject");
+    canUnloadNow = (CanUnloadNowFn)(void*)GetProcAddress(module, "DllCanUnloadNow");
+    return getClassObject != nullptr && canUnloadNow != nullptr;
+  }
+  HRESULT Create(REFCLSID clsid, REFIID iid, void** object) {
+    Held<IClassFactory> factory;
+    HRESULT hr = getClassObject(clsid, IID_IClassFactory, (void**)factory.out());
+    if (FAILED(hr)) return hr;
+    return factory->CreateInstance(nullptr, iid, object);
+  }
+};
+
+LoadedModule& Ocx() {
+  static LoadedModule loaded;
+  if (loaded.module == nullptr) loaded.Load(OcxPath());
+  return loaded;
+}
+
+class ModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(S_OK, ole_.Result());
+    ASSERT_NE(nullptr, Ocx().module) << "cannot load " << OcxPath();
+  }
+  ScopedOle ole_;
+};
+
+std::string TypeInfoName(ITypeInfo* info) {
+  BSTR name = nullptr;
+  if (FAILED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr))) return "";
+  char narrow[128] = {};
+  WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+  SysFreeString(name);
+  return narrow;
+}
+
+}  // namespace
+
+TEST_F(ModuleTest, ExportsTheFourServerEntries) {
+  for (const char* name :
+       {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"}) {
+    EXPECT_NE(nullptr, (void*)GetProcAddress(Ocx().module, name)) << name;
+  }
+}
+
+TEST_F(ModuleTest, LoadsFromAFolderWithNothingElseInIt) {
+  char temp[MAX_PATH];
+  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+  std::string folder = std::string(temp) + "wevelink-alone-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  std::string copy = folder + "\\WEVELINK.OCX";
+  ASSERT_TRUE(CopyFileA(OcxPath().c_str(), copy.c_str(), FALSE));
+
+  LoadedModule alone;
+  ASSERT_TRUE(alone.Load(copy)) << GetLastError();
+  char loadedFrom[MAX_PATH] = {};
+  GetModuleFileNameA(alone.module, loadedFrom, MAX_PATH);
+  EXPECT_EQ(0, lstrcmpiA(copy.c_str(), loadedFrom)) << loadedFrom;
+  {
+    Held<IOleObject> object;
+    ASSERT_EQ(S_OK, alone.Create(CLSID_WevelinkCtrl, IID_IOleObject, (void**)object.out()));
+    DWORD status = 0;
+    EXPECT_EQ(S_OK, object->GetMiscStatus(DVASPECT_CONTENT, &status));
+    EXPECT_EQ(kWevelinkMiscStatus, status);
+  }
+  EXPECT_EQ(S_OK, alone.canUnloadNow());
+  EXPECT_TRUE(FreeLibrary(alone.module));
+  EXPECT_TRUE(DeleteFileA(copy.c_str()));
+  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+}
+
+TEST_F(ModuleTest, ClassObjectsAnswerOnlyTheModulesClasses) {
+  void* object = (void*)1;
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+            Ocx().getClassObject(IID_IUnknown, IID_IClassFactory, &object));
+  EXPECT_EQ(nullptr, object);
+  EXPECT_EQ(E_POINTER, Ocx().getClassObject(CLSID_WevelinkCtrl, IID_IClassFactory, nullptr));
+
+  Held<IClassFactory> factory;
+  ASSERT_EQ(S_OK, Ocx().getClassObject(CLSID_WevelinkCtrl, IID_IClassFactory,
+                                       (void**)factory.out()));
+  TestPropertyBag outer;  // any object can ask to aggregate
+  object = (void*)1;
+  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IUnknown, &object));
+  EXPECT_EQ(nullptr, object);
+}
+
+TEST_F(ModuleTest, CanUnloadOnlyWithoutObjectsAndLocks) {
+  ASSERT_EQ(S_OK, Ocx().canUnloadNow());
+  Held<IClassFactory> factory;
+  ASSERT_EQ(S_OK, Ocx().getClassObject(CLSID_WevelinkCtrl, IID_IClassFactory,
+                                       (void**)factory.out()));
+  IUnknown* control = nullptr;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, (void**)&control));
+  EXPECT_EQ(S_FALSE, Ocx().canUnloadNow());
+  IUnknown* page = nullptr;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkPropPage, IID_IUnknown, (void**)&page));
+  control->Release();
+  EXPECT_EQ(S_FALSE, Ocx().canUnloadNow());  // the page still lives
+  page->Release();
+  EXPECT_EQ(S_OK, Ocx().canUnloadNow());
+
+  ASSERT_EQ(S_OK, factory->LockServer(TRUE));
+  EXPECT_EQ(S_FALSE, Ocx().canUnloadNow());
+  ASSERT_EQ(S_OK, factory->LockServer(FALSE));
+  EXPECT_EQ(S_OK, Ocx().canUnloadNow());
+}
+
+TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
+  Held<IObjectSafety> safety;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IObjectSafety, (void**)safety.out()));
+  const DWORD kCaller = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
+  const DWORD kData = INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+  struct GetCase {
+    const char* name;
+    const IID* iid;
+    HRESULT result;
+    DWORD enabled;
+  };
+  const GetCase gets[] = {
+      {"IPersistPropertyBag", &IID_IPersistPropertyBag, S_OK, kData},
+      {"IPersistStreamInit", &IID_IPersistStreamInit, S_OK, kData},
+      {"IDispatch", &IID_IDispatch, S_OK, 0},
+      {"IPersistStorage (not implemented)", &IID_IPersistStorage, E_NOINTERFACE, 0},
+      {"IClassFactory (not implemented)", &IID_IClassFactory, E_NOINTERFACE, 0},
+      {"IOleObject (implemented, no safety)", &IID_IOleObject, E_NOINTERFACE, 0},
+  };
+  for (const GetCase& c : gets) {
+    SCOPED_TRACE(c.name);
+    DWORD supported = 0xdeadbeef, enabled = 0xdeadbeef;
+    EXPECT_EQ(c.result, safety->GetInterfaceSafetyOptions(*c.iid, &supported, &enabled));
+    EXPECT_EQ(kCaller | kData, supported);
+    EXPECT_EQ(c.enabled, enabled);
+  }
+  DWORD options = 0;
+  EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &options));
+  EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, &options, nullptr));
+
+  struct SetCase {
+    const char* name;
+    const IID* iid;
+    DWORD mask;
+    DWORD enabled;
+    HRESULT result;
+  };
+  const SetCase sets[] = {
+      {"IDispatch safe for scripting", &IID_IDispatch, kCaller, kCaller, E_FAIL},
+      {"IDispatch safe for data", &IID_IDispatch, kData, kData, E_FAIL},
+      {"IPersistPropertyBag 2/2", &IID_IPersistPropertyBag, kData, kData, S_OK},
+      {"IPersistStreamInit 2/2", &IID_IPersistStreamInit, kData, kData, S_OK},
+      {"IPersistPropertyBag 3/2", &IID_IPersistPropertyBag, kCaller | kData, kData, E_FAIL},
+      {"IPersistPropertyBag 2/0", &IID_IPersistPropertyBag, kData, 0, E_FAIL},
+      {"IPersistPropertyBag 0/0", &IID_IPersistPropertyBag, 0, 0, S_OK},
+      {"not implemented 0/0", &IID_IPersistStorage, 0, 0, S_OK},
+      {"not implemented 2/2", &IID_IPersistStorage, kData, kData, E_FAIL},
+      {"IOleObject 2/2", &IID_IOleObject, kData, kData, E_FAIL},
+  };
+  for (const SetCase& c : sets) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.result, safety->SetInterfaceSafetyOptions(*c.iid, c.mask, c.enabled));
+  }
+}
+
+TEST_F(ModuleTest, TypeInformationComesFromTheModulesOwnLibrary) {
+  Held<IUnknown> control;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IUnknown, (void**)control.out()));
+
+  Held<IProvideClassInfo2> classInfo;
+  ASSERT_EQ(S_OK, control->QueryInterface(IID_IProvideClassInfo2, (void**)classInfo.out()));
+  GUID events = GUID_NULL;
+  ASSERT_EQ(S_OK, classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
+  EXPECT_TRUE(IsEqualGUID(DIID__DWevelinkEvents, events));
+  Held<ITypeInfo> coclass;
+  ASSERT_EQ(S_OK, classInfo->GetClassInfo(coclass.out()));
+  EXPECT_EQ("Wevelink", TypeInfoName(coclass.p));
+
+  Held<IDispatch> dispatch;
+  ASSERT_EQ(S_OK, control->QueryInterface(IID_IDispatch, (void**)dispatch.out()));
+  UINT count = 0;
+  ASSERT_EQ(S_OK, dispatch->GetTypeInfoCount(&count));
+  EXPECT_EQ(1u, count);
+  Held<ITypeInfo> info;
+  ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.out()));
+  EXPECT_EQ("_DWevelink", TypeInfoName(info.p));
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+  EXPECT_EQ(TKIND_DISPATCH, attributes->typekind);
+  EXPECT_TRUE(IsEqualGUID(DIID__DWevelink, attributes->guid));
+  info->ReleaseTypeAttr(attributes);
+  LPOLESTR name = const_cast<LPOLESTR>(L"Anything");
+  DISPID id = 0;
+  EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id));
+  EXPECT_EQ(DISPID_UNKNOWN, id);
+
+  Held<ISpecifyPropertyPages> pages;
+  ASSERT_EQ(S_OK, control->QueryInterface(IID_ISpecifyPropertyPages, (void**)pages.out()));
+  CAUUID list = {};
+  ASSERT_EQ(S_OK, pages->GetPages(&list));
+  ASSERT_EQ(1u, list.cElems);
+  EXPECT_TRUE(IsEqualGUID(CLSID_WevelinkPropPage, list.pElems[0]));
+  CoTaskMemFree(list.pElems);
+
+  Held<IConnectionPointContainer> points;
+  ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, (void**)points.out()));
+  Held<IConnectionPoint> point;
+  ASSERT_EQ(S_OK, points->FindConnectionPoint(DIID__DWevelinkEvents, point.out()));
+  IConnectionPoint* none = nullptr;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, points->FindConnectionPoint(IID_IDispatch, &none));
+}
+
+TEST_F(ModuleTest, ControlTakesItsSiteFirstAndLoadsThePageParams) {
+  Held<IOleObject> object;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IOleObject, (void**)object.out()));
+  DWORD status = 0;
+  ASSERT_EQ(S_OK, object->GetMiscStatus(DVASPECT_CONTENT, &status));
+  EXPECT_EQ(0x20191u, status);
+  CLSID clsid = CLSID_NULL;
+  ASSERT_EQ(S_OK, object->GetUserClassID(&clsid));
+  EXPECT_TRUE(IsEqualCLSID(CLSID_WevelinkCtrl, clsid));
+
+  TestSite site(true, kPosition);
+  ASSERT_EQ(S_OK, object->SetClientSite(&site));
+  Held<IPersistPropertyBag> persist;
+  ASSERT_EQ(S_OK, object->QueryInterface(IID_IPersistPropertyBag, (void**)persist.out()));
+  TestPropertyBag params;
+  params.Set(L"IniFile", L"site.ini");
+  params.Set(L"_ExtentX", L"4233");
+  params.Set(L"_ExtentY", L"1058");
+  ASSERT_EQ(S_OK, persist->Load(&params, nullptr));
+  SIZEL extent = {};
+  ASSERT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
+  EXPECT_EQ(4233, extent.cx);
+  EXPECT_EQ(1058, extent.cy);
+  ASSERT_FALSE(params.Asked().empty());
+  EXPECT_EQ(L"_Version", params.Asked().front());
+
+  // Saving shows the version the control exchanges: 1.0.
+  TestPropertyBag saved;
+  ASSERT_EQ(S_OK, persist->Save(&saved, TRUE, TRUE));
+  std::wstring version;
+  ASSERT_TRUE(saved.Get(L"_Version", &version));
+  EXPECT_EQ(L"65536", version);
+  EXPECT_EQ(E_POINTER, persist->Load(nullptr, nullptr));
+  ASSERT_EQ(S_OK, object->SetClientSite(nullptr));
+}
+
+TEST_F(ModuleTest, ControlActivatesWindowlessDrawsAndCloses) {
+  Held<IOleObject> object;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IOleObject, (void**)object.out()));
+  TestSite site(true, kPosition);
+  ASSERT_EQ(S_OK, object->SetClientSite(&site));
+  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(),
+                                 &kPosition));
+  EXPECT_TRUE(site.Called("OnInPlaceActivateEx(windowless)"));
+  EXPECT_EQ(S_FALSE, Ocx().canUnloadNow());
+
+  HDC screen = GetDC(site.Window());
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  Held<IViewObject2> view;
+  ASSERT_EQ(S_OK, object->QueryInterface(IID_IViewObject2, (void**)view.out()));
+  const RECTL bounds = {0, 0, 100, 50};
+  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds,
+                             nullptr, nullptr, 0));
+  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, nullptr,
+                             nullptr, nullptr, 0));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(site.Window(), screen);
+
+  ASSERT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+  EXPECT_TRUE(site.Called("OnInPlaceDeactivateEx"));
+  ASSERT_EQ(S_OK, object->SetClientSite(nullptr));
+}
+
+TEST_F(ModuleTest, PropertyPageIsTheEmptyGeneralPage) {
+  Held<IPropertyPage> page;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkPropPage, IID_IPropertyPage, (void**)page.out()));
+  PROPPAGEINFO info = {};
+  ASSERT_EQ(S_OK, page->GetPageInfo(&info));
+  EXPECT_STREQ(L"General", info.pszTitle);
+  // 250 by 62 dialog units: wider than high, and more pixels than units.
+  EXPECT_GT(info.size.cx, 250);
+  EXPECT_GT(info.size.cy, 62);
+  EXPECT_GT(info.size.cx, info.size.cy);
+  CoTaskMemFree(info.pszTitle);
+
+  TestSite frame(false, kPosition);
+  IUnknown* control = nullptr;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IUnknown, (void**)&control));
+  ASSERT_EQ(S_OK, page->SetObjects(1, &control));
+  const RECT area = {5, 5, 5 + info.size.cx, 5 + info.size.cy};
+  ASSERT_EQ(S_OK, page->Activate(frame.Window(), &area, TRUE));
+  HWND dialog = FindWindowExA(frame.Window(), nullptr, "#32770", nullptr);
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(S_OK, page->Show(SW_SHOW));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(S_FALSE, page->IsPageDirty());
+  EXPECT_EQ(S_OK, page->Apply());
+  EXPECT_EQ(S_OK, page->Deactivate());
+  EXPECT_FALSE(IsWindow(dialog));
+  ASSERT_EQ(S_OK, page->SetObjects(0, nullptr));
+  control->Release();
+}
+
+TEST_F(ModuleTest, ResourcesCarryNamesPictureAndVersion) {
+  HMODULE data = LoadLibraryExA(OcxPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, data);
+  char text[128];
+  ASSERT_GT(LoadStringA(data, 1, text, sizeof text), 0);
+  EXPECT_STREQ("Marrock Web-to-Host Control Module v3", text);
+  ASSERT_GT(LoadStringA(data, 2, text, sizeof text), 0);
+  EXPECT_STREQ("Wevelink Property Page", text);
+  ASSERT_GT(LoadStringA(data, 200, text, sizeof text), 0);
+  EXPECT_STREQ("General", text);
+
+  HBITMAP toolbox = (HBITMAP)LoadImageA(data, MAKEINTRESOURCEA(1), IMAGE_BITMAP, 0, 0,
+                                        LR_CREATEDIBSECTION);
+  ASSERT_NE(nullptr, toolbox);
+  BITMAP picture = {};
+  GetObjectA(toolbox, sizeof picture, &picture);
+  EXPECT_EQ(16, picture.bmWidth);
+  EXPECT_EQ(15, picture.bmHeight);
+  EXPECT_EQ(24, picture.bmBitsPixel);
+  DeleteObject(toolbox);
+  FreeLibrary(data);
+
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(OcxPath().c_str(), &handle);
+  ASSERT_GT(size, 0u);
+  std::string block(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(OcxPath().c_str(), 0, size, &block[0]));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
+  EXPECT_EQ((DWORD)MAKELONG(2, 3), fixed->dwFileVersionMS);
+  EXPECT_EQ((DWORD)MAKELONG(296, 1), fixed->dwFileVersionLS);
+  struct Expected {
+    const char* name;
+    const char* value;
+  };
+  const Expected values[] = {
+      {"FileVersion", "3, 2, 1, 296"},   {"ProductVersion", "3.2C1"},
+      {"OriginalFilename", "Wevelink.Ocx"}, {"InternalName", "WEVELINK"},
+      {"OLESelfRegister", ""},
+  };
+  for (const Expected& v : values) {
+    SCOPED_TRACE(v.name);
+    char* found = nullptr;
+    std::string path = std::string("\\StringFileInfo\\040904E4\\") + v.name;
+    ASSERT_TRUE(VerQueryValueA(block.data(), path.c_str(), (void**)&found, &length));
+    EXPECT_STREQ(v.value, found);
+  }
+}
+
+TEST_F(ModuleTest, TypeLibraryResourceDescribesTheEmptyControl) {
+  WCHAR path[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, OcxPath().c_str(), -1, path, MAX_PATH);
+  Held<ITypeLib> library;
+  ASSERT_EQ(S_OK, LoadTypeLibEx(path, REGKIND_NONE, library.out()));
+  TLIBATTR* attributes = nullptr;
+  ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
+  EXPECT_TRUE(IsEqualGUID(LIBID_WEVELINKLib, attributes->guid));
+  EXPECT_EQ(1, attributes->wMajorVerNum);
+  EXPECT_EQ(0, attributes->wMinorVerNum);
+  library->ReleaseTLibAttr(attributes);
+  BSTR name = nullptr, helpFile = nullptr;
+  ASSERT_EQ(S_OK, library->GetDocumentation(-1, &name, nullptr, nullptr, &helpFile));
+  EXPECT_STREQ(L"WEVELINKLib", name);
+  ASSERT_NE(nullptr, helpFile);
+  EXPECT_NE(nullptr, wcsstr(helpFile, L"Wevelink.hlp"));
+  SysFreeString(name);
+  SysFreeString(helpFile);
+
+  // The coclass names the empty dispinterface as default and the empty
+  // event interface as default source.
+  Held<ITypeInfo> coclass;
+  ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_WevelinkCtrl, coclass.out()));
+  TYPEATTR* type = nullptr;
+  ASSERT_EQ(S_OK, coclass->GetTypeAttr(&type));
+  EXPECT_EQ(TKIND_COCLASS, type->typekind);
+  EXPECT_EQ(2, type->cImplTypes);
+  coclass->ReleaseTypeAttr(type);
+  INT flags = 0;
+  ASSERT_EQ(S_OK, coclass->GetImplTypeFlags(1, &flags));
+  EXPECT_EQ(IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE, flags);
+  Held<ITypeInfo> events;
+  ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(DIID__DWevelinkEvents, events.out()));
+  ASSERT_EQ(S_OK, events->GetTypeAttr(&type));
+  EXPECT_EQ(TKIND_DISPATCH, type->typekind);
+  EXPECT_EQ(0, type->cVars);
+  events->ReleaseTypeAttr(type);
+}

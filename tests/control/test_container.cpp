@@ -1,0 +1,299 @@
+// The control tests' container; see test_container.h.
+#include "test_container.h"
+
+#include <oleauto.h>
+#include <wctype.h>
+
+#include "test_support.h"
+
+namespace {
+
+const char kSiteWindowClass[] = "WevelinkTestContainer";
+
+// One container window for the whole program: Wine without a window
+// manager waits two seconds for every mapped top-level window it destroys.
+HWND SiteWindow() {
+  static HWND window = nullptr;
+  if (window != nullptr && IsWindow(window)) return window;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kSiteWindowClass;
+  RegisterClassA(&windowClass);  // fails harmlessly when already registered
+  window = CreateWindowExA(0, kSiteWindowClass, "container",
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 400, 300,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  return window;
+}
+
+bool SameNameNoCase(const std::wstring& a, const wchar_t* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != 0; ++i) {
+    if (towlower(a[i]) != towlower(b[i])) return false;
+  }
+  return i == a.size() && b[i] == 0;
+}
+
+}  // namespace
+
+TestSite::TestSite(bool windowless, const RECT& position)
+    : references_(1),
+      windowless_(windowless),
+      position_(position),
+      window_(SiteWindow()),
+      activeObject_(nullptr) {}
+
+TestSite::~TestSite() {
+  if (activeObject_ != nullptr) activeObject_->Release();
+}
+
+bool TestSite::Called(const std::string& call) const {
+  for (const std::string& c : calls_) {
+    if (c == call) return true;
+  }
+  return false;
+}
+
+STDMETHODIMP TestSite::QueryInterface(REFIID iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+    *object = static_cast<IOleClientSite*>(this);
+  } else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite)) {
+    *object = static_cast<IOleInPlaceSite*>(static_cast<IOleInPlaceSiteWindowless*>(this));
+  } else if (windowless_ && (IsEqualIID(iid, IID_IOleInPlaceSiteEx) ||
+                             IsEqualIID(iid, IID_IOleInPlaceSiteWindowless))) {
+    *object = static_cast<IOleInPlaceSiteWindowless*>(this);
+  } else if (IsEqualIID(iid, IID_IOleInPlaceFrame) || IsEqualIID(iid, IID_IOleInPlaceUIWindow)) {
+    *object = static_cast<IOleInPlaceFrame*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TestSite::AddRef() { return (ULONG)InterlockedIncrement(&references_); }
+
+// Owned by the test (on its stack); the count only has to stay sane.
+STDMETHODIMP_(ULONG) TestSite::Release() { return (ULONG)InterlockedDecrement(&references_); }
+
+STDMETHODIMP TestSite::SaveObject() { return E_NOTIMPL; }
+
+STDMETHODIMP TestSite::GetMoniker(DWORD, DWORD which, IMoniker** moniker) {
+  if (moniker == nullptr) return E_POINTER;
+  calls_.push_back("GetMoniker");
+  if (which != OLEWHICHMK_CONTAINER) {
+    *moniker = nullptr;
+    return E_FAIL;
+  }
+  return CreateFileMoniker(L"C:\\pages\\start.htm", moniker);
+}
+
+STDMETHODIMP TestSite::GetContainer(IOleContainer** container) {
+  if (container != nullptr) *container = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP TestSite::ShowObject() { return S_OK; }
+STDMETHODIMP TestSite::OnShowWindow(BOOL) { return S_OK; }
+STDMETHODIMP TestSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+
+STDMETHODIMP TestSite::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = window_;
+  return window_ != nullptr ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP TestSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+STDMETHODIMP TestSite::CanInPlaceActivate() {
+  calls_.push_back("CanInPlaceActivate");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::OnInPlaceActivate() {
+  calls_.push_back("OnInPlaceActivate");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::OnUIActivate() {
+  calls_.push_back("OnUIActivate");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                        LPRECT position, LPRECT clip,
+                                        LPOLEINPLACEFRAMEINFO info) {
+  if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr ||
+      info == nullptr) {
+    return E_POINTER;
+  }
+  calls_.push_back("GetWindowContext");
+  *frame = this;
+  AddRef();
+  *document = nullptr;
+  *position = position_;
+  *clip = position_;
+  info->fMDIApp = FALSE;
+  info->hwndFrame = window_;
+  info->haccel = nullptr;
+  info->cAccelEntries = 0;
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::Scroll(SIZE) { return E_NOTIMPL; }
+
+STDMETHODIMP TestSite::OnUIDeactivate(BOOL) {
+  calls_.push_back("OnUIDeactivate");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::OnInPlaceDeactivate() {
+  calls_.push_back("OnInPlaceDeactivate");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::DiscardUndoState() { return E_NOTIMPL; }
+STDMETHODIMP TestSite::DeactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP TestSite::OnPosRectChange(LPCRECT) { return S_OK; }
+
+STDMETHODIMP TestSite::OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) {
+  if (noRedraw != nullptr) *noRedraw = FALSE;
+  calls_.push_back((flags & ACTIVATE_WINDOWLESS) != 0 ? "OnInPlaceActivateEx(windowless)"
+                                                      : "OnInPlaceActivateEx");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::OnInPlaceDeactivateEx(BOOL) {
+  calls_.push_back("OnInPlaceDeactivateEx");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::RequestUIActivate() { return S_OK; }
+
+STDMETHODIMP TestSite::CanWindowlessActivate() {
+  calls_.push_back("CanWindowlessActivate");
+  return windowless_ ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP TestSite::GetCapture() { return S_FALSE; }
+STDMETHODIMP TestSite::SetCapture(BOOL) { return S_OK; }
+STDMETHODIMP TestSite::GetFocus() { return S_FALSE; }
+
+STDMETHODIMP TestSite::SetFocus(BOOL focus) {
+  calls_.push_back(focus ? "SetFocus(1)" : "SetFocus(0)");
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::GetDC(LPCRECT, DWORD, HDC* dc) {
+  if (dc == nullptr) return E_POINTER;
+  *dc = ::GetDC(window_);
+  return *dc != nullptr ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP TestSite::ReleaseDC(HDC dc) {
+  ::ReleaseDC(window_, dc);
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::InvalidateRect(LPCRECT rect, BOOL erase) {
+  calls_.push_back("InvalidateRect");
+  ::InvalidateRect(window_, rect, erase);
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::InvalidateRgn(HRGN, BOOL) { return S_OK; }
+STDMETHODIMP TestSite::ScrollRect(INT, INT, LPCRECT, LPCRECT) { return E_NOTIMPL; }
+STDMETHODIMP TestSite::AdjustRect(LPRECT) { return S_OK; }
+
+STDMETHODIMP TestSite::OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) {
+  if (result != nullptr) *result = 0;
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP TestSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP TestSite::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+
+STDMETHODIMP TestSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+  calls_.push_back(object != nullptr ? "SetActiveObject" : "SetActiveObject(null)");
+  if (object != nullptr) object->AddRef();
+  if (activeObject_ != nullptr) activeObject_->Release();
+  activeObject_ = object;
+  return S_OK;
+}
+
+STDMETHODIMP TestSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
+STDMETHODIMP TestSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+STDMETHODIMP TestSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
+STDMETHODIMP TestSite::SetStatusText(LPCOLESTR) { return S_OK; }
+STDMETHODIMP TestSite::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP TestSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+void TestPropertyBag::Set(const std::wstring& name, const std::wstring& value) {
+  for (auto& entry : values_) {
+    if (SameNameNoCase(entry.first, name.c_str())) {
+      entry.second = value;
+      return;
+    }
+  }
+  values_.emplace_back(name, value);
+}
+
+bool TestPropertyBag::Get(const std::wstring& name, std::wstring* value) const {
+  for (const auto& entry : values_) {
+    if (SameNameNoCase(entry.first, name.c_str())) {
+      *value = entry.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+STDMETHODIMP TestPropertyBag::QueryInterface(REFIID iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
+    *object = static_cast<IPropertyBag*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) TestPropertyBag::AddRef() { return (ULONG)InterlockedIncrement(&references_); }
+STDMETHODIMP_(ULONG) TestPropertyBag::Release() {
+  return (ULONG)InterlockedDecrement(&references_);
+}
+
+STDMETHODIMP TestPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
+  if (name == nullptr || value == nullptr) return E_POINTER;
+  asked_.push_back(name);
+  for (const auto& entry : values_) {
+    if (SameNameNoCase(entry.first, name)) {
+      VARTYPE wanted = value->vt;
+      value->vt = VT_BSTR;
+      value->bstrVal = SysAllocStringLen(entry.second.data(), (UINT)entry.second.size());
+      if (wanted != VT_EMPTY && wanted != VT_BSTR) {
+        return VariantChangeType(value, value, 0, wanted);
+      }
+      return S_OK;
+    }
+  }
+  return E_INVALIDARG;  // what browsers' bags say for a missing PARAM
+}
+
+STDMETHODIMP TestPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
+  if (name == nullptr || value == nullptr) return E_POINTER;
+  VARIANT text;
+  VariantInit(&text);
+  HRESULT hr = VariantChangeType(&text, value, 0, VT_BSTR);
+  if (FAILED(hr)) return hr;
+  Set(name, std::wstring(text.bstrVal, SysStringLen(text.bstrVal)));
+  VariantClear(&text);
+  return S_OK;
+}
+
+std::string OcxPath() { return testsupport::WinPathFromUnix(WEVELINK_OCX_UNIX_PATH); }

@@ -1,0 +1,139 @@
+// See host_run.h.
+#include "host_run.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdlib.h>
+
+#include "test_support.h"
+
+namespace testsupport {
+namespace {
+
+std::string BuildDir() {
+  const char* dir = getenv("WEVELINK_BUILD");
+  return dir ? WinPathFromUnix(dir) : "";
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string TempName(const char* prefix) {
+  char folder[MAX_PATH], path[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  GetTempFileNameA(folder, prefix, 0, path);
+  return path;
+}
+
+}  // namespace
+
+std::string HostExePath() { return BuildDir() + "\\tools\\host\\wevelink-host.exe"; }
+
+std::string ControlModulePath() { return BuildDir() + "\\src\\control\\WEVELINK.OCX"; }
+
+bool RegisterControl() {
+  DWORD code = 1;
+  return RunProgram("regsvr32.exe /s \"" + ControlModulePath() + "\"", 60000, &code) && code == 0;
+}
+
+std::string ControlPage(const std::vector<std::pair<std::string, std::string>>& params, int width,
+                        int height) {
+  std::string html = "<html><body><p>Test page</p>\n<object id=\"Wevelink\" width=\"" +
+                     std::to_string(width) + "\" height=\"" + std::to_string(height) +
+                     "\" classid=\"clsid:01D62088-DB72-4D35-AE5C-E5861904B675\">\n";
+  for (const auto& param : params) {
+    html += "  <param name=\"" + param.first + "\" value=\"" + param.second + "\">\n";
+  }
+  return html + "</object></body></html>\n";
+}
+
+std::string PublishPage(const std::string& name, const std::string& html) {
+  std::string path = WwwDir() + "\\" + name;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  for (size_t slash = path.find('\\', WwwDir().size() + 1); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
+    CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+  }
+  EXPECT_TRUE(WriteFileBytes(path, html)) << path;
+  return BaseUrl() + "/" + name;
+}
+
+HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs,
+                unsigned long timeoutMs) {
+  HostRun run;
+  std::string boxes = TempName("box");
+  std::string trace = TempName("trc");
+  std::string command = "\"" + HostExePath() + "\" --stay 300 --box-delay 100 --boxes \"" + boxes +
+                        "\" --trace \"" + trace + "\" " + extraArgs;
+  for (const std::string& page : pages) command += " \"" + page + "\"";
+  DWORD code = 0;
+  run.finished = RunProgram(command, timeoutMs, &code);
+  run.exitCode = code;
+  std::string text;
+  if (ReadFileBytes(boxes, &text)) run.boxes = SplitLines(text);
+  if (ReadFileBytes(trace, &text)) run.trace = SplitLines(text);
+  DeleteFileA(boxes.c_str());
+  DeleteFileA(trace.c_str());
+  return run;
+}
+
+std::string DownloadFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "Kestrava";
+}
+
+std::vector<std::string> EventLogFiles() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((DownloadFolder() + "\\EventLog_*.Txt").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(DownloadFolder() + "\\" + found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void DeleteEventLogs() {
+  for (const std::string& path : EventLogFiles()) DeleteFileA(path.c_str());
+}
+
+std::string ReadOnlyEventLog() {
+  std::vector<std::string> files = EventLogFiles();
+  EXPECT_EQ(1u, files.size());
+  if (files.size() != 1) return "";
+  std::string text;
+  ReadFileBytes(files[0], &text);
+  return text;
+}
+
+std::vector<std::string> LogLinesWithoutStamps(const std::string& log) {
+  std::vector<std::string> lines;
+  for (std::string line : SplitLines(log)) {
+    // "hh:mm:ss.mmm " is 13 characters.
+    if (line.size() >= 13 && line[2] == ':' && line[5] == ':' && line[8] == '.' &&
+        line[12] == ' ') {
+      line = line.substr(13);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace testsupport

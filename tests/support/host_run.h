@@ -1,0 +1,49 @@
+// Running the test container (wevelink-host.exe) on pages of the test web
+// server with the real control, and reading what it left behind: recorded
+// message boxes, the container's trace and the control's event logs.
+#ifndef WEVELINK_TESTS_HOST_RUN_H
+#define WEVELINK_TESTS_HOST_RUN_H
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+std::string HostExePath();       // Windows path of wevelink-host.exe
+std::string ControlModulePath(); // Windows path of WEVELINK.OCX
+
+// regsvr32 /s on the module; true when it exited with 0.
+bool RegisterControl();
+
+// An OBJECT tag for the control with the given PARAM name/value pairs
+// (values are written as they are: give entities where needed).
+std::string ControlPage(const std::vector<std::pair<std::string, std::string>>& params,
+                        int width = 400, int height = 300);
+// Writes text into the web server's root as name (may hold "/" folders) and
+// returns its URL.
+std::string PublishPage(const std::string& name, const std::string& html);
+
+struct HostRun {
+  bool finished = false;
+  unsigned long exitCode = 0;
+  std::vector<std::string> boxes;  // CAPTION\tTEXT\t0xSTYLE\tui|worker
+  std::vector<std::string> trace;
+};
+
+// Loads the pages one after another in one host process.
+HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
+                unsigned long timeoutMs = 60000);
+
+// The control's event logs in the download folder (%TEMP%\Kestrava).
+std::string DownloadFolder();
+std::vector<std::string> EventLogFiles();  // full paths, oldest first
+void DeleteEventLogs();
+// Contents of the only log written since DeleteEventLogs; empty and a test
+// failure when there is not exactly one.
+std::string ReadOnlyEventLog();
+// The log's entries, with each "hh:mm:ss.mmm " time stamp taken off.
+std::vector<std::string> LogLinesWithoutStamps(const std::string& log);
+
+}  // namespace testsupport
+
+#endif

@@ -1,0 +1,176 @@
+// Command-line options of the test container; see host_options.h.
+#include "host_options.h"
+
+#include <string.h>
+
+#include "common/bounded_text.h"
+
+namespace {
+
+const unsigned kLargestMs = 24u * 60u * 60u * 1000u;  // one day
+
+const char kUsage[] =
+    "usage: wevelink-host [options] PAGE [PAGE...]\n"
+    "\n"
+    "Shows each PAGE (an http:// or https:// address, or a local file) in turn in one\n"
+    "process, as a browser navigating from page to page, and runs the control of every\n"
+    "OBJECT tag whose classid is the control's class: created, checked for safe\n"
+    "initialization, sited, given its PARAMs, activated in place and painted. The\n"
+    "control's module stays loaded from page to page.\n"
+    "\n"
+    "options:\n"
+    "  --module PATH     create the control from this module file (LoadLibrary and\n"
+    "                    DllGetClassObject) instead of through its registration\n"
+    "  --clsid GUID      the control class to look for and create\n"
+    "                    (default {01D62088-DB72-4D35-AE5C-E5861904B675})\n"
+    "  --stay MS         show each page this long (default 2000); the last page\n"
+    "                    with --until: until the file appears or, when --stay is\n"
+    "                    given too, whichever comes first\n"
+    "  --until FILE      leave the last page when FILE appears; a page before the\n"
+    "                    last one is also left at once and the run stops there\n"
+    "  --trace FILE      append one line per container event to FILE\n"
+    "  --boxes FILE      append one line per message box shown in this process to\n"
+    "                    FILE: CAPTION<TAB>TEXT<TAB>0xSTYLE<TAB>ui|worker, and\n"
+    "                    answer each box with its default button\n"
+    "  --box-delay MS    wait this long before answering a box (default 300)\n"
+    "  --help            show this text\n"
+    "\n"
+    "A local page's address, as the control sees it through the container's\n"
+    "moniker, is its file: URL (file:///C:/folder/page.htm).\n"
+    "Exit code: 0 when every page loaded, 1 when a page failed or the run was\n"
+    "stopped early, 2 for unusable arguments.\n";
+
+bool Fail(char* error, size_t capacity, const char* what, const char* argument) {
+  FormatText(error, capacity, "%s: %s", what, argument);
+  return false;
+}
+
+bool ParseMs(const char* text, unsigned* value) {
+  if (*text == '\0') return false;
+  unsigned long result = 0;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    result = result * 10 + (unsigned long)(*text - '0');
+    if (result > kLargestMs) return false;
+  }
+  *value = (unsigned)result;
+  return true;
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// 8-4-4-4-12 hexadecimal digits, in braces or not.
+bool IsGuidText(const char* text) {
+  size_t length = strlen(text);
+  if (length == 38) {
+    if (text[0] != '{' || text[37] != '}') return false;
+    ++text;
+    length = 36;
+  }
+  if (length != 36) return false;
+  for (size_t i = 0; i < 36; ++i) {
+    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash ? text[i] != '-' : !IsHexDigit(text[i])) return false;
+  }
+  return true;
+}
+
+enum OptionKind { kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kHelp, kUnknown };
+
+OptionKind KindOf(const char* name, size_t length) {
+  struct Entry {
+    const char* name;
+    OptionKind kind;
+  };
+  static const Entry kEntries[] = {
+      {"--module", kModule}, {"--clsid", kClsid}, {"--stay", kStay},
+      {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes},
+      {"--box-delay", kBoxDelay}, {"--help", kHelp}, {"-h", kHelp}, {"/?", kHelp},
+  };
+  for (const Entry& entry : kEntries) {
+    if (strlen(entry.name) == length && memcmp(entry.name, name, length) == 0) return entry.kind;
+  }
+  return kUnknown;
+}
+
+bool StoreValue(OptionKind kind, const char* value, HostOptions* options, char* error,
+                size_t capacity) {
+  if (*value == '\0') return Fail(error, capacity, "empty value for option", "");
+  switch (kind) {
+    case kModule: options->modulePath = value; break;
+    case kTrace: options->tracePath = value; break;
+    case kBoxes: options->boxesPath = value; break;
+    case kUntil: options->untilPath = value; break;
+    case kClsid:
+      if (!IsGuidText(value)) return Fail(error, capacity, "not a class id", value);
+      options->clsid = value;
+      break;
+    case kStay:
+      if (!ParseMs(value, &options->stayMs)) return Fail(error, capacity, "bad --stay", value);
+      options->stayGiven = true;
+      break;
+    case kBoxDelay:
+      if (!ParseMs(value, &options->boxDelayMs)) {
+        return Fail(error, capacity, "bad --box-delay", value);
+      }
+      break;
+    default: break;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, char* error,
+                      size_t errorCapacity) {
+  memset(options, 0, sizeof *options);
+  options->clsid = kControlClsid;
+  options->stayMs = kDefaultStayMs;
+  options->boxDelayMs = kDefaultBoxDelayMs;
+  if (errorCapacity > 0) error[0] = '\0';
+
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    bool isOption = !optionsEnded && ((argument[0] == '-' && argument[1] != '\0') ||
+                                       strcmp(argument, "/?") == 0);
+    if (!isOption) {
+      if (options->pageCount >= kMaxHostPages) {
+        return Fail(error, errorCapacity, "too many pages at", argument);
+      }
+      options->pages[options->pageCount++] = argument;
+      continue;
+    }
+    if (strcmp(argument, "--") == 0) {
+      optionsEnded = true;
+      continue;
+    }
+    const char* equals = strchr(argument, '=');
+    size_t nameLength = equals ? (size_t)(equals - argument) : strlen(argument);
+    OptionKind kind = KindOf(argument, nameLength);
+    if (kind == kUnknown) return Fail(error, errorCapacity, "unknown option", argument);
+    if (kind == kHelp) {
+      options->help = true;
+      continue;
+    }
+    const char* value = nullptr;
+    if (equals) {
+      value = equals + 1;
+    } else if (i + 1 < argc) {
+      value = argv[++i];
+    } else {
+      return Fail(error, errorCapacity, "missing value for", argument);
+    }
+    if (!StoreValue(kind, value, options, error, errorCapacity)) return false;
+  }
+  if (options->pageCount == 0 && !options->help) {
+    return Fail(error, errorCapacity, "no page given", "see --help");
+  }
+  return true;
+}
+
+const char* HostUsageText() {
+  return kUsage;
+}

@@ -1,0 +1,40 @@
+// Command-line options of the test container. Scripts and outside checks
+// rely on these names, so they are parsed in one platform-free place (and
+// tested natively); the strings stay owned by the caller's argument array.
+#ifndef WEVELINK_TOOLS_HOST_HOST_OPTIONS_H
+#define WEVELINK_TOOLS_HOST_HOST_OPTIONS_H
+
+#include <stddef.h>
+
+const int kMaxHostPages = 32;
+const unsigned kDefaultStayMs = 2000;
+const unsigned kDefaultBoxDelayMs = 300;
+// The control's class, matched in OBJECT tags and created.
+const char kControlClsid[] = "{01D62088-DB72-4D35-AE5C-E5861904B675}";
+
+struct HostOptions {
+  const char* pages[kMaxHostPages];  // page addresses in the order given
+  int pageCount;
+  const char* modulePath;  // --module, null: CoCreateInstance
+  const char* tracePath;   // --trace
+  const char* boxesPath;   // --boxes
+  const char* untilPath;   // --until
+  const char* clsid;       // --clsid, kControlClsid by default
+  unsigned stayMs;         // --stay
+  bool stayGiven;
+  unsigned boxDelayMs;  // --box-delay
+  bool help;            // --help (or -h, /?)
+};
+
+// Parses argv[1..argc). Options take their value as the next argument or
+// after "=" ("--stay 500", "--stay=500"); "--" ends the options. Returns
+// false with one line in error (no line end) when the arguments are not
+// usable: an unknown option, a missing or malformed value, too many pages,
+// or no page at all (unless --help was asked for).
+bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, char* error,
+                      size_t errorCapacity);
+
+// The --help text, lines ended by "\n".
+const char* HostUsageText();
+
+#endif

@@ -1,0 +1,38 @@
+// The stand-in's event record; see stub_log.h.
+#include "stub_log.h"
+
+#include <windows.h>
+
+#include <stdarg.h>
+#include <string.h>
+
+#include "common/bounded_text.h"
+
+void StubLog(const char* format, ...) {
+  char path[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA("WEVELINK_STUB_LOG", path, sizeof path);
+  if (length == 0 || length >= sizeof path) return;
+
+  static char line[8192];
+  FormatText(line, sizeof line, "pid=%lu ", GetCurrentProcessId());
+  size_t prefix = strlen(line);
+  va_list args;
+  va_start(args, format);
+  bool fits = FormatTextV(line + prefix, sizeof line - prefix - 2, format, args);
+  va_end(args);
+  if (!fits) {
+    size_t used = strlen(line);
+    if (used >= 3) memcpy(line + used - 3, "...", 3);
+  }
+  AppendText(line, sizeof line, "\r\n");
+
+  // One WriteFile of the whole line with append access, so lines of several
+  // processes never interleave.
+  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                            FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written;
+  WriteFile(file, line, (DWORD)strlen(line), &written, nullptr);
+  CloseHandle(file);
+}
