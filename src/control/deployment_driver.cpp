@@ -6,15 +6,26 @@
 #include "control/deployment_driver.h"
 
 #include "common/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "config/desktop_initialization_file.h"
+#include "config/emulator_registry.h"
+#include "config/ini_reader.h"
+#include "config/initialization_file.h"
+#include "config/working_folders.h"
 #include "control/browser_settings.h"
 #include "control/check_parameter.h"
 #include "control/event_log.h"
+#include "control/module_state.h"
 #include "control/page_values.h"
+#include "download/cache_file.h"
 #include "download/internet_session.h"
 #include "download/message_pump.h"
 #include "download/progress_dialog.h"
 #include "framework/ole_control.h"
 #include "framework/prop_exchange.h"
+#include "sessions/embedding_state.h"
+#include "sessions/session_classes.h"
+#include "sessions/session_window_table.h"
 
 bool g_LocalLaunch = false;
 char g_IniFileName[260] = "Default.Ini";
@@ -24,6 +35,10 @@ namespace {
 
 const UINT kErrorStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
+const char kInstallationErrorCaption[] = "Web-to-Host Control - Installation Error";
+
+// The six kinds' parameter prefixes, in the order of the session kinds.
+const char* const kKindPrefixes[] = {"MD_", "MP_", "AD_", "AP_", "FTP_", "VT_"};
 
 // Refuses a deployment that starts while another one of this process waits
 // in a message loop. Process-local on purpose: a shared busy word can be
@@ -54,8 +69,10 @@ void ShowDriverMessage(Deployment& d, const char* caption) {
 
 // The clean ending of every deployment that does not reach its last step.
 void EndClean() {
+  if (g_InternetSession != nullptr) CloseInternetSession(false);
   EndEventLog();
   EnableOwnerWindow();
+  SetDeploymentBusy(0);
   g_DeploymentRunning = false;
 }
 
@@ -160,6 +177,112 @@ bool ApplyIniFile(Deployment& d) {
   return true;
 }
 
+// The window that owns the driver's boxes: the control's own, else the
+// in-place site's (a windowless control, or one still loading).
+HWND OwnerWindow(Deployment& d) {
+  HWND window = d.control->GetSafeHwnd();
+  return window != nullptr ? window : d.control->GetInPlaceSiteWindow();
+}
+
+// Logs a failure, closes the log and shows the text: how the driver reports
+// everything that ends a deployment.
+void ReportEndingFailure(Deployment& d, const char* caption) {
+  WriteLogTimeStamp();
+  WriteLogText(d.message);
+  WriteLogText("\r\n");
+  EndEventLog();
+  ShowDriverMessage(d, caption);
+}
+
+// The local copy of a server file: the download folder and the name's last
+// component. False when the path does not fit.
+bool LocalCopyPath(const char* name, char* path, size_t capacity) {
+  bool fits = CopyText(path, capacity, g_DownloadFolder);
+  fits = AddBackslash(path, capacity) && fits;
+  return AppendText(path, capacity, LastPathComponent(name)) && fits;
+}
+
+HANDLE CreateLocalCopy(const char* path) {
+  return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Step 9. False when the deployment has ended.
+bool OpenSession(Deployment& d) {
+  CPropText timeout;
+  bool present = PX_String(d.exchange, "CacheTimeout", &timeout);
+  return OpenInternetSession(OwnerWindow(d), present ? timeout.Text() : nullptr);
+}
+
+// Step 11. False when the deployment has ended.
+bool CacheInitializationFile(Deployment& d) {
+  char path[260];
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (LocalCopyPath(g_IniFileName, path, sizeof path)) {
+    file = CreateLocalCopy(path);
+  } else {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    FormatText(d.message, sizeof d.message, "Error %lu caching Initialization File.",
+               GetLastError());
+    ReportEndingFailure(d, kCacheErrorCaption);
+    return false;
+  }
+  // A failed download still goes on: the user has seen the last attempt's
+  // message, and the settings fall back to their defaults.
+  CacheFileWithRetries(g_IniFileName, file);
+  CloseHandle(file);
+  ReadInitializationFile(g_IniFileName);
+  return true;
+}
+
+// Step 12. False when the deployment has ended.
+bool PrepareMode(Deployment& d) {
+  if (!g_DeploymentSettings.DesktopMode) {
+    WriteLogLine("Desktop Mode is Disabled\r\n");
+    char path[260];
+    if (ComposeLocalIniPath(g_IniFileName, path, sizeof path)) WriteSupportInfo(path);
+    return true;
+  }
+  WriteLogLine("Desktop Mode is Enabled\r\n");
+  const char* name = g_DeploymentSettings.DesktopIniName;
+  char path[260];
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (LocalCopyPath(name, path, sizeof path)) {
+    file = CreateLocalCopy(path);
+  } else {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    FormatText(d.message, sizeof d.message, "Error %lu downloading Desktop Initialization File %s.",
+               GetLastError(), name);
+    ReportEndingFailure(d, kInstallationErrorCaption);
+    return false;
+  }
+  CacheFile(name, file, true);
+  CloseHandle(file);
+  ReadDesktopInitializationFile();
+  CreateFolderTree();
+  return true;
+}
+
+// Step 14: each kind's distribution list. False when the deployment has
+// ended early (a cancel, or a value that fails its check).
+bool UpdateComponents(Deployment& d) {
+  for (int kind = 0; kind < 6; ++kind) {
+    if (CancelRequested) return false;
+    char name[32];
+    FormatText(name, sizeof name, "%sDistFile", kKindPrefixes[kind]);
+    CPropText value;
+    bool tooLong = false;
+    if (ReadParameter(d, name, 64, &value, &tooLong) && tooLong) return false;
+    // The kind's update itself joins here with the update pipeline.
+    AdvanceOverallProgress(12);
+  }
+  return true;
+}
+
 // Step 15. False when the deployment has ended.
 bool ReadSessions(Deployment& d) {
   CPropText value;
@@ -172,13 +295,24 @@ bool ReadSessions(Deployment& d) {
 
 // Step 16: the end of a deployment that ran its course or was cancelled.
 void EndDeployment() {
+  if (g_InternetSession != nullptr) CloseInternetSession(true);
   if (CancelRequested) {
     WriteLogLine("Canceled by user request.\r\n");
     EndEventLog();
   }
   EnableOwnerWindow();
-  if (!CancelRequested) CloseProgressDialog();
   g_DeploymentRunning = false;
+  if (CancelRequested) {
+    SetDeploymentBusy(0);
+    return;
+  }
+  if (g_EmbedMode == kEmbedOff) {
+    // The hand-over to the launch; sessions start here once the launcher
+    // exists. Until then the deployment ends with the dialog closed.
+    CloseProgressDialog();
+    SetDeploymentBusy(0);
+  }
+  // Embedded sessions wait for the control's first paint.
 }
 
 }  // namespace
@@ -196,6 +330,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
   d.pageAddress[0] = '\0';
   d.message[0] = '\0';
 
+  SetDeploymentBusy(1);
   ResetProgressForDeployment();
   RenameCodeBaseSearchPath();
   if (!ApplyLogEvents(d)) return;
@@ -208,8 +343,22 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
     WriteLogLine("Local Launch is Enabled\r\n");
   } else {
     WriteLogLine("Local Launch is Disabled\r\n");
-    if (!ApplyConnectionSettings(d) || !ApplyIniFile(d)) {
+    if (!ApplyConnectionSettings(d) || !ApplyIniFile(d) || !OpenSession(d)) {
       EndClean();
+      return;
+    }
+    WriteLogLineF("Client %%TEMP%% directory is %s\r\n", g_TempFolder);
+    if (!CacheInitializationFile(d) || !PrepareMode(d)) {
+      EndClean();
+      return;
+    }
+    ReadCustomShortcuts(g_IniFileName);
+    if (!UpdateComponents(d)) {
+      if (CancelRequested) {
+        EndDeployment();
+      } else {
+        EndClean();
+      }
       return;
     }
   }
@@ -231,6 +380,18 @@ void NoteClientSiteChange(COleControl* control, void (*frameworkOnSetClientSite)
   }
   WriteLogLine("Entering OnSetClientSite( ) 0...\r\n");
   ControlSited = 0;
+  // The page is going away: hide the first session embedded in it (the
+  // container window's own procedure closes it when the window goes).
+  if (SessionWindowTableIsOpen() && g_ContainerWindow != nullptr) {
+    for (int kind = 0; kind < kSessionKinds; ++kind) {
+      int slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+      if (slot < 0) continue;
+      ShowWindow(GetSessionWindow(kind, slot), SW_HIDE);
+      frameworkOnSetClientSite(control);
+      WriteLogLine("... (1) Leaving OnSetClientSite( ) 0\r\n");
+      return;
+    }
+  }
   frameworkOnSetClientSite(control);
   WriteLogLine("... (2) Leaving OnSetClientSite( ) 0\r\n");
 }

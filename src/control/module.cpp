@@ -11,6 +11,7 @@
 #include "download/message_pump.h"
 #include "download/progress_dialog.h"
 #include "framework/module_state.h"
+#include "sessions/session_window_table.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ BOOL CALLBACK RunStart(PINIT_ONCE, PVOID, PVOID*) { return InitInstance() ? TRUE
 
 // The module's exit, in this order: end the event log (then let pending
 // messages through), destroy the progress dialog and wait for its last
-// message, and last the framework's own exit.
+// message, close the session window table, and last the framework's own.
 void ExitInstance() {
   if (IsEventLogOpen()) {
     EndEventLog();
@@ -37,6 +38,7 @@ void ExitInstance() {
   }
   DestroyProgressDialogAndWait();
   CloseWakeEvent();
+  CloseSessionWindowTable();
   EndFramework();
 }
 

@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "config/folder_path.h"
+#include "sessions/session_window_table.h"
 
 HINSTANCE g_ModuleInstance = nullptr;
 OSVERSIONINFOA g_PlatformVersion;
@@ -52,7 +53,7 @@ bool InitializeModuleFolders(HINSTANCE instance) {
   AddBackslash(g_SystemFolder, kPathCapacity);
   AppendText(g_SystemFolder, kPathCapacity, "System");
 
-  // The session window table joins here when the session subsystem lands.
+  OpenSessionWindowTable();  // absent is allowed: its users test for it
 
   ReadActiveXCacheFolder();
 
