@@ -31,6 +31,10 @@ const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
 const UINT kErrorBoxStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 const DWORD kTimeoutCapacity = 16;
 
+// The "CacheTimeout" of the open session in milliseconds; 0 when the page
+// gave none and the platform's value stands.
+DWORD g_ReceiveTimeout = 0;
+
 struct StatusText {
   DWORD status;
   const char* format;  // context, status code
@@ -156,6 +160,7 @@ bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
     return false;
   }
   g_InternetSession = session;
+  g_ReceiveTimeout = 0;
   WriteLogLine("Successfully opened connection to internet.\r\n");
   if (InternetSetStatusCallback(session, OnInternetStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
     // Without the callback no request could ever be seen to complete.
@@ -172,9 +177,17 @@ bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
     if (!InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout)) {
       WriteLogLineF("Error %d setting the cache timeout.\r\n", (int)GetLastError());
     }
+    g_ReceiveTimeout = timeout;
     WriteLogLineF("Cache Timeout is %d milliseconds\r\n", (int)timeout);
   }
   return true;
+}
+
+void ApplyReceiveTimeout(HINTERNET request) {
+  DWORD timeout = g_ReceiveTimeout;
+  if (timeout == 0 || !request) return;
+  if (!InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout))
+    WriteLogLineF("   Error %d setting the cache timeout.\r\n", (int)GetLastError());
 }
 
 void CloseInternetSession(bool logLine) {

@@ -51,6 +51,11 @@ extern volatile LONG RequestContext;
 // Either false ends the deployment; nothing is left open.
 bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout);
 
+// Gives a request handle the session's receive timeout, when the page set
+// one. Wine keeps the timeout only per request (setting it on the session
+// is accepted but has no effect), so the cacher repeats it on each request.
+void ApplyReceiveTimeout(HINTERNET request);
+
 // Removes the callback, closes the session and forgets it. With logLine,
 // writes "Closed connection to internet." (the driver's normal ending);
 // without, nothing (its clean ending). Does nothing when no session is open.

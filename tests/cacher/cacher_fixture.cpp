@@ -66,16 +66,6 @@ void Serve(const std::string& name, const std::string& bytes) {
   ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
 }
 
-std::vector<std::string> WaitForServerLog(const std::string& path, size_t count) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < 100; ++i) {
-    lines = ServerLogFor(path);
-    if (lines.size() >= count) break;
-    Sleep(50);
-  }
-  return lines;
-}
-
 size_t CountOf(const std::string& text, const std::string& needle) {
   size_t count = 0;
   for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
@@ -99,6 +89,7 @@ void CacherTest::SetUp() {
   }
   ResetProgressForDeployment();
   SetServerRules("");
+  serverLogStart_ = ServerLogLines().size();
   g_CacheRetries = 0;
   g_DeploymentSettings.BaseRegistry = 0;
   UseServer(CacherUrl());
@@ -150,6 +141,23 @@ std::string CacherTest::CloseLog() {
   std::string text;
   EXPECT_TRUE(ReadFileBytes(EventLogPath(), &text)) << EventLogPath();
   return text;
+}
+
+std::vector<std::string> CacherTest::RequestsFor(const std::string& path, size_t count) {
+  std::vector<std::string> found;
+  for (int i = 0; i < 100; ++i) {
+    found.clear();
+    std::vector<std::string> lines = ServerLogLines();
+    for (size_t n = serverLogStart_; n < lines.size(); ++n) {
+      size_t space = lines[n].find(' ');
+      if (space != std::string::npos &&
+          lines[n].compare(space + 1, lines[n].find(' ', space + 1) - space - 1, path) == 0)
+        found.push_back(lines[n]);
+    }
+    if (found.size() >= count && (count > 0 || i >= 2)) break;
+    Sleep(50);
+  }
+  return found;
 }
 
 std::vector<Box> CacherTest::Boxes() {

@@ -30,9 +30,6 @@ std::string ServedPath(const std::string& name);  // Windows path of a served fi
 std::string CacherUrl();                          // http://127.0.0.1:PORT/cacher
 void Serve(const std::string& name, const std::string& bytes);
 
-// Waits (up to 5 s) until the server's log has count lines for path.
-std::vector<std::string> WaitForServerLog(const std::string& path, size_t count);
-
 class CacherTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -51,9 +48,14 @@ class CacherTest : public ::testing::Test {
 
   std::vector<Box> Boxes();
 
+  // The server's log lines for path written since the test began, after
+  // waiting (up to 5 s) until there are at least count of them.
+  std::vector<std::string> RequestsFor(const std::string& path, size_t count = 0);
+
   std::string outputPath_;
   HANDLE output_ = INVALID_HANDLE_VALUE;
   std::string boxRecord_;
+  size_t serverLogStart_ = 0;
 };
 
 // Number of times needle occurs in text.
