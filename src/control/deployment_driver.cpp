@@ -318,6 +318,9 @@ void EndDeployment() {
 }  // namespace
 
 void RunDeployment(COleControl* control, CPropExchange* pPX) {
+  // A container that saves the control's properties has no page to deploy:
+  // a save must not download, write settings or show boxes.
+  if (pPX->GetMode() == CPropExchange::kSave) return;
   if (g_DeploymentRunning) {
     WriteLogLine("A deployment is already running in this process; this one is refused.\r\n");
     return;

@@ -273,7 +273,6 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
   DWORD total = 0;
   if (opened == kOpened) {
     WriteLogLine("   Successfully completed HTTP Request to server.\r\n");
-    ApplyReceiveTimeout(CurrentRequest);
     DWORD status = QueryNumber(HTTP_QUERY_STATUS_CODE);
     if (status != 200) {
       char message[260 + 64];

@@ -33,7 +33,7 @@ const DWORD kTimeoutCapacity = 16;
 
 // The "CacheTimeout" of the open session in milliseconds; 0 when the page
 // gave none and the platform's value stands.
-DWORD g_ReceiveTimeout = 0;
+volatile DWORD g_ReceiveTimeout = 0;
 
 struct StatusText {
   DWORD status;
@@ -103,8 +103,16 @@ bool IsCurrentContext(DWORD_PTR context) {
   return context == (DWORD_PTR)(DWORD)InterlockedCompareExchange(&RequestContext, 0, 0);
 }
 
+// Repeats the session's receive timeout on a new request handle; a
+// failure is left to the platform's own timeout.
+void ApplyReceiveTimeout(HINTERNET request) {
+  DWORD timeout = g_ReceiveTimeout;
+  if (timeout != 0) InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+}
+
 void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
   if (!IsCurrentContext(context) || !handle) return;
+  ApplyReceiveTimeout(handle);
   InterlockedExchangePointer((void* volatile*)&CurrentRequest, handle);
   SignalWake();
 }
@@ -181,13 +189,6 @@ bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
     WriteLogLineF("Cache Timeout is %d milliseconds\r\n", (int)timeout);
   }
   return true;
-}
-
-void ApplyReceiveTimeout(HINTERNET request) {
-  DWORD timeout = g_ReceiveTimeout;
-  if (timeout == 0 || !request) return;
-  if (!InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout))
-    WriteLogLineF("   Error %d setting the cache timeout.\r\n", (int)GetLastError());
 }
 
 void CloseInternetSession(bool logLine) {

@@ -51,11 +51,6 @@ extern volatile LONG RequestContext;
 // Either false ends the deployment; nothing is left open.
 bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout);
 
-// Gives a request handle the session's receive timeout, when the page set
-// one. Wine keeps the timeout only per request (setting it on the session
-// is accepted but has no effect), so the cacher repeats it on each request.
-void ApplyReceiveTimeout(HINTERNET request);
-
 // Removes the callback, closes the session and forgets it. With logLine,
 // writes "Closed connection to internet." (the driver's normal ending);
 // without, nothing (its clean ending). Does nothing when no session is open.
@@ -66,7 +61,10 @@ void CloseInternetSession(bool logLine = true);
 void ParseServerPort();
 
 // The session's status callback: logs every notification and hands the
-// current request's handle and completion over (see above).
+// current request's handle and completion over (see above). It also gives
+// each new request handle the session's receive timeout: Wine accepts that
+// option on the session but applies it only per request, and the handle is
+// created inside WinINet's worker just before the request is sent.
 void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
                                LPVOID information, DWORD informationLength);
 

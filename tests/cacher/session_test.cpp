@@ -68,7 +68,7 @@ TEST_F(SessionTest, StatusLinesCarryTheRequestContext) {
   const std::string c = "(" + std::to_string(context) + ") ";
   for (const char* tail : {"SENDING_REQUEST 30\r\n", "REQUEST_SENT 31\r\n",
                            "RECEIVING_RESPONSE 40\r\n", "RESPONSE_RECEIVED 41\r\n",
-                           "REQUEST_COMPLETE 100\r\n", "HANDLE_CLOSING 70\r\n"}) {
+                           "REQUEST_COMPLETE 100\r\n"}) {
     SCOPED_TRACE(tail);
     EXPECT_NE(std::string::npos, log.find(c + tail));
   }
@@ -90,7 +90,9 @@ TEST_F(SessionTest, StatusLinesCarryTheRequestContext) {
     EXPECT_TRUE(std::regex_match(text, whole)) << text;
     ++lines;
   }
-  EXPECT_GE(lines, 7u);  // created, four of sending and receiving, complete, closing
+  // Created, four of sending and receiving, complete; the closing line may
+  // come from a WinINet thread after the log has been closed.
+  EXPECT_GE(lines, 6u);
 }
 
 // The test server's certificate, trusted by the prefix: added to the

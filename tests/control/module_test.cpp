@@ -13,6 +13,7 @@
 #include <string>
 
 #include "control/wevelink_ids.h"
+#include "host_run.h"
 #include "test_container.h"
 #include "test_support.h"
 
@@ -269,7 +270,7 @@ TEST_F(ModuleTest, ControlTakesItsSiteFirstAndLoadsThePageParams) {
   Held<IPersistPropertyBag> persist;
   ASSERT_EQ(S_OK, object->QueryInterface(IID_IPersistPropertyBag, (void**)persist.out()));
   TestPropertyBag params;
-  params.Set(L"IniFile", L"site.ini");
+  params.Set(L"LocalLaunch", L"Y");  // no server in these tests
   params.Set(L"_ExtentX", L"4233");
   params.Set(L"_ExtentY", L"1058");
   ASSERT_EQ(S_OK, persist->Load(&params, nullptr));
@@ -288,6 +289,53 @@ TEST_F(ModuleTest, ControlTakesItsSiteFirstAndLoadsThePageParams) {
   EXPECT_EQ(L"65536", version);
   EXPECT_EQ(E_POINTER, persist->Load(nullptr, nullptr));
   ASSERT_EQ(S_OK, object->SetClientSite(nullptr));
+}
+
+// Loads a second control from inside the first one's deployment, when the
+// first asks for "LocalLaunch", as a message dispatched during one of the
+// deployment's waits could.
+class ReenteringBag : public TestPropertyBag {
+ public:
+  IPersistPropertyBag* second = nullptr;
+  TestPropertyBag* secondParams = nullptr;
+  HRESULT secondResult = E_FAIL;
+
+  STDMETHOD(Read)(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
+    if (second != nullptr && lstrcmpiW(name, L"LocalLaunch") == 0) {
+      IPersistPropertyBag* inner = second;
+      second = nullptr;
+      secondResult = inner->Load(secondParams, nullptr);
+    }
+    return TestPropertyBag::Read(name, value, log);
+  }
+};
+
+TEST_F(ModuleTest, ASecondDeploymentWhileOneRunsIsRefused) {
+  testsupport::DeleteEventLogs();
+  Held<IPersistPropertyBag> first, second;
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)first.out()));
+  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)second.out()));
+  TestPropertyBag secondParams;
+  secondParams.Set(L"LogEvents", L"Y");
+  secondParams.Set(L"LocalLaunch", L"Y");
+  secondParams.Set(L"Sessions", L"SECOND");
+  ReenteringBag params;
+  params.Set(L"LogEvents", L"Y");
+  params.Set(L"LocalLaunch", L"Y");
+  params.second = second.p;
+  params.secondParams = &secondParams;
+  ASSERT_EQ(S_OK, first->Load(&params, nullptr));
+  EXPECT_EQ(S_OK, params.secondResult);
+
+  // A deployment without "LogEvents" closes the log so it can be read.
+  TestPropertyBag closing;
+  closing.Set(L"LocalLaunch", L"Y");
+  ASSERT_EQ(S_OK, second->Load(&closing, nullptr));
+  std::string log = testsupport::ReadOnlyEventLog();
+  EXPECT_NE(std::string::npos,
+            log.find("A deployment is already running in this process; this one is refused."));
+  EXPECT_EQ(std::string::npos, log.find("Sessions: SECOND"));
+  EXPECT_NE(std::string::npos, log.find("Local Launch is Enabled"));
 }
 
 TEST_F(ModuleTest, ControlActivatesWindowlessDrawsAndCloses) {
