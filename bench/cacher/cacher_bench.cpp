@@ -9,11 +9,10 @@
 // The bare loop is what any WinINet client does at the least: a
 // synchronous session, one InternetOpenUrlA with the cacher's flags and
 // 4,096-byte InternetReadFile calls written straight to the file.
-#include <windows.h>
-#include <wininet.h>
-
 #include <stdio.h>
 #include <stdlib.h>
+#include <windows.h>
+#include <wininet.h>
 
 #include "common/bounded_text.h"
 #include "control/module_state.h"

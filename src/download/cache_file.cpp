@@ -21,9 +21,8 @@
 #include "download/request_url.h"
 #include "download/verified_flag.h"
 
-static_assert(kPlainRequestFlags ==
-                  (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
-                   INTERNET_FLAG_PRAGMA_NOCACHE),
+static_assert(kPlainRequestFlags == (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
+                                     INTERNET_FLAG_PRAGMA_NOCACHE),
               "plain request flags");
 static_assert(kSecureRequestFlags ==
                   (kPlainRequestFlags | INTERNET_FLAG_SECURE |
@@ -155,9 +154,10 @@ void ShowDownloadProgress(DWORD total, DWORD contentLength) {
 
 void NoteSpilledResponse(bool gather, DWORD total) {
   if (gather && total > kTransferBufferSize) {
-    WriteLogLineF("   Response of %d bytes is longer than the transfer buffer; its first %d "
-                  "bytes are kept.\r\n",
-                  (int)total, (int)kTransferBufferSize);
+    WriteLogLineF(
+        "   Response of %d bytes is longer than the transfer buffer; its first %d "
+        "bytes are kept.\r\n",
+        (int)total, (int)kTransferBufferSize);
   }
 }
 
@@ -307,8 +307,8 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
       // The connection ended early: what arrived is not the file.
       char message[260];
       FormatText(message, sizeof message,
-                 "Error %d caching file from server: %d of %d bytes arrived.", (int)ERROR_HANDLE_EOF,
-                 (int)total, (int)contentLength);
+                 "Error %d caching file from server: %d of %d bytes arrived.",
+                 (int)ERROR_HANDLE_EOF, (int)total, (int)contentLength);
       return FailAfterOpen(message, showErrors);
     }
     NoteSpilledResponse(gather, total);

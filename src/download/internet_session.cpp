@@ -60,11 +60,10 @@ const StatusText kStatusTexts[] = {
 
 // One whole entry: time stamp, text, line end, in a single write.
 void WriteCallbackLine(const char* line) {
-  if (!IsEventLogOpen()) return;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  LogTime t = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-               now.wMilliseconds};
+  LogTime t = {now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+               now.wMinute, now.wSecond, now.wMilliseconds};
   char entry[32 + 64];
   FormatLogTimeStamp(t, entry, sizeof entry);
   AppendText(entry, sizeof entry, line);
@@ -81,8 +80,7 @@ void FormatStatusLine(DWORD_PTR context, DWORD status, DWORD_PTR newHandle, char
   }
   const size_t room = capacity - 2;  // for "\r\n"
   if (status == INTERNET_STATUS_HANDLE_CREATED) {
-    FormatText(line, room, "(%d) HANDLE_CREATED %d %d", (int)context, (int)newHandle,
-               (int)status);
+    FormatText(line, room, "(%d) HANDLE_CREATED %d %d", (int)context, (int)newHandle, (int)status);
   } else {
     FormatText(line, room, format, (int)context, (int)status);
   }
@@ -107,7 +105,8 @@ bool IsCurrentContext(DWORD_PTR context) {
 // failure is left to the platform's own timeout.
 void ApplyReceiveTimeout(HINTERNET request) {
   DWORD timeout = g_ReceiveTimeout;
-  if (timeout != 0) InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  if (timeout != 0)
+    InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 }
 
 void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
@@ -137,11 +136,14 @@ void OnRequestComplete(DWORD_PTR context, const void* information, DWORD length)
 void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
                                LPVOID information, DWORD informationLength) {
   DWORD_PTR newHandle = 0;
-  if (status == INTERNET_STATUS_HANDLE_CREATED) newHandle = FirstWord(information, informationLength);
+  if (status == INTERNET_STATUS_HANDLE_CREATED)
+    newHandle = FirstWord(information, informationLength);
 
-  char line[64];
-  FormatStatusLine(context, status, newHandle, line, sizeof line);
-  WriteCallbackLine(line);
+  if (IsEventLogOpen()) {
+    char line[64];
+    FormatStatusLine(context, status, newHandle, line, sizeof line);
+    WriteCallbackLine(line);
+  }
 
   switch (status) {
     case INTERNET_STATUS_HANDLE_CREATED:
@@ -156,8 +158,8 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
 }
 
 bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
-  HINTERNET session =
-      InternetOpenA("Wevelink", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+  HINTERNET session = InternetOpenA("Wevelink", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                    INTERNET_FLAG_ASYNC);
   if (!session) {
     char message[260];
     FormatText(message, sizeof message, "Error %d opening connection to internet.",

@@ -6,7 +6,7 @@
 
 #include "common/bounded_text.h"
 
-const char* const kSessionKindTokens[kSessionKindCount] = {"KVMD", "KVMP", "KVAD",
+const char* const kSessionKindTokens[kSessionKindCount] = {"KVMD", "KVMP",  "KVAD",
                                                            "KVAP", "KVFTP", "KVVT"};
 
 namespace {

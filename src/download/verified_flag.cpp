@@ -6,9 +6,9 @@
 BYTE VerifiedFlag[kVerifiedKinds];
 
 const char kVerifiedFlagKey[] = "Software\\MARROCK\\Kestrava Web";
-const char* const kVerifiedValueNames[kVerifiedKinds] = {
-    "KvmdVerified", "KvmpVerified", "KvadVerified",
-    "KvapVerified", "KvftpVerified", "KvvtVerified"};
+const char* const kVerifiedValueNames[kVerifiedKinds] = {"KvmdVerified",  "KvmpVerified",
+                                                         "KvadVerified",  "KvapVerified",
+                                                         "KvftpVerified", "KvvtVerified"};
 
 namespace {
 

@@ -204,8 +204,8 @@ TEST_F(CacheFileTest, CancelDuringSlowDownloadGivesAShortFile) {
   EXPECT_SAME_BYTES(Pattern(size, 5).substr(0, got.size()), got);
   EXPECT_LT(elapsed, 3000u);  // the whole file takes 4 s
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_NE(std::string::npos,
-            CloseLog().find("   Successfully cached " + std::to_string(got.size()) + " bytes.\r\n"));
+  EXPECT_NE(std::string::npos, CloseLog().find("   Successfully cached " +
+                                               std::to_string(got.size()) + " bytes.\r\n"));
   EXPECT_EQ(nullptr, CurrentRequest);
 }
 
@@ -234,8 +234,7 @@ TEST_F(CacheFileTest, UnreachableServerFailsToOpenTheRequest) {
   std::vector<Box> boxes = Boxes();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ("Error 12029 opening HTTP request to server.", boxes[0].text);
-  EXPECT_NE(std::string::npos,
-            CloseLog().find("Error 12029 opening HTTP request to server.\r\n"));
+  EXPECT_NE(std::string::npos, CloseLog().find("Error 12029 opening HTTP request to server.\r\n"));
   EXPECT_EQ(nullptr, CurrentRequest);
 }
 
@@ -246,7 +245,8 @@ TEST_F(CacheFileTest, OverlongRequestUrlIsRefused) {
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ("Error 111 opening HTTP request to server.", boxes[0].text);
   std::string log = CloseLog();
-  EXPECT_NE(std::string::npos, log.find("   Request URL for " + name + " does not fit in 259 "
+  EXPECT_NE(std::string::npos, log.find("   Request URL for " + name +
+                                        " does not fit in 259 "
                                         "characters.\r\n"));
   EXPECT_EQ(std::string::npos, log.find("Starting caching"));
   Sleep(100);
@@ -254,7 +254,8 @@ TEST_F(CacheFileTest, OverlongRequestUrlIsRefused) {
 }
 
 TEST_F(CacheFileTest, KindTokenClearsItsVerifiedFlagEvenOnFailure) {
-  for (int kind = 0; kind < kVerifiedKinds; ++kind) ASSERT_EQ(ERROR_SUCCESS, StoreVerifiedFlag(kind, 1));
+  for (int kind = 0; kind < kVerifiedKinds; ++kind)
+    ASSERT_EQ(ERROR_SUCCESS, StoreVerifiedFlag(kind, 1));
   EXPECT_FALSE(CacheFile("setup/kvFtp_missing.cab", NewOutput(), false));
   EXPECT_EQ(0, VerifiedFlag[4]);
   DWORD type = 0;
@@ -265,8 +266,8 @@ TEST_F(CacheFileTest, KindTokenClearsItsVerifiedFlagEvenOnFailure) {
   for (int kind : {0, 1, 2, 3, 5}) {
     SCOPED_TRACE(kind);
     EXPECT_EQ(1, VerifiedFlag[kind]);
-    ASSERT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, kVerifiedValueNames[kind],
-                             &type, &bytes));
+    ASSERT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, kVerifiedValueNames[kind], &type,
+                             &bytes));
     EXPECT_EQ(std::string(1, '\1'), bytes);
   }
   // A name without a token changes nothing.

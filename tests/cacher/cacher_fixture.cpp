@@ -31,9 +31,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-std::string TestName() {
-  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
+std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
 }  // namespace
 

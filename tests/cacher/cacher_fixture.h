@@ -4,9 +4,8 @@
 #ifndef WEVELINK_TESTS_CACHER_FIXTURE_H
 #define WEVELINK_TESTS_CACHER_FIXTURE_H
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -66,9 +66,9 @@ TEST_F(SessionTest, StatusLinesCarryTheRequestContext) {
   std::string log = CloseLog();
 
   const std::string c = "(" + std::to_string(context) + ") ";
-  for (const char* tail : {"SENDING_REQUEST 30\r\n", "REQUEST_SENT 31\r\n",
-                           "RECEIVING_RESPONSE 40\r\n", "RESPONSE_RECEIVED 41\r\n",
-                           "REQUEST_COMPLETE 100\r\n"}) {
+  for (const char* tail :
+       {"SENDING_REQUEST 30\r\n", "REQUEST_SENT 31\r\n", "RECEIVING_RESPONSE 40\r\n",
+        "RESPONSE_RECEIVED 41\r\n", "REQUEST_COMPLETE 100\r\n"}) {
     SCOPED_TRACE(tail);
     EXPECT_NE(std::string::npos, log.find(c + tail));
   }
@@ -109,8 +109,8 @@ bool TrustServerCertificate() {
   if (!CryptStringToBinaryA(pem.c_str(), (DWORD)pem.size(), CRYPT_STRING_BASE64HEADER,
                             (BYTE*)&der[0], &size, nullptr, nullptr))
     return false;
-  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                                   CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+  HCERTSTORE store =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
   if (!store) return false;
   BOOL added = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, (const BYTE*)der.data(),
                                                 size, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
@@ -216,15 +216,15 @@ TEST_F(VerifiedFlagTest, MissingValuesAndBadKindsChangeNothing) {
   DWORD type = 0;
   std::string bytes;
   EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, "KvmpVerified", &type, &bytes));
-  for (const char* name : {"KvmdVerified", "KvadVerified", "KvapVerified", "KvftpVerified",
-                           "KvvtVerified"}) {
+  for (const char* name :
+       {"KvmdVerified", "KvadVerified", "KvapVerified", "KvftpVerified", "KvvtVerified"}) {
     EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, name, &type, &bytes)) << name;
   }
 
   // A value of the wrong size is not taken.
   HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, 0, KEY_SET_VALUE,
-                                         &key));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVerifiedFlagKey, 0, KEY_SET_VALUE, &key));
   DWORD wide = 1;
   RegSetValueExA(key, "KvvtVerified", 0, REG_DWORD, (const BYTE*)&wide, sizeof wide);
   RegCloseKey(key);

@@ -48,12 +48,12 @@ TEST(RequestFlags, FollowTheServerPort) {
     unsigned long flags;
   } rows[] = {
       {"http://web/apps", kPlainRequestFlags},
-      {"https://web/apps", kSecureRequestFlags},           // scheme default 443
-      {"http://web:443/apps", kSecureRequestFlags},        // explicit 443
-      {"https://web:80/apps", kPlainRequestFlags},         // explicit port wins
+      {"https://web/apps", kSecureRequestFlags},     // scheme default 443
+      {"http://web:443/apps", kSecureRequestFlags},  // explicit 443
+      {"https://web:80/apps", kPlainRequestFlags},   // explicit port wins
       {"https://web:8443/apps", kPlainRequestFlags},
       {"http://web/downloads/https/x", kSecureRequestFlags},  // "https" anywhere
-      {"http://web:65979/x", kSecureRequestFlags},         // low 16 bits: 443
+      {"http://web:65979/x", kSecureRequestFlags},            // low 16 bits: 443
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     SCOPED_TRACE(rows[i].server);
@@ -121,9 +121,9 @@ TEST(KindTokenInName, FirstTokenInKindOrderAnyCase) {
     const char* name;
     int kind;
   } rows[] = {
-      {"KVMD.CAB", 0},      {"dir/kvmp.ex_", 1}, {"KvAd.pro", 2},   {"kvap", 3},
-      {"setup/KvFtP.CAB", 4}, {"kvvt.exe", 5},   {"kvvtkvmd", 0},   // kind order, not position
-      {"site.ini", -1},     {"KV MD", -1},       {"", -1},
+      {"KVMD.CAB", 0},        {"dir/kvmp.ex_", 1}, {"KvAd.pro", 2}, {"kvap", 3},
+      {"setup/KvFtP.CAB", 4}, {"kvvt.exe", 5},     {"kvvtkvmd", 0},  // kind order, not position
+      {"site.ini", -1},       {"KV MD", -1},       {"", -1},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     SCOPED_TRACE(rows[i].name);
