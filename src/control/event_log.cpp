@@ -1,6 +1,7 @@
-// Event log file handling. Each piece is one WriteFile call at the end of
-// the file so that pieces written from the internet status callback's
-// thread stay whole even when entries interleave.
+// Event log file handling. Entries come from the user-interface thread and
+// from the internet status callback's threads: each whole entry is one
+// WriteFile call, and a small lock keeps a write from meeting the handle
+// while another thread closes it.
 #include "control/event_log.h"
 
 #include <stdarg.h>
@@ -15,6 +16,7 @@ HANDLE EventLogFile = INVALID_HANDLE_VALUE;
 namespace {
 
 char g_EventLogPath[kPathCapacity];
+SRWLOCK g_LogLock = SRWLOCK_INIT;
 
 LogTime LocalLogTime() {
   SYSTEMTIME now;
@@ -25,10 +27,27 @@ LogTime LocalLogTime() {
 }
 
 void WriteRaw(const char* text, size_t length) {
-  HANDLE file = EventLogFile;
-  if (file == INVALID_HANDLE_VALUE || length == 0) return;
-  DWORD written = 0;
-  WriteFile(file, text, (DWORD)length, &written, nullptr);
+  if (EventLogFile == INVALID_HANDLE_VALUE || length == 0) return;
+  AcquireSRWLockShared(&g_LogLock);
+  if (EventLogFile != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(EventLogFile, text, (DWORD)length, &written, nullptr);
+  }
+  ReleaseSRWLockShared(&g_LogLock);
+}
+
+// The time stamp and the text as one piece; a text too long for the entry
+// buffer follows its stamp in a second write.
+void WriteStampedEntry(const char* text) {
+  char entry[1100];
+  FormatLogTimeStamp(LocalLogTime(), entry, sizeof entry);
+  size_t stamp = strlen(entry);
+  if (AppendText(entry, sizeof entry, text)) {
+    WriteRaw(entry, strlen(entry));
+  } else {
+    WriteRaw(entry, stamp);
+    WriteLogText(text);
+  }
 }
 
 void OpenLogFile() {
@@ -63,9 +82,11 @@ void EndEventLog() {
   char banner[256];
   FormatEndBanner(LocalLogTime(), banner, sizeof banner);
   WriteLogText(banner);
+  AcquireSRWLockExclusive(&g_LogLock);
   HANDLE file = EventLogFile;
   EventLogFile = INVALID_HANDLE_VALUE;
-  CloseHandle(file);
+  ReleaseSRWLockExclusive(&g_LogLock);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
 void WriteLogTimeStamp() {
@@ -93,9 +114,8 @@ bool IsEventLogOpen() { return EventLogFile != INVALID_HANDLE_VALUE; }
 const char* EventLogPath() { return g_EventLogPath; }
 
 void WriteLogLine(const char* text) {
-  if (EventLogFile == INVALID_HANDLE_VALUE) return;
-  WriteLogTimeStamp();
-  WriteLogText(text);
+  if (EventLogFile == INVALID_HANDLE_VALUE || text == nullptr) return;
+  WriteStampedEntry(text);
 }
 
 void WriteLogLineF(const char* format, ...) {

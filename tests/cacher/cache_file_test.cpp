@@ -150,7 +150,10 @@ TEST_F(CacheFileTest, ResponseWithoutLengthLeavesTheProgressAlone) {
 }
 
 TEST_F(CacheFileTest, WholeResponseGatheredWithoutOutputFile) {
-  // Paced, so that the text arrives in several pieces.
+  // Paced, so that the text arrives in several pieces. Windows hands back
+  // what has arrived; Wine's asynchronous read waits until its buffer is
+  // full or the data ends, so there the longer response below is what
+  // spreads over several reads.
   std::string list;
   for (int i = 0; i < 150; ++i) list += "KVMD" + std::to_string(i) + ".CAB,5\r\n";
   ASSERT_LT(list.size(), 4096u);
@@ -176,13 +179,15 @@ TEST_F(CacheFileTest, WholeResponseGatheredWithoutOutputFile) {
   EXPECT_STREQ("", TransferBuffer);
 }
 
-TEST_F(CacheFileTest, WithOutputFileTheBufferHoldsTheLastPiece) {
+TEST_F(CacheFileTest, WithOutputFileTheBufferHoldsTheEndOfTheLastPiece) {
+  // Downloads into a file read in pieces larger than the transfer buffer;
+  // the buffer keeps the last 4096 bytes of the last piece.
   std::string body(5000, 'a');
   body.replace(4096, 904, std::string(904, 'b'));
   Serve("pieces.txt", body);
   EXPECT_TRUE(CacheFile("pieces.txt", NewOutput(), true));
   EXPECT_SAME_BYTES(body, CloseOutput());
-  EXPECT_EQ(std::string(904, 'b'), std::string(TransferBuffer));
+  EXPECT_EQ(body.substr(body.size() - 4096), std::string(TransferBuffer));
 }
 
 VOID CALLBACK CancelSoon(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -194,7 +199,7 @@ TEST_F(CacheFileTest, CancelDuringSlowDownloadGivesAShortFile) {
   const size_t size = 400000;
   Serve("slow.bin", Pattern(size, 5));
   SetServerRules("/cacher/slow.bin rate=100000\n");
-  SetTimer(nullptr, 0, 700, CancelSoon);
+  SetTimer(nullptr, 0, 1000, CancelSoon);
   DWORD start = GetTickCount();
   EXPECT_TRUE(CacheFile("slow.bin", NewOutput(), true));
   DWORD elapsed = GetTickCount() - start;
