@@ -89,6 +89,13 @@ void EndEventLog() {
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
+void EndEventLogAtProcessExit() {
+  // Other threads were stopped wherever they were; one may hold the lock.
+  if (!TryAcquireSRWLockExclusive(&g_LogLock)) return;
+  ReleaseSRWLockExclusive(&g_LogLock);
+  EndEventLog();
+}
+
 void WriteLogTimeStamp() {
   if (EventLogFile == INVALID_HANDLE_VALUE) return;
   char stamp[32];

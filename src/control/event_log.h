@@ -12,6 +12,9 @@ extern HANDLE EventLogFile;
 
 void StartEventLog();
 void EndEventLog();
+// The same at process termination, where a thread stopped in the middle of
+// a write may have left the log busy: then the system closes the file.
+void EndEventLogAtProcessExit();
 void WriteLogTimeStamp();
 void WriteLogText(const char* text);
 

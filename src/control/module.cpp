@@ -66,7 +66,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       } else {
         // The process is ending: its windows and threads are gone, but the
         // administrator still gets a closed log with its end banner.
-        EndEventLog();
+        EndEventLogAtProcessExit();
       }
       break;
   }
