@@ -67,6 +67,16 @@ void ShowDriverMessage(Deployment& d, const char* caption) {
   d.control->MessageBox(d.message, caption, kErrorStyle);
 }
 
+// Logs a failure, closes the log and shows the text: how the driver reports
+// everything that ends a deployment.
+void ReportEndingFailure(Deployment& d, const char* caption) {
+  WriteLogTimeStamp();
+  WriteLogText(d.message);
+  WriteLogText("\r\n");
+  EndEventLog();
+  ShowDriverMessage(d, caption);
+}
+
 // The clean ending of every deployment that does not reach its last step.
 void EndClean() {
   if (g_InternetSession != nullptr) CloseInternetSession(false);
@@ -157,11 +167,7 @@ bool ApplyIniFile(Deployment& d) {
   if (!ReadParameter(d, "IniFile", 260, &value, &tooLong)) {
     CopyText(d.message, sizeof d.message,
              "OBJECT Tag missing PARAM reference to Kestrava Initialization File.");
-    WriteLogTimeStamp();
-    WriteLogText(d.message);
-    WriteLogText("\r\n");
-    EndEventLog();
-    ShowDriverMessage(d, kCacheErrorCaption);
+    ReportEndingFailure(d, kCacheErrorCaption);
     return false;
   }
   if (tooLong) return false;
@@ -182,16 +188,6 @@ bool ApplyIniFile(Deployment& d) {
 HWND OwnerWindow(Deployment& d) {
   HWND window = d.control->GetSafeHwnd();
   return window != nullptr ? window : d.control->GetInPlaceSiteWindow();
-}
-
-// Logs a failure, closes the log and shows the text: how the driver reports
-// everything that ends a deployment.
-void ReportEndingFailure(Deployment& d, const char* caption) {
-  WriteLogTimeStamp();
-  WriteLogText(d.message);
-  WriteLogText("\r\n");
-  EndEventLog();
-  ShowDriverMessage(d, caption);
 }
 
 // The local copy of a server file: the download folder and the name's last
