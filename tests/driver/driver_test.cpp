@@ -44,6 +44,42 @@ class DriverTest : public ::testing::Test {
   }
 };
 
+// The index of the first trace line that starts with prefix, from start on.
+size_t TraceIndex(const std::vector<std::string>& trace, const std::string& prefix,
+                  size_t start = 0) {
+  for (size_t i = start; i < trace.size(); ++i) {
+    if (trace[i].compare(0, prefix.size(), prefix) == 0) return i;
+  }
+  return trace.size();
+}
+
+TEST_F(DriverTest, TheContainerSitesLoadsActivatesAndPaintsTheRealControl) {
+  HostRun run = Deploy("hosted.htm", {{"LocalLaunch", "Y"}});
+  EXPECT_EQ(0u, run.exitCode);
+  const std::vector<std::string>& t = run.trace;
+  // In the order a browser drives a control, each step succeeding.
+  std::vector<std::string> steps = {
+      "create hr=0x00000000",
+      "safety supported=0x3 enabled=0x2 set hr=0x00000000",
+      "miscstatus 0x00020191",
+      "setclientsite hr=0x00000000",
+      "site GetMoniker",
+      "load hr=0x00000000",
+      "doverb hr=0x00000000",
+      "draw hr=0x00000000",
+      "leave setclientsite(null) hr=0x00000000",
+      "close hr=0x00000000",
+  };
+  size_t at = 0;
+  for (const std::string& step : steps) {
+    size_t found = TraceIndex(t, step, at);
+    ASSERT_LT(found, t.size()) << "missing or out of order: " << step;
+    at = found + 1;
+  }
+  // The control gave its site back.
+  EXPECT_LT(TraceIndex(t, "site refs=1"), t.size());
+}
+
 TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
   HostRun run = Deploy("noini.htm", {{"LogEvents", "Y"}});
   ASSERT_EQ(1u, run.boxes.size());
