@@ -23,10 +23,10 @@ const IID kProbeEventsIid = {0x5a1e0002, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44
 const ControlTypeInfo kProbeTypeInfo = {nullptr, 1, 0, nullptr, &kProbeEventsIid, 0x20191, nullptr, 0};
 const RECT kPosition = {10, 20, 110, 70};
 
-// A control that keeps what the framework gave it.
+// A windowless-capable control that keeps what the framework gave it.
 class ProbeControl : public COleControl {
  public:
-  explicit ProbeControl(bool windowless) : COleControl(kProbeTypeInfo), windowless_(windowless) {
+  ProbeControl() : COleControl(kProbeTypeInfo) {
     iniFile.Set("keep-me");
     logEvents.Set("untouched");
   }
@@ -58,9 +58,7 @@ class ProbeControl : public COleControl {
     *clsid = kProbeClsid;
     return S_OK;
   }
-  DWORD GetControlFlags() override {
-    return COleControl::GetControlFlags() | (windowless_ ? windowlessActivate : 0);
-  }
+  DWORD GetControlFlags() override { return COleControl::GetControlFlags() | windowlessActivate; }
 
   int exchanges = 0;
   CPropExchange::Mode mode = CPropExchange::kReset;
@@ -73,33 +71,12 @@ class ProbeControl : public COleControl {
   int draws = 0;
   RECT drawBounds = {};
   RECT drawInvalid = {};
-
- private:
-  bool windowless_;
-};
-
-// One reference to a new probe, dropped at scope end.
-class Probe {
- public:
-  explicit Probe(bool windowless = true) : control_(new ProbeControl(windowless)) {}
-  ~Probe() { control_->ExternalRelease(); }
-  ProbeControl* operator->() { return control_; }
-  ProbeControl* get() { return control_; }
-  template <class T>
-  T* As(REFIID iid) {
-    T* object = nullptr;
-    EXPECT_EQ(S_OK, control_->ExternalQueryInterface(iid, (void**)&object));
-    return object;
-  }
-
- private:
-  ProbeControl* control_;
 };
 
 // Releases a COM pointer at scope end.
 template <class T>
 struct Held {
-  explicit Held(T* p) : p(p) {}
+  explicit Held(T* p = nullptr) : p(p) {}
   ~Held() {
     if (p != nullptr) p->Release();
   }
@@ -107,8 +84,14 @@ struct Held {
   T* p;
 };
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+// A new probe's interface; the interface holds the only reference.
+template <class T>
+T* NewProbe(REFIID iid, ProbeControl** probe) {
+  *probe = new ProbeControl;
+  T* object = nullptr;
+  EXPECT_EQ(S_OK, (*probe)->ExternalQueryInterface(iid, (void**)&object));
+  (*probe)->ExternalRelease();
+  return object;
 }
 
 std::string RectText(const RECT& r) {
@@ -116,90 +99,102 @@ std::string RectText(const RECT& r) {
          "," + std::to_string(r.bottom);
 }
 
-HRESULT LoadProbe(Probe& probe, TestPropertyBag* bag) {
-  Held<IPersistPropertyBag> persist(probe.As<IPersistPropertyBag>(IID_IPersistPropertyBag));
-  return persist->Load(bag, nullptr);
+// A memory stream holding the bytes, positioned at its start.
+IStream* StreamOf(const void* bytes, ULONG size) {
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
+  if (size > 0) stream->Write(bytes, size, nullptr);
+  LARGE_INTEGER start = {};
+  stream->Seek(start, STREAM_SEEK_SET, nullptr);
+  return stream;
 }
 
-}  // namespace
+// One probe per test and the container's two kinds of site; the probe is
+// closed and let go of its site at the end.
+class FrameworkTest : public ::testing::Test {
+ protected:
+  ~FrameworkTest() override {
+    object_->Close(OLECLOSE_NOSAVE);
+    object_->SetClientSite(nullptr);
+  }
 
-TEST(PropertyExchange, LoadGivesPresentParamsAndLeavesAbsentOnesUntouched) {
-  ScopedOle ole;
-  Probe probe;
+  template <class T>
+  T* As(REFIID iid) {
+    T* object = nullptr;
+    EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(iid, (void**)&object));
+    return object;
+  }
+  HRESULT Load(TestPropertyBag* bag) {
+    Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
+    return persist->Load(bag, nullptr);
+  }
+  // Sites the probe and runs the verb at kPosition.
+  HRESULT Activate(TestSite* site, LONG verb = OLEIVERB_INPLACEACTIVATE) {
+    HRESULT hr = object_->SetClientSite(site);
+    if (FAILED(hr)) return hr;
+    return object_->DoVerb(verb, nullptr, site, 0, site->Window(), &kPosition);
+  }
+
+  ScopedOle ole_;
+  TestSite windowlessSite_{true, kPosition};
+  TestSite plainSite_{false, kPosition};
+  ProbeControl* probe_ = nullptr;
+  Held<IOleObject> object_{NewProbe<IOleObject>(IID_IOleObject, &probe_)};
+};
+
+TEST_F(FrameworkTest, LoadGivesPresentParamsAndLeavesAbsentOnesUntouched) {
   TestPropertyBag bag;
   bag.Set(L"inifile", L"site.ini");  // names match in any case, as in HTML
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  EXPECT_EQ(1, probe->exchanges);
-  EXPECT_EQ(CPropExchange::kLoad, probe->mode);
-  EXPECT_TRUE(probe->iniFileFound);
-  EXPECT_STREQ("site.ini", probe->iniFile.Text());
-  EXPECT_EQ(8u, probe->iniFile.Length());
-  EXPECT_FALSE(probe->logEventsFound);
-  EXPECT_STREQ("untouched", probe->logEvents.Text());
-  EXPECT_EQ(9u, probe->logEvents.Length());
+  ASSERT_EQ(S_OK, Load(&bag));
+  EXPECT_EQ(1, probe_->exchanges);
+  EXPECT_EQ(CPropExchange::kLoad, probe_->mode);
+  EXPECT_TRUE(probe_->iniFileFound);
+  EXPECT_STREQ("site.ini", probe_->iniFile.Text());
+  EXPECT_EQ(8u, probe_->iniFile.Length());
+  EXPECT_FALSE(probe_->logEventsFound);
+  EXPECT_STREQ("untouched", probe_->logEvents.Text());
   // No "_Version" among the PARAMs: the control's own version applies.
-  EXPECT_EQ((DWORD)MAKELONG(0, 1), probe->GetVersionLoaded());
+  EXPECT_EQ((DWORD)MAKELONG(0, 1), probe_->GetVersionLoaded());
 }
 
-TEST(PropertyExchange, EmptyValueIsPresent) {
-  ScopedOle ole;
-  Probe probe;
+TEST_F(FrameworkTest, LoadTakesEmptyAndOverLongValuesAndTheStoredVersionAndExtent) {
   TestPropertyBag bag;
   bag.Set(L"LogEvents", L"");
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  EXPECT_TRUE(probe->logEventsFound);
-  EXPECT_STREQ("", probe->logEvents.Text());
-  EXPECT_EQ(0u, probe->logEvents.Length());
-}
-
-TEST(PropertyExchange, OverLongValueKeepsItsFullLengthAndACleanPrefix) {
-  ScopedOle ole;
-  Probe probe;
-  TestPropertyBag bag;
   bag.Set(L"IniFile", std::wstring(5000, L'x'));
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  ASSERT_TRUE(probe->iniFileFound);
-  EXPECT_EQ(5000u, probe->iniFile.Length());
-  EXPECT_TRUE(probe->iniFile.IsCut());
-  EXPECT_EQ(CPropText::kCapacity - 1, strlen(probe->iniFile.Text()));
-}
-
-TEST(PropertyExchange, WideTextBecomesAnsiCodePageText) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the prefix's ANSI code page is " << GetACP();
-  ScopedOle ole;
-  Probe probe;
-  TestPropertyBag bag;
-  bag.Set(L"IniFile", L"caf\u00e9.ini");
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  EXPECT_STREQ("caf\xe9.ini", probe->iniFile.Text());
-}
-
-TEST(PropertyExchange, StoredVersionAndExtentAreRead) {
-  ScopedOle ole;
-  Probe probe;
-  TestPropertyBag bag;
   bag.Set(L"_Version", L"131072");
   bag.Set(L"_ExtentX", L"5000");
   bag.Set(L"_ExtentY", L"2500");
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  EXPECT_EQ(0x20000u, probe->GetVersionLoaded());
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
+  ASSERT_EQ(S_OK, Load(&bag));
+  EXPECT_TRUE(probe_->logEventsFound);  // empty is present
+  EXPECT_STREQ("", probe_->logEvents.Text());
+  EXPECT_EQ(0u, probe_->logEvents.Length());
+  // Over-long: the full length is kept with a clean prefix.
+  ASSERT_TRUE(probe_->iniFileFound);
+  EXPECT_EQ(5000u, probe_->iniFile.Length());
+  EXPECT_TRUE(probe_->iniFile.IsCut());
+  EXPECT_EQ(CPropText::kCapacity - 1, strlen(probe_->iniFile.Text()));
+  EXPECT_EQ(0x20000u, probe_->GetVersionLoaded());
   SIZEL extent = {};
-  ASSERT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
+  ASSERT_EQ(S_OK, object_->GetExtent(DVASPECT_CONTENT, &extent));
   EXPECT_EQ(5000, extent.cx);
   EXPECT_EQ(2500, extent.cy);
 }
 
-TEST(PropertyExchange, SaveWritesVersionExtentAndTexts) {
-  ScopedOle ole;
-  Probe probe;
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  SIZEL extent = {3000, 1500};
-  ASSERT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
+TEST_F(FrameworkTest, WideTextBecomesAnsiCodePageText) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the prefix's ANSI code page is " << GetACP();
   TestPropertyBag bag;
-  Held<IPersistPropertyBag> persist(probe.As<IPersistPropertyBag>(IID_IPersistPropertyBag));
+  bag.Set(L"IniFile", L"caf\u00e9.ini");
+  ASSERT_EQ(S_OK, Load(&bag));
+  EXPECT_STREQ("caf\xe9.ini", probe_->iniFile.Text());
+}
+
+TEST_F(FrameworkTest, SaveWritesVersionExtentAndTexts) {
+  SIZEL extent = {3000, 1500};
+  ASSERT_EQ(S_OK, object_->SetExtent(DVASPECT_CONTENT, &extent));
+  TestPropertyBag bag;
+  Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
   ASSERT_EQ(S_OK, persist->Save(&bag, TRUE, TRUE));
-  EXPECT_EQ(CPropExchange::kSave, probe->mode);
+  EXPECT_EQ(CPropExchange::kSave, probe_->mode);
   std::wstring value;
   ASSERT_TRUE(bag.Get(L"_Version", &value));
   EXPECT_EQ(L"65536", value);
@@ -209,205 +204,170 @@ TEST(PropertyExchange, SaveWritesVersionExtentAndTexts) {
   EXPECT_EQ(L"keep-me", value);
 }
 
-TEST(PropertyExchange, InitNewResetsWithoutGivingAnyText) {
-  ScopedOle ole;
-  Probe probe;
-  Held<IPersistStreamInit> persist(probe.As<IPersistStreamInit>(IID_IPersistStreamInit));
+TEST_F(FrameworkTest, InitNewResetsWithoutGivingAnyText) {
+  Held<IPersistStreamInit> persist(As<IPersistStreamInit>(IID_IPersistStreamInit));
   ASSERT_EQ(S_OK, persist->InitNew());
-  EXPECT_EQ(1, probe->exchanges);
-  EXPECT_EQ(CPropExchange::kReset, probe->mode);
-  EXPECT_FALSE(probe->iniFileFound);
-  EXPECT_STREQ("keep-me", probe->iniFile.Text());
+  EXPECT_EQ(1, probe_->exchanges);
+  EXPECT_EQ(CPropExchange::kReset, probe_->mode);
+  EXPECT_FALSE(probe_->iniFileFound);
+  EXPECT_STREQ("keep-me", probe_->iniFile.Text());
 }
 
-TEST(PropertyExchange, StreamKeepsWhatWasSaved) {
-  ScopedOle ole;
-  IStream* stream = nullptr;
-  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-  Held<IStream> heldStream(stream);
+TEST_F(FrameworkTest, StreamKeepsWhatWasSaved) {
+  Held<IStream> stream(StreamOf(nullptr, 0));
+  ASSERT_NE(nullptr, stream.p);
   {
-    Probe first;
+    ProbeControl* first = nullptr;
+    Held<IPersistStreamInit> persist(NewProbe<IPersistStreamInit>(IID_IPersistStreamInit, &first));
     first->iniFile.Set("http://server/cfg/site.ini");
-    Held<IPersistStreamInit> persist(first.As<IPersistStreamInit>(IID_IPersistStreamInit));
-    ASSERT_EQ(S_OK, persist->Save(stream, TRUE));
+    ASSERT_EQ(S_OK, persist->Save(stream.p, TRUE));
   }
   LARGE_INTEGER start = {};
   ASSERT_EQ(S_OK, stream->Seek(start, STREAM_SEEK_SET, nullptr));
-  Probe second;
-  Held<IPersistStreamInit> persist(second.As<IPersistStreamInit>(IID_IPersistStreamInit));
-  ASSERT_EQ(S_OK, persist->Load(stream));
-  EXPECT_TRUE(second->iniFileFound);
-  EXPECT_STREQ("http://server/cfg/site.ini", second->iniFile.Text());
+  Held<IPersistStreamInit> persist(As<IPersistStreamInit>(IID_IPersistStreamInit));
+  ASSERT_EQ(S_OK, persist->Load(stream.p));
+  EXPECT_TRUE(probe_->iniFileFound);
+  EXPECT_STREQ("http://server/cfg/site.ini", probe_->iniFile.Text());
   // A save writes the control's current texts, whether or not it ever
   // loaded them.
-  EXPECT_TRUE(second->logEventsFound);
-  EXPECT_STREQ("untouched", second->logEvents.Text());
-  EXPECT_EQ((DWORD)MAKELONG(0, 1), second->GetVersionLoaded());
+  EXPECT_TRUE(probe_->logEventsFound);
+  EXPECT_STREQ("untouched", probe_->logEvents.Text());
+  EXPECT_EQ((DWORD)MAKELONG(0, 1), probe_->GetVersionLoaded());
 }
 
-TEST(PropertyExchange, MalformedStreamIsRefusedBeforeTheExchange) {
-  ScopedOle ole;
-  const unsigned char cases[][16] = {
-      {'N', 'O', 'P', 'E'},                               // not the format
-      {'W', 'V', 'P', 'X', 7, 0, 0, 0, 'I', 'n', 'i'},   // ends inside a name
-      {'W', 'V', 'P', 'X', 0xFF, 0xFF, 0, 0},            // name longer than allowed
+TEST_F(FrameworkTest, MalformedStreamIsRefusedBeforeTheExchange) {
+  const struct {
+    const char* name;
+    unsigned char bytes[16];
+    ULONG size;
+  } cases[] = {
+      {"not the format", {'N', 'O', 'P', 'E'}, 4},
+      {"ends inside a name", {'W', 'V', 'P', 'X', 7, 0, 0, 0, 'I', 'n', 'i'}, 11},
+      {"name longer than allowed", {'W', 'V', 'P', 'X', 0xFF, 0xFF, 0, 0}, 8},
   };
-  const ULONG sizes[] = {4, 11, 8};
-  for (size_t i = 0; i < ARRAYSIZE(sizes); ++i) {
-    SCOPED_TRACE("case " + std::to_string(i));
-    IStream* stream = nullptr;
-    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    Held<IStream> heldStream(stream);
-    ASSERT_EQ(S_OK, stream->Write(cases[i], sizes[i], nullptr));
-    LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    Probe probe;
-    Held<IPersistStreamInit> persist(probe.As<IPersistStreamInit>(IID_IPersistStreamInit));
-    EXPECT_EQ(STG_E_READFAULT, persist->Load(stream));
-    EXPECT_EQ(0, probe->exchanges);
+  Held<IPersistStreamInit> persist(As<IPersistStreamInit>(IID_IPersistStreamInit));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Held<IStream> stream(StreamOf(c.bytes, c.size));
+    ASSERT_NE(nullptr, stream.p);
+    EXPECT_EQ(STG_E_READFAULT, persist->Load(stream.p));
+    EXPECT_EQ(0, probe_->exchanges);
   }
 }
 
-TEST(ClientSite, IsKnownBeforeThePropertiesLoadAndEveryChangeIsTold) {
-  ScopedOle ole;
-  Probe probe;
-  TestSite site(true, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
+TEST_F(FrameworkTest, ClientSiteIsKnownBeforeThePropertiesLoadAndEveryChangeIsTold) {
   DWORD status = 0;
-  ASSERT_EQ(S_OK, object->GetMiscStatus(DVASPECT_CONTENT, &status));
+  ASSERT_EQ(S_OK, object_->GetMiscStatus(DVASPECT_CONTENT, &status));
   ASSERT_TRUE(status & OLEMISC_SETCLIENTSITEFIRST);
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  EXPECT_EQ(static_cast<IOleClientSite*>(&site), probe->GetClientSite());
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  EXPECT_EQ(static_cast<IOleClientSite*>(&windowlessSite_), probe_->GetClientSite());
   TestPropertyBag bag;
-  ASSERT_EQ(S_OK, LoadProbe(probe, &bag));
-  EXPECT_TRUE(probe->sitedDuringExchange);
+  ASSERT_EQ(S_OK, Load(&bag));
+  EXPECT_TRUE(probe_->sitedDuringExchange);
 
   // The site's moniker is what the control will read the page address from.
   IMoniker* moniker = nullptr;
-  ASSERT_EQ(S_OK, object->GetMoniker(OLEGETMONIKER_TEMPFORUSER, OLEWHICHMK_CONTAINER, &moniker));
+  ASSERT_EQ(S_OK, object_->GetMoniker(OLEGETMONIKER_TEMPFORUSER, OLEWHICHMK_CONTAINER, &moniker));
   Held<IMoniker> heldMoniker(moniker);
   LPOLESTR name = nullptr;
   ASSERT_EQ(S_OK, moniker->GetDisplayName(nullptr, nullptr, &name));
   EXPECT_STREQ(L"C:\\pages\\start.htm", name);
   CoTaskMemFree(name);
 
-  ASSERT_EQ(S_OK, object->SetClientSite(nullptr));
-  EXPECT_EQ(nullptr, probe->GetClientSite());
-  EXPECT_EQ("S-", probe->siteNotifications);
+  ASSERT_EQ(S_OK, object_->SetClientSite(nullptr));
+  EXPECT_EQ(nullptr, probe_->GetClientSite());
+  EXPECT_EQ("S-", probe_->siteNotifications);
 }
 
-TEST(InPlace, WindowlessWhenControlAndSiteAllowIt) {
-  ScopedOle ole;
-  Probe probe(true);
-  TestSite site(true, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(),
-                                 &kPosition));
+TEST_F(FrameworkTest, WindowlessWhenControlAndSiteAllowItAndNeverWithoutASite) {
+  EXPECT_EQ(E_UNEXPECTED,
+            object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
+  EXPECT_FALSE(probe_->IsInPlaceActive());
+
+  TestSite& site = windowlessSite_;
+  ASSERT_EQ(S_OK, Activate(&site));
   EXPECT_TRUE(site.Called("CanInPlaceActivate"));
   EXPECT_TRUE(site.Called("CanWindowlessActivate"));
   EXPECT_TRUE(site.Called("OnInPlaceActivateEx(windowless)"));
   EXPECT_TRUE(site.Called("GetWindowContext"));
   EXPECT_FALSE(site.Called("OnUIActivate"));
-  EXPECT_TRUE(probe->IsInPlaceActive());
-  EXPECT_TRUE(probe->IsWindowless());
-  EXPECT_EQ(nullptr, probe->GetSafeHwnd());
-  EXPECT_EQ(site.Window(), probe->GetInPlaceSiteWindow());
+  EXPECT_TRUE(probe_->IsInPlaceActive());
+  EXPECT_TRUE(probe_->IsWindowless());
+  EXPECT_EQ(nullptr, probe_->GetSafeHwnd());
+  EXPECT_EQ(site.Window(), probe_->GetInPlaceSiteWindow());
   RECT rect = {};
-  ASSERT_TRUE(probe->GetRectInContainer(&rect));
-  EXPECT_TRUE(SameRect(kPosition, rect)) << RectText(rect);
+  ASSERT_TRUE(probe_->GetRectInContainer(&rect));
+  EXPECT_EQ(RectText(kPosition), RectText(rect));
 
-  Held<IOleInPlaceObject> inPlace(probe.As<IOleInPlaceObject>(IID_IOleInPlaceObject));
+  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
   HWND window = (HWND)1;
   EXPECT_EQ(E_FAIL, inPlace->GetWindow(&window));
   const RECT moved = {30, 40, 90, 80};
   ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
-  ASSERT_TRUE(probe->GetRectInContainer(&rect));
-  EXPECT_TRUE(SameRect(moved, rect)) << RectText(rect);
+  ASSERT_TRUE(probe_->GetRectInContainer(&rect));
+  EXPECT_EQ(RectText(moved), RectText(rect));
 
-  ASSERT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
   EXPECT_TRUE(site.Called("OnInPlaceDeactivateEx"));
-  EXPECT_FALSE(probe->IsInPlaceActive());
-  EXPECT_FALSE(probe->GetRectInContainer(&rect));
-  object->SetClientSite(nullptr);
+  EXPECT_FALSE(probe_->IsInPlaceActive());
+  EXPECT_FALSE(probe_->GetRectInContainer(&rect));
 }
 
-TEST(InPlace, ChildWindowAtThePositionWhenTheSiteIsNotWindowless) {
-  ScopedOle ole;
-  Probe probe(true);
-  TestSite site(false, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(),
-                                 &kPosition));
+TEST_F(FrameworkTest, ChildWindowAtThePositionWhenTheSiteIsNotWindowless) {
+  TestSite& site = plainSite_;
+  ASSERT_EQ(S_OK, Activate(&site));
   EXPECT_TRUE(site.Called("OnInPlaceActivate"));
-  EXPECT_FALSE(probe->IsWindowless());
+  EXPECT_FALSE(probe_->IsWindowless());
 
-  Held<IOleInPlaceObject> inPlace(probe.As<IOleInPlaceObject>(IID_IOleInPlaceObject));
+  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
   HWND window = nullptr;
   ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
   ASSERT_TRUE(IsWindow(window));
-  EXPECT_EQ(window, probe->GetSafeHwnd());
+  EXPECT_EQ(window, probe_->GetSafeHwnd());
   EXPECT_EQ(site.Window(), GetParent(window));
   EXPECT_TRUE(IsWindowVisible(window));
   RECT rect;
   GetWindowRect(window, &rect);
   MapWindowPoints(nullptr, site.Window(), (POINT*)&rect, 2);
-  EXPECT_TRUE(SameRect(kPosition, rect)) << RectText(rect);
+  EXPECT_EQ(RectText(kPosition), RectText(rect));
 
   // Its paint is the control's OnDraw over the window's client area.
   InvalidateRect(window, nullptr, TRUE);
   UpdateWindow(window);
-  EXPECT_GE(probe->draws, 1);
-  const RECT client = {0, 0, 100, 50};
-  EXPECT_TRUE(SameRect(client, probe->drawBounds)) << RectText(probe->drawBounds);
+  EXPECT_GE(probe_->draws, 1);
+  EXPECT_EQ("0,0,100,50", RectText(probe_->drawBounds));
 
   const RECT moved = {50, 60, 250, 160};
   ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
   GetWindowRect(window, &rect);
   MapWindowPoints(nullptr, site.Window(), (POINT*)&rect, 2);
-  EXPECT_TRUE(SameRect(moved, rect)) << RectText(rect);
+  EXPECT_EQ(RectText(moved), RectText(rect));
 
-  ASSERT_EQ(S_OK, object->Close(OLECLOSE_NOSAVE));
+  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
   EXPECT_TRUE(site.Called("OnInPlaceDeactivate"));
   EXPECT_FALSE(IsWindow(window));
-  object->SetClientSite(nullptr);
 }
 
-TEST(InPlace, UiActivationSetsTheActiveObjectAndTakesItBack) {
-  ScopedOle ole;
-  Probe probe(true);
-  TestSite site(true, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, site.Window(),
-                                 &kPosition));
+TEST_F(FrameworkTest, UiActivationSetsTheActiveObjectAndTakesItBack) {
+  TestSite& site = windowlessSite_;
+  ASSERT_EQ(S_OK, Activate(&site, OLEIVERB_UIACTIVATE));
   EXPECT_TRUE(site.Called("OnUIActivate"));
   EXPECT_TRUE(site.Called("SetActiveObject"));
   EXPECT_TRUE(site.Called("SetFocus(1)"));
   ASSERT_NE(nullptr, site.ActiveObject());
 
-  Held<IOleInPlaceObject> inPlace(probe.As<IOleInPlaceObject>(IID_IOleInPlaceObject));
+  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
   ASSERT_EQ(S_OK, inPlace->UIDeactivate());
   EXPECT_TRUE(site.Called("SetActiveObject(null)"));
   EXPECT_TRUE(site.Called("OnUIDeactivate"));
   EXPECT_EQ(nullptr, site.ActiveObject());
-  EXPECT_TRUE(probe->IsInPlaceActive());
+  EXPECT_TRUE(probe_->IsInPlaceActive());
   ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
-  EXPECT_FALSE(probe->IsInPlaceActive());
-  object->SetClientSite(nullptr);
+  EXPECT_FALSE(probe_->IsInPlaceActive());
 }
 
-TEST(InPlace, ActivationWithoutASiteIsRefused) {
-  ScopedOle ole;
-  Probe probe(true);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  EXPECT_EQ(E_UNEXPECTED,
-            object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
-  EXPECT_FALSE(probe->IsInPlaceActive());
-}
-
-class DrawTest : public ::testing::Test {
+// Drawing into a white 200 by 100 bitmap.
+class DrawTest : public FrameworkTest {
  protected:
   void SetUp() override {
     BITMAPINFO info = {};
@@ -429,129 +389,87 @@ class DrawTest : public ::testing::Test {
     DeleteObject(bitmap_);
     DeleteDC(dc_);
   }
+  HRESULT Draw(DWORD aspect, HDC dc, const RECTL* bounds) {
+    return view_->Draw(aspect, -1, nullptr, nullptr, nullptr, dc, bounds, nullptr, nullptr, 0);
+  }
+
+  Held<IViewObject2> view_{As<IViewObject2>(IID_IViewObject2)};
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
 };
 
-TEST_F(DrawTest, OnDrawGetsTheBoundsAndCannotPaintOutsideThem) {
-  ScopedOle ole;
-  Probe probe;
-  Held<IViewObject2> view(probe.As<IViewObject2>(IID_IViewObject2));
+TEST_F(DrawTest, OnDrawGetsTheBoundsAndCannotPaintOutsideThemOrTheDcsClipping) {
   const RECTL bounds = {10, 10, 60, 40};
-  ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc_, &bounds,
-                             nullptr, nullptr, 0));
-  ASSERT_EQ(1, probe->draws);
-  const RECT expected = {10, 10, 60, 40};
-  EXPECT_TRUE(SameRect(expected, probe->drawBounds)) << RectText(probe->drawBounds);
-  EXPECT_TRUE(SameRect(expected, probe->drawInvalid)) << RectText(probe->drawInvalid);
+  ASSERT_EQ(S_OK, Draw(DVASPECT_CONTENT, dc_, &bounds));
+  ASSERT_EQ(1, probe_->draws);
+  EXPECT_EQ("10,10,60,40", RectText(probe_->drawBounds));
+  EXPECT_EQ("10,10,60,40", RectText(probe_->drawInvalid));
   EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc_, 10, 10));
   EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc_, 59, 39));
   EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc_, 9, 10));
   EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc_, 60, 39));
   EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc_, 150, 80));
-}
 
-TEST_F(DrawTest, InvalidPartIsTheBoundsWithinTheDcsClipping) {
-  ScopedOle ole;
-  Probe probe;
-  Held<IViewObject2> view(probe.As<IViewObject2>(IID_IViewObject2));
+  // The invalid part is the bounds within the DC's clipping.
+  RECT all = {0, 0, 200, 100};
+  FillRect(dc_, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
   IntersectClipRect(dc_, 0, 0, 30, 30);
-  const RECTL bounds = {10, 10, 60, 40};
-  ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc_, &bounds,
-                             nullptr, nullptr, 0));
-  const RECT invalid = {10, 10, 30, 30};
-  EXPECT_TRUE(SameRect(invalid, probe->drawInvalid)) << RectText(probe->drawInvalid);
+  ASSERT_EQ(S_OK, Draw(DVASPECT_CONTENT, dc_, &bounds));
+  EXPECT_EQ("10,10,30,30", RectText(probe_->drawInvalid));
   EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc_, 40, 20));  // inside bounds, outside the clip
 }
 
 TEST_F(DrawTest, RefusesOtherAspectsAndMissingArguments) {
-  ScopedOle ole;
-  Probe probe;
-  Held<IViewObject2> view(probe.As<IViewObject2>(IID_IViewObject2));
   const RECTL bounds = {0, 0, 10, 10};
-  EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc_,
-                                      &bounds, nullptr, nullptr, 0));
-  EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr,
-                                     &bounds, nullptr, nullptr, 0));
+  EXPECT_EQ(DV_E_DVASPECT, Draw(DVASPECT_ICON, dc_, &bounds));
+  EXPECT_EQ(E_INVALIDARG, Draw(DVASPECT_CONTENT, nullptr, &bounds));
   // Without bounds only a windowless control active in place can draw.
-  EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc_,
-                                     nullptr, nullptr, nullptr, 0));
-  EXPECT_EQ(0, probe->draws);
+  EXPECT_EQ(E_INVALIDARG, Draw(DVASPECT_CONTENT, dc_, nullptr));
+  EXPECT_EQ(0, probe_->draws);
 }
 
 TEST_F(DrawTest, WindowlessControlDrawsAtItsPositionWhenNoBoundsAreGiven) {
-  ScopedOle ole;
-  Probe probe(true);
-  TestSite site(true, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(),
-                                 &kPosition));
-  Held<IViewObject2> view(probe.As<IViewObject2>(IID_IViewObject2));
-  ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc_, nullptr,
-                             nullptr, nullptr, 0));
-  EXPECT_TRUE(SameRect(kPosition, probe->drawBounds)) << RectText(probe->drawBounds);
-  object->Close(OLECLOSE_NOSAVE);
-  object->SetClientSite(nullptr);
+  ASSERT_EQ(S_OK, Activate(&windowlessSite_));
+  ASSERT_EQ(S_OK, Draw(DVASPECT_CONTENT, dc_, nullptr));
+  EXPECT_EQ(RectText(kPosition), RectText(probe_->drawBounds));
 }
 
 // Message boxes: a CBT hook on this thread notes the owner of the box and
 // closes it, so the modal loop ends by itself.
-namespace {
-
 HWND g_boxOwner = nullptr;
 int g_boxes = 0;
 
 LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = (HWND)wParam;
-    char className[16] = {};
-    GetClassNameA(box, className, sizeof className);
-    if (strcmp(className, "#32770") == 0) {
-      ++g_boxes;
-      g_boxOwner = GetWindow(box, GW_OWNER);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
+  char className[16] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
+      strcmp(className, "#32770") == 0) {
+    ++g_boxes;
+    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
+    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-int ShowBox(ProbeControl* control) {
+// The owner of the one box the control showed, or (HWND)1 when it showed
+// none or more than one.
+HWND OwnerOfABox(ProbeControl* control) {
   g_boxOwner = (HWND)1;
   g_boxes = 0;
   HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
   int answer = control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION);
   if (hook != nullptr) UnhookWindowsHookEx(hook);
-  return answer;
+  return answer == IDOK && g_boxes == 1 ? g_boxOwner : (HWND)1;
+}
+
+TEST_F(FrameworkTest, MessageBoxOwnerIsNoneWithoutASiteAndTheSitesWindowOtherwise) {
+  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  // Sited but not active: the properties load at this point.
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
+  ASSERT_EQ(S_OK, Activate(&windowlessSite_));
+  ASSERT_TRUE(probe_->IsWindowless());
+  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
 }
 
 }  // namespace
-
-TEST(MessageBoxOwner, NoneWithoutASite) {
-  ScopedOle ole;
-  Probe probe;
-  EXPECT_EQ(IDOK, ShowBox(probe.get()));
-  ASSERT_EQ(1, g_boxes);
-  EXPECT_EQ(nullptr, g_boxOwner);
-}
-
-TEST(MessageBoxOwner, TheSitesWindowWhileLoadingAndWhenWindowless) {
-  ScopedOle ole;
-  Probe probe(true);
-  TestSite site(true, kPosition);
-  Held<IOleObject> object(probe.As<IOleObject>(IID_IOleObject));
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  // Sited but not active: the properties load at this point.
-  EXPECT_EQ(IDOK, ShowBox(probe.get()));
-  ASSERT_EQ(1, g_boxes);
-  EXPECT_EQ(site.Window(), g_boxOwner);
-
-  ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(),
-                                 &kPosition));
-  ASSERT_TRUE(probe->IsWindowless());
-  EXPECT_EQ(IDOK, ShowBox(probe.get()));
-  EXPECT_EQ(site.Window(), g_boxOwner);
-  object->Close(OLECLOSE_NOSAVE);
-  object->SetClientSite(nullptr);
-}

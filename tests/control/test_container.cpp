@@ -2,7 +2,9 @@
 #include "test_container.h"
 
 #include <oleauto.h>
-#include <wctype.h>
+#include <wchar.h>
+
+#include <algorithm>
 
 #include "test_support.h"
 
@@ -27,12 +29,19 @@ HWND SiteWindow() {
   return window;
 }
 
-bool SameNameNoCase(const std::wstring& a, const wchar_t* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != 0; ++i) {
-    if (towlower(a[i]) != towlower(b[i])) return false;
+// Records a call the control made that needs no other answer.
+HRESULT Noted(std::vector<std::string>* calls, const char* call) {
+  calls->push_back(call);
+  return S_OK;
+}
+
+// The bag's entry with that name in any case, or null.
+template <class Values>
+auto FindValue(Values& values, const wchar_t* name) -> decltype(&values[0]) {
+  for (auto& entry : values) {
+    if (_wcsicmp(entry.first.c_str(), name) == 0) return &entry;
   }
-  return i == a.size() && b[i] == 0;
+  return nullptr;
 }
 
 }  // namespace
@@ -49,10 +58,7 @@ TestSite::~TestSite() {
 }
 
 bool TestSite::Called(const std::string& call) const {
-  for (const std::string& c : calls_) {
-    if (c == call) return true;
-  }
-  return false;
+  return std::find(calls_.begin(), calls_.end(), call) != calls_.end();
 }
 
 STDMETHODIMP TestSite::QueryInterface(REFIID iid, void** object) {
@@ -108,20 +114,9 @@ STDMETHODIMP TestSite::GetWindow(HWND* window) {
 
 STDMETHODIMP TestSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
-STDMETHODIMP TestSite::CanInPlaceActivate() {
-  calls_.push_back("CanInPlaceActivate");
-  return S_OK;
-}
-
-STDMETHODIMP TestSite::OnInPlaceActivate() {
-  calls_.push_back("OnInPlaceActivate");
-  return S_OK;
-}
-
-STDMETHODIMP TestSite::OnUIActivate() {
-  calls_.push_back("OnUIActivate");
-  return S_OK;
-}
+STDMETHODIMP TestSite::CanInPlaceActivate() { return Noted(&calls_, "CanInPlaceActivate"); }
+STDMETHODIMP TestSite::OnInPlaceActivate() { return Noted(&calls_, "OnInPlaceActivate"); }
+STDMETHODIMP TestSite::OnUIActivate() { return Noted(&calls_, "OnUIActivate"); }
 
 STDMETHODIMP TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                         LPRECT position, LPRECT clip,
@@ -145,15 +140,8 @@ STDMETHODIMP TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIW
 
 STDMETHODIMP TestSite::Scroll(SIZE) { return E_NOTIMPL; }
 
-STDMETHODIMP TestSite::OnUIDeactivate(BOOL) {
-  calls_.push_back("OnUIDeactivate");
-  return S_OK;
-}
-
-STDMETHODIMP TestSite::OnInPlaceDeactivate() {
-  calls_.push_back("OnInPlaceDeactivate");
-  return S_OK;
-}
+STDMETHODIMP TestSite::OnUIDeactivate(BOOL) { return Noted(&calls_, "OnUIDeactivate"); }
+STDMETHODIMP TestSite::OnInPlaceDeactivate() { return Noted(&calls_, "OnInPlaceDeactivate"); }
 
 STDMETHODIMP TestSite::DiscardUndoState() { return E_NOTIMPL; }
 STDMETHODIMP TestSite::DeactivateAndUndo() { return E_NOTIMPL; }
@@ -167,8 +155,7 @@ STDMETHODIMP TestSite::OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) {
 }
 
 STDMETHODIMP TestSite::OnInPlaceDeactivateEx(BOOL) {
-  calls_.push_back("OnInPlaceDeactivateEx");
-  return S_OK;
+  return Noted(&calls_, "OnInPlaceDeactivateEx");
 }
 
 STDMETHODIMP TestSite::RequestUIActivate() { return S_OK; }
@@ -183,8 +170,7 @@ STDMETHODIMP TestSite::SetCapture(BOOL) { return S_OK; }
 STDMETHODIMP TestSite::GetFocus() { return S_FALSE; }
 
 STDMETHODIMP TestSite::SetFocus(BOOL focus) {
-  calls_.push_back(focus ? "SetFocus(1)" : "SetFocus(0)");
-  return S_OK;
+  return Noted(&calls_, focus ? "SetFocus(1)" : "SetFocus(0)");
 }
 
 STDMETHODIMP TestSite::GetDC(LPCRECT, DWORD, HDC* dc) {
@@ -233,23 +219,17 @@ STDMETHODIMP TestSite::EnableModeless(BOOL) { return S_OK; }
 STDMETHODIMP TestSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
 
 void TestPropertyBag::Set(const std::wstring& name, const std::wstring& value) {
-  for (auto& entry : values_) {
-    if (SameNameNoCase(entry.first, name.c_str())) {
-      entry.second = value;
-      return;
-    }
+  if (auto* entry = FindValue(values_, name.c_str())) {
+    entry->second = value;
+  } else {
+    values_.emplace_back(name, value);
   }
-  values_.emplace_back(name, value);
 }
 
 bool TestPropertyBag::Get(const std::wstring& name, std::wstring* value) const {
-  for (const auto& entry : values_) {
-    if (SameNameNoCase(entry.first, name.c_str())) {
-      *value = entry.second;
-      return true;
-    }
-  }
-  return false;
+  const auto* entry = FindValue(values_, name.c_str());
+  if (entry != nullptr) *value = entry->second;
+  return entry != nullptr;
 }
 
 STDMETHODIMP TestPropertyBag::QueryInterface(REFIID iid, void** object) {
@@ -271,18 +251,13 @@ STDMETHODIMP_(ULONG) TestPropertyBag::Release() {
 STDMETHODIMP TestPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
   if (name == nullptr || value == nullptr) return E_POINTER;
   asked_.push_back(name);
-  for (const auto& entry : values_) {
-    if (SameNameNoCase(entry.first, name)) {
-      VARTYPE wanted = value->vt;
-      value->vt = VT_BSTR;
-      value->bstrVal = SysAllocStringLen(entry.second.data(), (UINT)entry.second.size());
-      if (wanted != VT_EMPTY && wanted != VT_BSTR) {
-        return VariantChangeType(value, value, 0, wanted);
-      }
-      return S_OK;
-    }
-  }
-  return E_INVALIDARG;  // what browsers' bags say for a missing PARAM
+  const auto* entry = FindValue(values_, name);
+  if (entry == nullptr) return E_INVALIDARG;  // what browsers' bags say for a missing PARAM
+  VARTYPE wanted = value->vt;
+  value->vt = VT_BSTR;
+  value->bstrVal = SysAllocStringLen(entry->second.data(), (UINT)entry->second.size());
+  if (wanted == VT_EMPTY || wanted == VT_BSTR) return S_OK;
+  return VariantChangeType(value, value, 0, wanted);
 }
 
 STDMETHODIMP TestPropertyBag::Write(LPCOLESTR name, VARIANT* value) {

@@ -5,7 +5,7 @@
 // 0x20191, safe for untrusted data on its persistence) and appends what it
 // receives, one line each, to the file named by WEVELINK_FIXTURE_RECORD:
 //   create instance=N pid=P         N counts creations in this module load
-//   safety get | safety set mask=0x.. enabled=0x..
+//   safety set mask=0x.. enabled=0x..
 //   setclientsite site=1|0
 //   moniker hr=0x.. name=NAME       asked in Load, as the product does
 //   read NAME hr=0x.. vt=N value=V  the names listed in PARAM ReadNames
@@ -13,7 +13,6 @@
 //   box result=N                    PARAM Box: MessageBoxA on this thread
 //   workerbox result=N              PARAM WorkerBox: MessageBoxA on a worker
 //   activate windowless=0|1 window=valid|invalid pos=l,t,r,b clip=l,t,r,b
-//   setobjectrects pos=l,t,r,b
 //   draw rect=l,t,r,b
 //   close sited=0|1
 // WEVELINK_FIXTURE_UNSAFE=1 makes it refuse to be safe for initialization.
@@ -90,8 +89,7 @@ class FixtureControl final : public IOleObject,
                              public IViewObject,
                              public IOleInPlaceObject {
  public:
-  FixtureControl() : references_(1), site_(nullptr), active_(false), windowless_(false) {
-    SetRectEmpty(&rect_);
+  FixtureControl() {
     InterlockedIncrement(&g_objects);
     Record("create instance=%ld pid=%lu", InterlockedIncrement(&g_created), GetCurrentProcessId());
   }
@@ -147,9 +145,8 @@ class FixtureControl final : public IOleObject,
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
   STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* active, LONG, HWND, LPCRECT pos) override {
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* active, LONG, HWND, LPCRECT) override {
     if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW) return OLEOBJ_S_INVALIDVERB;
-    if (pos) rect_ = *pos;
     return Activate(active ? active : site_);
   }
   STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
@@ -193,7 +190,6 @@ class FixtureControl final : public IOleObject,
 
   // IObjectSafety: the same answers as the product's control.
   STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override {
-    Record("safety get");
     if (!supported || !enabled) return E_POINTER;
     *supported = IsUnsafe() ? INTERFACESAFE_FOR_UNTRUSTED_CALLER
                             : INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
@@ -245,12 +241,7 @@ class FixtureControl final : public IOleObject,
     return S_OK;
   }
   STDMETHODIMP UIDeactivate() override { return S_OK; }
-  STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT) override {
-    if (!pos) return E_POINTER;
-    rect_ = *pos;
-    Record("setobjectrects pos=%ld,%ld,%ld,%ld", pos->left, pos->top, pos->right, pos->bottom);
-    return S_OK;
-  }
+  STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT) override { return pos ? S_OK : E_POINTER; }
   STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
 
  private:
@@ -379,12 +370,11 @@ class FixtureControl final : public IOleObject,
     return S_OK;
   }
 
-  LONG references_;
-  IOleClientSite* site_;
+  LONG references_ = 1;
+  IOleClientSite* site_ = nullptr;
   IOleInPlaceSite* inPlaceSite_ = nullptr;
-  RECT rect_;
-  bool active_;
-  bool windowless_;
+  bool active_ = false;
+  bool windowless_ = false;
 };
 
 class FixtureFactory final : public IClassFactory {

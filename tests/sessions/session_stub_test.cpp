@@ -3,7 +3,8 @@
 // the program's folder as working folder): it publishes its window in the
 // shared table and clears it when it goes, answers FindWindowA on its
 // class, records what it was given and what it received, closes on
-// WM_CLOSE, and misbehaves when told to.
+// WM_CLOSE, and misbehaves when told to. Which program name gives which
+// kind, and how switches split, are checked natively.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -29,36 +30,60 @@ const char* const kMisbehaviours[] = {"WEVELINK_STUB_WINDOW_DELAY_MS", "WEVELINK
                                       "WEVELINK_STUB_IGNORE_CLOSE", "WEVELINK_STUB_KEEP_SLOT",
                                       "WEVELINK_STUB_EXIT_AFTER_MS"};
 
-std::string StubDir(const char* which) {
-  return WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + which);
-}
-
 std::string Number(HWND window) { return std::to_string((DWORD)(ULONG_PTR)window); }
 
-HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
-
-// Dispatches this thread's messages while waiting: windows of other
-// processes that become children of this thread's windows send it messages.
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
-
+// Dispatches this thread's messages while waiting (windows of other
+// processes that become children of this thread's windows send it
+// messages), until done or the time is up.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = GetTickCount();
-  while (!done()) {
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    if (done()) return true;
     if (GetTickCount() - start > timeoutMs) return false;
-    Pump(10);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
-  return true;
 }
+
+void Pump(DWORD ms) {
+  WaitUntil([] { return false; }, ms);
+}
+
+// The lines a stand-in wrote, without their "pid=N " prefix and line ends.
+struct Log {
+  std::vector<std::string> lines;
+
+  Log(const std::string& path, DWORD pid) {
+    std::string text;
+    ReadFileBytes(path, &text);
+    std::string prefix = "pid=" + std::to_string(pid) + " ";
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+      end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
+    }
+  }
+  // The first such line at or after from, or -1.
+  int IndexOf(const std::string& line, int from = 0) const {
+    for (size_t i = from < 0 ? lines.size() : from; i < lines.size(); ++i) {
+      if (lines[i] == line) return (int)i;
+    }
+    return -1;
+  }
+  std::string Text() const {
+    std::string text;
+    for (const std::string& line : lines) text += "  " + line + "\n";
+    return text;
+  }
+  // Success when the log has the line, the whole log otherwise.
+  testing::AssertionResult Has(const std::string& line) const {
+    if (IndexOf(line) >= 0) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "no \"" << line << "\" in\n" << Text();
+  }
+};
 
 struct Stub {
   HANDLE process = nullptr;
@@ -66,53 +91,6 @@ struct Stub {
   std::string commandLine;
   std::string folder;
 };
-
-// The lines the stand-in with that process id wrote, without their
-// "pid=N " prefix and line ends.
-std::vector<std::string> LogOf(const std::string& path, DWORD pid) {
-  std::string text;
-  std::vector<std::string> lines;
-  ReadFileBytes(path, &text);
-  std::string prefix = "pid=" + std::to_string(pid) + " ";
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line.substr(prefix.size()));
-    start = end + 1;
-  }
-  return lines;
-}
-
-int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i] == line) return (int)i;
-  }
-  return -1;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += "  " + line + "\n";
-  return text;
-}
-
-HWND MakeContainer() {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "WevelinkTestContainer";
-    registered = RegisterClassA(&windowClass) != 0;
-  }
-  return CreateWindowExA(0, "WevelinkTestContainer", "container",
-                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 700, 500,
-                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
 
 class SessionStubTest : public ::testing::Test {
  protected:
@@ -139,12 +117,10 @@ class SessionStubTest : public ::testing::Test {
       }
       CloseHandle(stub.process);
     }
-    stubs_.clear();
     for (int kind = 0; kind < kSessionKinds; ++kind) {
       for (int slot = 0; slot < kSessionSlotsPerKind; ++slot) SetSessionWindow(kind, slot, nullptr);
     }
-    for (HWND window : containers_) DestroyWindow(window);
-    containers_.clear();
+    if (container_ != nullptr) DestroyWindow(container_);
     for (const char* name : kMisbehaviours) SetEnvironmentVariableA(name, nullptr);
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", nullptr);
   }
@@ -153,7 +129,7 @@ class SessionStubTest : public ::testing::Test {
   Stub& Start(const std::string& program, const std::string& switches,
               const char* folderName = "programs") {
     Stub stub;
-    stub.folder = StubDir(folderName);
+    stub.folder = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + folderName);
     stub.commandLine = stub.folder + "\\" + program + (switches.empty() ? "" : " " + switches);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -179,161 +155,119 @@ class SessionStubTest : public ::testing::Test {
 
   // The exit code once the process has ended, pumping meanwhile; 259
   // (STILL_ACTIVE) when it is still running after timeoutMs.
-  DWORD WaitForExit(const Stub& stub, DWORD timeoutMs) {
+  DWORD WaitForExit(const Stub& stub, DWORD timeoutMs = kWindowWaitMs) {
     WaitUntil([&] { return WaitForSingleObject(stub.process, 0) == WAIT_OBJECT_0; }, timeoutMs);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(stub.process, &code);
     return code;
   }
 
-  bool WaitForLine(const Stub& stub, const std::string& line, DWORD timeoutMs = kWindowWaitMs) {
-    return WaitUntil([&] { return IndexOf(LogOf(log_, stub.pid), line) >= 0; }, timeoutMs);
+  testing::AssertionResult Logged(const Stub& stub, const std::string& line) {
+    WaitUntil([&] { return LogOf(stub).IndexOf(line) >= 0; }, kWindowWaitMs);
+    return LogOf(stub).Has(line);
   }
 
-  std::vector<std::string> Log(const Stub& stub) { return LogOf(log_, stub.pid); }
+  Log LogOf(const Stub& stub) { return Log(log_, stub.pid); }
 
+  // A top-level window of this test for sessions to be embedded in.
   HWND Container() {
-    HWND window = MakeContainer();
-    containers_.push_back(window);
-    return window;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "WevelinkTestContainer";
+    RegisterClassA(&windowClass);  // fails harmlessly when already registered
+    container_ = CreateWindowExA(0, "WevelinkTestContainer", "container",
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 700,
+                                 500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return container_;
   }
 
   std::string log_;
   std::deque<Stub> stubs_;  // references to its elements stay valid
-  std::vector<HWND> containers_;
+  HWND container_ = nullptr;
 };
 
 TEST_F(SessionStubTest, PublishesItsWindowRecordsItsStartAndClearsTheSlotOnClose) {
   // A handle another process published stays as it was.
-  SetSessionWindow(kVtSession, 98, FakeHandle(0x4242));
+  const HWND other = (HWND)(LONG_PTR)0x4242;
+  SetSessionWindow(kVtSession, 98, other);
   Stub& stub = Start("KVMD.PRO", "/s3 /f\"tso.zmd\" /H10.1.1.5 /O23 /qy3270D /u1 /@");
   HWND window = WaitForSlot(kMainframeDisplay, 2);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
   EXPECT_EQ(window, FindWindowA("qy3270 Mainframe Display  -  S3", nullptr));
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   EXPECT_EQ(stub.pid, owner);
   EXPECT_EQ(nullptr, GetParent(window));
-  EXPECT_EQ(FakeHandle(0x4242), GetSessionWindow(kVtSession, 98));
+  EXPECT_EQ(other, GetSessionWindow(kVtSession, 98));
 
-  std::vector<std::string> log = Log(stub);
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ("start kind=KVMD mode=web cmd=" + stub.commandLine + " cwd=" + stub.folder, log[0]);
-  const char* expected[] = {
-      "switch s value=[3]",         "switch f value=[tso.zmd] quoted",
-      "switch H value=[10.1.1.5]",  "switch O value=[23]",
-      "switch q value=[y3270D]",    "switch u value=[1]",
-      "switch @ value=[]",          "instance n=3 from=switch",
+  const std::vector<std::string> expected = {
+      "start kind=KVMD mode=web cmd=" + stub.commandLine + " cwd=" + stub.folder,
+      "switch s value=[3]",
+      "switch f value=[tso.zmd] quoted",
+      "switch H value=[10.1.1.5]",
+      "switch O value=[23]",
+      "switch q value=[y3270D]",
+      "switch u value=[1]",
+      "switch @ value=[]",
+      "instance n=3 from=switch",
   };
-  for (size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i) {
-    EXPECT_EQ(expected[i], i + 1 < log.size() ? log[i + 1] : "") << Joined(log);
-  }
-  EXPECT_GE(IndexOf(log, "window hwnd=" + Number(window) +
-                             " class=qy3270 Mainframe Display  -  S3 slot=2 parent=0"), 0)
-      << Joined(log);
+  Log log = LogOf(stub);
+  ASSERT_GE(log.lines.size(), expected.size()) << log.Text();
+  EXPECT_EQ(expected, std::vector<std::string>(log.lines.begin(),
+                                               log.lines.begin() + expected.size()));
+  EXPECT_TRUE(log.Has("window hwnd=" + Number(window) +
+                      " class=qy3270 Mainframe Display  -  S3 slot=2 parent=0"));
 
   ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-  EXPECT_EQ(0u, WaitForExit(stub, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(stub));
   EXPECT_EQ(nullptr, GetSessionWindow(kMainframeDisplay, 2));
   EXPECT_EQ(nullptr, FindWindowA("qy3270 Mainframe Display  -  S3", nullptr));
-  log = Log(stub);
-  int close = IndexOf(log, "message CLOSE");
-  int destroy = IndexOf(log, "destroy hwnd=" + Number(window) + " slot=cleared");
-  EXPECT_GE(close, 0) << Joined(log);
-  EXPECT_GT(destroy, close) << Joined(log);
-  EXPECT_EQ("exit code=0", log.back());
+  log = LogOf(stub);
+  EXPECT_TRUE(log.Has("message CLOSE"));
+  EXPECT_GT(log.IndexOf("destroy hwnd=" + Number(window) + " slot=cleared"),
+            log.IndexOf("message CLOSE"))
+      << log.Text();
+  EXPECT_EQ("exit code=0", log.lines.back());
 }
 
 TEST_F(SessionStubTest, TakesTheLowestFreeInstanceAndRefusesABusyOne) {
   Stub& first = Start("KVAP.EXE", "/fprt1 /u1 /@");
   HWND firstWindow = WaitForSlot(kAs400Printer, 0);
-  ASSERT_NE(nullptr, firstWindow) << Joined(Log(first));
+  ASSERT_NE(nullptr, firstWindow) << LogOf(first).Text();
   EXPECT_EQ(firstWindow, FindWindowA("Kestrava AS/400 Printer  -  P1", nullptr));
-
   Stub& second = Start("KVAP.EXE", "/fprt2 /u1 /@");
   HWND secondWindow = WaitForSlot(kAs400Printer, 1);
-  ASSERT_NE(nullptr, secondWindow) << Joined(Log(second));
+  ASSERT_NE(nullptr, secondWindow) << LogOf(second).Text();
   EXPECT_EQ(secondWindow, FindWindowA("Kestrava AS/400 Printer  -  P2", nullptr));
-  EXPECT_GE(IndexOf(Log(first), "instance n=1 from=free"), 0) << Joined(Log(first));
-  EXPECT_GE(IndexOf(Log(second), "instance n=2 from=free"), 0) << Joined(Log(second));
+  EXPECT_TRUE(LogOf(first).Has("instance n=1 from=free"));
+  EXPECT_TRUE(LogOf(second).Has("instance n=2 from=free"));
 
   Stub& busy = Start("KVAP.EXE", "/s1 /fprt1 /u1 /@");
-  EXPECT_EQ(3u, WaitForExit(busy, kWindowWaitMs));
-  EXPECT_GE(IndexOf(Log(busy), "error instance 1 busy hwnd=" + Number(firstWindow)), 0)
-      << Joined(Log(busy));
+  EXPECT_EQ(3u, WaitForExit(busy));
+  EXPECT_TRUE(LogOf(busy).Has("error instance 1 busy hwnd=" + Number(firstWindow)));
   EXPECT_EQ(firstWindow, GetSessionWindow(kAs400Printer, 0));
 
   PostMessageA(firstWindow, WM_CLOSE, 0, 0);
   PostMessageA(secondWindow, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, WaitForExit(first, kWindowWaitMs));
-  EXPECT_EQ(0u, WaitForExit(second, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(first));
+  EXPECT_EQ(0u, WaitForExit(second));
   EXPECT_EQ(nullptr, GetSessionWindow(kAs400Printer, 0));
   EXPECT_EQ(nullptr, GetSessionWindow(kAs400Printer, 1));
-}
-
-TEST_F(SessionStubTest, EveryProgramNameGivesItsKindAndMode) {
-  struct Row {
-    const char* program;
-    int kind;
-    int instance;
-    const char* windowClass;
-    const char* start;
-  } rows[] = {
-      {"KVMD.PRO", kMainframeDisplay, 11, "qy3270 Mainframe Display  -  S11", "kind=KVMD mode=web"},
-      {"KVMP.PRO", kMainframePrinter, 11, "qy3270 Mainframe Printer  -  P11", "kind=KVMP mode=web"},
-      {"KVAD.PRO", kAs400Display, 11, "qy5250 AS/400 Display  -  S11", "kind=KVAD mode=web"},
-      {"KVAP.PRO", kAs400Printer, 11, "qy5250 AS/400 Printer  -  P11", "kind=KVAP mode=web"},
-      {"KVFTP.PRO", kFtpSession, 11, "Kestrava Secure FTP  -  T11", "kind=KVFTP mode=web"},
-      {"KVVT.PRO", kVtSession, 11, "qZVT  -  S11", "kind=KVVT mode=web"},
-      {"KVMD.EXE", kMainframeDisplay, 12, "Kestrava Mainframe Display  -  S12",
-       "kind=KVMD mode=desktop"},
-      {"KVMP.EXE", kMainframePrinter, 12, "Kestrava Mainframe Printer  -  P12",
-       "kind=KVMP mode=desktop"},
-      {"KVAD.EXE", kAs400Display, 12, "Kestrava AS/400 Display  -  S12", "kind=KVAD mode=desktop"},
-      {"KVAP.EXE", kAs400Printer, 12, "Kestrava AS/400 Printer  -  P12", "kind=KVAP mode=desktop"},
-      {"KVFTP.EXE", kFtpSession, 12, "Kestrava Secure FTP  -  T12", "kind=KVFTP mode=desktop"},
-      {"KVVT.EXE", kVtSession, 12, "Kestrava VT  -  S12", "kind=KVVT mode=desktop"},
-  };
-  const size_t count = sizeof rows / sizeof rows[0];
-  for (const Row& row : rows) {
-    Start(row.program, "/s" + std::to_string(row.instance) + " /u1 /@");
-  }
-  std::vector<HWND> windows;
-  for (size_t i = 0; i < count; ++i) {
-    SCOPED_TRACE(rows[i].program);
-    HWND window = WaitForSlot(rows[i].kind, rows[i].instance - 1);
-    windows.push_back(window);
-    ASSERT_NE(nullptr, window) << Joined(Log(stubs_[i]));
-    EXPECT_EQ(window, FindWindowA(rows[i].windowClass, nullptr));
-    std::vector<std::string> log = Log(stubs_[i]);
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(0u, log[0].find(std::string("start ") + rows[i].start + " cmd=")) << log[0];
-  }
-  for (HWND window : windows) PostMessageA(window, WM_CLOSE, 0, 0);
-  for (size_t i = 0; i < count; ++i) {
-    SCOPED_TRACE(rows[i].program);
-    EXPECT_EQ(0u, WaitForExit(stubs_[i], kWindowWaitMs));
-    EXPECT_EQ(nullptr, GetSessionWindow(rows[i].kind, rows[i].instance - 1));
-  }
 }
 
 TEST_F(SessionStubTest, RefusesNamesAndInstancesOutsideTheContract) {
   // The program under its build name is no session program.
   Stub& unnamed = Start("session-stub.exe", "/s1 /u1 /@", ".");
-  EXPECT_EQ(2u, WaitForExit(unnamed, kWindowWaitMs));
-  std::vector<std::string> log = Log(unnamed);
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(0u, log[0].find("start kind=? mode=? cmd=")) << Joined(log);
-  EXPECT_EQ(0u, log[1].find("error ")) << Joined(log);
+  EXPECT_EQ(2u, WaitForExit(unnamed));
+  Log log = LogOf(unnamed);
+  ASSERT_GE(log.lines.size(), 2u) << log.Text();
+  EXPECT_EQ(0u, log.lines[0].find("start kind=? mode=? cmd=")) << log.Text();
+  EXPECT_EQ(0u, log.lines[1].find("error ")) << log.Text();
 
-  const char* badInstances[] = {"/s0", "/s100", "/sX", "/s1x"};
-  for (const char* instance : badInstances) {
-    SCOPED_TRACE(instance);
-    Stub& bad = Start("KVVT.PRO", std::string(instance) + " /u1 /@");
-    EXPECT_EQ(2u, WaitForExit(bad, kWindowWaitMs));
-    EXPECT_GE(IndexOf(Log(bad), "error instance switch is not a number from 1 to 99"), 0)
-        << Joined(Log(bad));
-  }
+  Stub& bad = Start("KVVT.PRO", "/s100 /u1 /@");
+  EXPECT_EQ(2u, WaitForExit(bad));
+  EXPECT_TRUE(LogOf(bad).Has("error instance switch is not a number from 1 to 99"));
   for (int slot = 0; slot < kSessionSlotsPerKind; ++slot) {
     EXPECT_EQ(nullptr, GetSessionWindow(kVtSession, slot)) << slot;
   }
@@ -344,7 +278,7 @@ TEST_F(SessionStubTest, TakesTheNewParentAndRecordsRefreshAndFocus) {
   ASSERT_NE(nullptr, container);
   Stub& stub = Start("KVMD.PRO", "/s4 /f\"tso.zmd\" /qy3270D /u1 /@");
   HWND window = WaitForSlot(kMainframeDisplay, 3);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
 
   // What the control does to re-use a running session inside the page.
   SetParent(window, container);
@@ -352,10 +286,9 @@ TEST_F(SessionStubTest, TakesTheNewParentAndRecordsRefreshAndFocus) {
   ASSERT_TRUE(PostMessageA(window, kMsgNewParent, 0, (LPARAM)container));
   ShowWindow(window, SW_SHOW);
   ASSERT_TRUE(PostMessageA(window, kMsgRefresh, 0, 0));
-  std::string newParent = "message NEWPARENT parent=" + Number(container) + " now=" +
-                          Number(container);
-  EXPECT_TRUE(WaitForLine(stub, newParent)) << Joined(Log(stub));
-  EXPECT_TRUE(WaitForLine(stub, "message REFRESH")) << Joined(Log(stub));
+  EXPECT_TRUE(Logged(stub, "message NEWPARENT parent=" + Number(container) + " now=" +
+                               Number(container)));
+  EXPECT_TRUE(Logged(stub, "message REFRESH"));
   EXPECT_EQ(container, GetParent(window));
   EXPECT_EQ(3, FindSessionSlotWithParent(kMainframeDisplay, container));
 
@@ -363,17 +296,13 @@ TEST_F(SessionStubTest, TakesTheNewParentAndRecordsRefreshAndFocus) {
   DWORD_PTR result;
   EXPECT_TRUE(SendMessageTimeoutA(window, WM_KILLFOCUS, 0, 0, SMTO_NORMAL, 5000, &result));
   EXPECT_TRUE(SendMessageTimeoutA(window, WM_SETFOCUS, 0, 0, SMTO_NORMAL, 5000, &result));
-  std::vector<std::string> log = Log(stub);
-  int kill = IndexOf(log, "message KILLFOCUS wparam=0");
-  EXPECT_GE(kill, 0) << Joined(log);
-  EXPECT_GE(IndexOf(std::vector<std::string>(log.begin() + (kill < 0 ? 0 : kill), log.end()),
-                    "message SETFOCUS wparam=0"), 0)
-      << Joined(log);
+  Log log = LogOf(stub);
+  int kill = log.IndexOf("message KILLFOCUS wparam=0", log.IndexOf("message REFRESH"));
+  EXPECT_GE(log.IndexOf("message SETFOCUS wparam=0", kill), 0) << log.Text();
 
   ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-  EXPECT_TRUE(WaitUntil([&] { return GetSessionWindow(kMainframeDisplay, 3) == nullptr; },
-                        kWindowWaitMs));
-  EXPECT_EQ(0u, WaitForExit(stub, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(stub));
+  EXPECT_EQ(nullptr, GetSessionWindow(kMainframeDisplay, 3));
   EXPECT_EQ(-1, FindSessionSlotWithParent(kMainframeDisplay, container));
 }
 
@@ -384,7 +313,7 @@ TEST_F(SessionStubTest, EmbedsItselfWhereTheCommandLineSays) {
   Stub& stub = Start("KVVT.PRO",
                      "/s5 /f\"vt.zvt\" /qyVT /u1 /*" + handle + " /(10 /)20 /_410 /+320 /@");
   HWND window = WaitForSlot(kVtSession, 4);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
   EXPECT_EQ(container, GetParent(window));
   RECT rect;
   GetWindowRect(window, &rect);
@@ -393,18 +322,15 @@ TEST_F(SessionStubTest, EmbedsItselfWhereTheCommandLineSays) {
   EXPECT_EQ(20, rect.top);
   EXPECT_EQ(410, rect.right);
   EXPECT_EQ(320, rect.bottom);
-  std::vector<std::string> log = Log(stub);
-  EXPECT_GE(IndexOf(log, "embedded parent=" + Number(container) + " rect=10,20,410,320 ok=1"), 0)
-      << Joined(log);
-  EXPECT_GE(IndexOf(log, "window hwnd=" + Number(window) + " class=qZVT  -  S5 slot=4 parent=" +
-                             Number(container)), 0)
-      << Joined(log);
+  Log log = LogOf(stub);
+  EXPECT_TRUE(log.Has("embedded parent=" + Number(container) + " rect=10,20,410,320 ok=1"));
+  EXPECT_TRUE(log.Has("window hwnd=" + Number(window) + " class=qZVT  -  S5 slot=4 parent=" +
+                      Number(container)));
   EXPECT_EQ(4, FindSessionSlotWithParent(kVtSession, container));
 
   ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-  EXPECT_TRUE(WaitUntil([&] { return GetSessionWindow(kVtSession, 4) == nullptr; },
-                        kWindowWaitMs));
-  EXPECT_EQ(0u, WaitForExit(stub, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(stub));
+  EXPECT_EQ(nullptr, GetSessionWindow(kVtSession, 4));
 }
 
 TEST_F(SessionStubTest, LateWindowAppearsOnlyAfterTheDelay) {
@@ -416,10 +342,10 @@ TEST_F(SessionStubTest, LateWindowAppearsOnlyAfterTheDelay) {
   EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 5));
   EXPECT_EQ(nullptr, FindWindowA("qy5250 AS/400 Display  -  S6", nullptr));
   HWND window = WaitForSlot(kAs400Display, 5);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
   EXPECT_GE(GetTickCount() - start, 2400u);
   PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, WaitForExit(stub, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(stub));
 }
 
 TEST_F(SessionStubTest, NoWindowNeverPublishesAndEndsByItself) {
@@ -435,12 +361,10 @@ TEST_F(SessionStubTest, NoWindowNeverPublishesAndEndsByItself) {
       15000);
   ASSERT_TRUE(ended);
   EXPECT_FALSE(everSeen);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(stub.process, &code);
-  EXPECT_EQ(0u, code);
-  std::vector<std::string> log = Log(stub);
-  EXPECT_GE(IndexOf(log, "no-window"), 0) << Joined(log);
-  for (const std::string& line : log) EXPECT_NE(0u, line.find("window hwnd=")) << line;
+  EXPECT_EQ(0u, WaitForExit(stub));
+  Log log = LogOf(stub);
+  EXPECT_TRUE(log.Has("no-window"));
+  for (const std::string& line : log.lines) EXPECT_NE(0u, line.find("window hwnd=")) << line;
 }
 
 TEST_F(SessionStubTest, IgnoredCloseKeepsTheWindowUntilTheExitTimer) {
@@ -448,9 +372,9 @@ TEST_F(SessionStubTest, IgnoredCloseKeepsTheWindowUntilTheExitTimer) {
   SetEnvironmentVariableA("WEVELINK_STUB_EXIT_AFTER_MS", "6000");
   Stub& stub = Start("KVFTP.PRO", "/s8 /f\"f.zft\" /qyFTP /u1 /@");
   HWND window = WaitForSlot(kFtpSession, 7);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
   ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-  ASSERT_TRUE(WaitForLine(stub, "message CLOSE ignored")) << Joined(Log(stub));
+  ASSERT_TRUE(Logged(stub, "message CLOSE ignored"));
   Pump(500);
   EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(stub.process, 0));
   EXPECT_TRUE(IsWindow(window));
@@ -458,22 +382,21 @@ TEST_F(SessionStubTest, IgnoredCloseKeepsTheWindowUntilTheExitTimer) {
 
   EXPECT_EQ(0u, WaitForExit(stub, 15000));
   EXPECT_EQ(nullptr, GetSessionWindow(kFtpSession, 7));
-  std::vector<std::string> log = Log(stub);
-  EXPECT_GT(IndexOf(log, "exit-timer"), IndexOf(log, "message CLOSE ignored")) << Joined(log);
-  EXPECT_GE(IndexOf(log, "destroy hwnd=" + Number(window) + " slot=cleared"), 0) << Joined(log);
+  Log log = LogOf(stub);
+  EXPECT_GT(log.IndexOf("exit-timer"), log.IndexOf("message CLOSE ignored")) << log.Text();
+  EXPECT_TRUE(log.Has("destroy hwnd=" + Number(window) + " slot=cleared"));
 }
 
 TEST_F(SessionStubTest, KeptSlotOutlivesTheWindow) {
   SetEnvironmentVariableA("WEVELINK_STUB_KEEP_SLOT", "1");
   Stub& stub = Start("KVVT.EXE", "/s9 /f\"v.zvt\" /u1 /@");
   HWND window = WaitForSlot(kVtSession, 8);
-  ASSERT_NE(nullptr, window) << Joined(Log(stub));
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
   ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-  EXPECT_EQ(0u, WaitForExit(stub, kWindowWaitMs));
+  EXPECT_EQ(0u, WaitForExit(stub));
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(window, GetSessionWindow(kVtSession, 8));
-  EXPECT_GE(IndexOf(Log(stub), "destroy hwnd=" + Number(window) + " slot=kept"), 0)
-      << Joined(Log(stub));
+  EXPECT_TRUE(LogOf(stub).Has("destroy hwnd=" + Number(window) + " slot=kept"));
 }
 
 }  // namespace
