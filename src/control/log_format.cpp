@@ -15,18 +15,24 @@ bool FormatLogTimeStamp(const LogTime& t, char* out, size_t capacity) {
                     t.milliseconds);
 }
 
-bool FormatStartBanner(const LogTime& t, char* out, size_t capacity) {
+namespace {
+
+// Both banners: the word says which, the line ends frame it.
+bool FormatBanner(const LogTime& t, const char* before, const char* word, const char* after,
+                  char* out, size_t capacity) {
   return FormatText(out, capacity,
-                    "Wevelink.Ocx v%s Event Log Started %02hu/%02hu/%04hu at "
-                    "%02hu:%02hu:%02hu.%03hu\r\n\r\n",
-                    kLogVersionText, t.month, t.day, t.year, t.hour, t.minute, t.second,
-                    t.milliseconds);
+                    "%sWevelink.Ocx v%s Event Log %s %02hu/%02hu/%04hu at "
+                    "%02hu:%02hu:%02hu.%03hu%s",
+                    before, kLogVersionText, word, t.month, t.day, t.year, t.hour, t.minute,
+                    t.second, t.milliseconds, after);
+}
+
+}  // namespace
+
+bool FormatStartBanner(const LogTime& t, char* out, size_t capacity) {
+  return FormatBanner(t, "", "Started", "\r\n\r\n", out, capacity);
 }
 
 bool FormatEndBanner(const LogTime& t, char* out, size_t capacity) {
-  return FormatText(out, capacity,
-                    "\r\nWevelink.Ocx v%s Event Log Ended %02hu/%02hu/%04hu at "
-                    "%02hu:%02hu:%02hu.%03hu\r\n",
-                    kLogVersionText, t.month, t.day, t.year, t.hour, t.minute, t.second,
-                    t.milliseconds);
+  return FormatBanner(t, "\r\n", "Ended", "\r\n", out, capacity);
 }

@@ -1,15 +1,14 @@
 // The internet session, its status callback and the server port.
 //
-// The callback's log lines are formatted into a 64-character buffer and
-// written together with their time stamp in one piece, so that a line from
-// a WinINet thread cannot be split by a line the user-interface thread
+// The callback's log lines are formatted into a 64-character buffer; the
+// event log writes each with its time stamp in one piece, so that a line
+// from a WinINet thread cannot be split by one the user-interface thread
 // writes at the same moment.
 #include "download/internet_session.h"
 
 #include "common/bounded_text.h"
 #include "control/check_parameter.h"
 #include "control/event_log.h"
-#include "control/log_format.h"
 #include "control/page_values.h"
 #include "download/message_pump.h"
 #include "download/server_port.h"
@@ -57,18 +56,6 @@ const StatusText kStatusTexts[] = {
     {INTERNET_STATUS_INTERMEDIATE_RESPONSE, "(%d) INTERMEDIATE_RESPONSE %d"},
     {INTERNET_STATUS_STATE_CHANGE, "(%d) STATE_CHANGE %d"},
 };
-
-// One whole entry: time stamp, text, line end, in a single write.
-void WriteCallbackLine(const char* line) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  LogTime t = {now.wYear,   now.wMonth,  now.wDay,         now.wHour,
-               now.wMinute, now.wSecond, now.wMilliseconds};
-  char entry[32 + 64];
-  FormatLogTimeStamp(t, entry, sizeof entry);
-  AppendText(entry, sizeof entry, line);
-  WriteLogText(entry);
-}
 
 // The line for one notification, at most 63 characters and its line end;
 // a longer one is cut, keeping the line end.
@@ -142,7 +129,7 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
   if (IsEventLogOpen()) {
     char line[64];
     FormatStatusLine(context, status, newHandle, line, sizeof line);
-    WriteCallbackLine(line);
+    WriteLogLine(line);  // stamp and text in one write
   }
 
   switch (status) {

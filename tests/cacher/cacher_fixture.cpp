@@ -19,18 +19,6 @@ namespace {
 
 const DWORD kBoxDelayMs = 100;
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
 }  // namespace

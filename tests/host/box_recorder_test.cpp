@@ -18,20 +18,6 @@ namespace {
 
 const DWORD kDelayMs = 200;
 
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::string bytes;
-  std::vector<std::string> lines;
-  if (!ReadFileBytes(path, &bytes)) return lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 struct WorkerBox {
   int result;
   DWORD elapsed;

@@ -19,20 +19,6 @@ const char kControlClsid[] = "01D62088-DB72-4D35-AE5C-E5861904B675";
 const char kFixtureClsid[] = "{5D3C6B1E-7A41-4F0B-9C2E-3B8F1A6D0C52}";
 const DWORD kRunTimeoutMs = 90000;
 
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::string bytes;
-  std::vector<std::string> lines;
-  if (!ReadFileBytes(path, &bytes)) return lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Index of the first line at or after from that starts with prefix, or -1.
 int Find(const std::vector<std::string>& lines, const std::string& prefix, int from = 0) {
   for (int i = from < 0 ? 0 : from; i < (int)lines.size(); ++i) {

@@ -18,20 +18,6 @@ std::string BuildDir() {
   return dir ? WinPathFromUnix(dir) : "";
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 std::string TempName(const char* prefix) {
   char folder[MAX_PATH], path[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);

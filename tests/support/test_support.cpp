@@ -60,16 +60,30 @@ int HttpsPort() { return atoi(ReadSmallFile(TestEnvDir() + "\\https_port").c_str
 
 std::string BaseUrl() { return "http://127.0.0.1:" + std::to_string(HttpPort()); }
 
-std::vector<std::string> ServerLogLines() {
-  std::string text;
-  ReadFileBytes(TestEnvDir() + "\\server.log", &text);
+std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
     start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::string text;
+  if (!ReadFileBytes(path, &text)) return {};
+  return SplitLines(text);
+}
+
+std::vector<std::string> ServerLogLines() {
+  std::vector<std::string> lines;
+  for (const std::string& line : ReadLines(TestEnvDir() + "\\server.log")) {
+    if (!line.empty()) lines.push_back(line);
   }
   return lines;
 }

@@ -32,6 +32,12 @@ std::vector<std::string> ServerLogFor(const std::string& path);
 // Replaces the server's rules file (the server re-reads it when it changes).
 void SetServerRules(const std::string& rules);
 
+// Lines of a text split at "\n", each without its "\r"; a last line
+// without a line end counts too.
+std::vector<std::string> SplitLines(const std::string& text);
+// The lines of a file; none when it cannot be read.
+std::vector<std::string> ReadLines(const std::string& path);
+
 // Files, by Windows path.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
