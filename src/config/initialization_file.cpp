@@ -12,6 +12,9 @@
 
 namespace {
 
+// Asked by the update pipeline for the sections of cabinets.
+char g_LastIniName[260];
+
 // Section of each kind, in the order of the kind records.
 const char* const kKindSections[kShortcutKinds] = {
     "Mainframe Display", "Mainframe Printer", "AS/400 Display", "AS/400 Printer", "FTP", "VT"};
@@ -42,6 +45,7 @@ void ReadKindShortcuts(const char* path) {
 }  // namespace
 
 void ReadInitializationFile(const char* iniName) {
+  CopyText(g_LastIniName, sizeof g_LastIniName, iniName);
   DeploymentSettings& s = g_DeploymentSettings;
   char path[kSettingPathCapacity];
   ComposeLocalIniPath(iniName, path, sizeof path);
@@ -86,6 +90,8 @@ void ReadCustomShortcuts(const char* iniName) {
     ReadIniText(path, "Custom ShortCuts", key, "", shortcut.Label, sizeof shortcut.Label);
   }
 }
+
+const char* LastInitializationFileName() { return g_LastIniName; }
 
 int GetDistFileSetupKind(const char* iniName, const char* distFileName) {
   // A null section would read the list of section names instead.

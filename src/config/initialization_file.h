@@ -32,6 +32,9 @@ void ReadInitializationFile(const char* iniName);
 // when its target is non-empty.
 void ReadCustomShortcuts(const char* iniName);
 
+// The name the last ReadInitializationFile was given; empty before.
+const char* LastInitializationFileName();
+
 // What the distribution file's own section asks for: 1 when "DestDir" is
 // non-empty, else 2 when "Run" is non-empty, else 0.
 int GetDistFileSetupKind(const char* iniName, const char* distFileName);

@@ -21,6 +21,8 @@
 #include "download/internet_session.h"
 #include "download/message_pump.h"
 #include "download/progress_dialog.h"
+#include "download/update_component.h"
+#include "download/verified_flag.h"
 #include "framework/ole_control.h"
 #include "framework/prop_exchange.h"
 #include "sessions/embedding_state.h"
@@ -272,8 +274,11 @@ bool UpdateComponents(Deployment& d) {
     FormatText(name, sizeof name, "%sDistFile", kKindPrefixes[kind]);
     CPropText value;
     bool tooLong = false;
-    if (ReadParameter(d, name, 64, &value, &tooLong) && tooLong) return false;
-    // The kind's update itself joins here with the update pipeline.
+    if (ReadParameter(d, name, 64, &value, &tooLong)) {
+      if (tooLong) return false;
+      UpdateComponent(value.Text(), kind);
+      if (CancelRequested) return false;
+    }
     AdvanceOverallProgress(12);
   }
   return true;
@@ -304,8 +309,10 @@ void EndDeployment() {
   }
   if (g_EmbedMode == kEmbedOff) {
     // The hand-over to the launch; sessions start here once the launcher
-    // exists. Until then the deployment ends with the dialog closed.
+    // exists. Until then the deployment ends with the dialog closed and the
+    // kinds' verified flags loaded for it.
     CloseProgressDialog();
+    for (int kind = 0; kind < kSessionKinds; ++kind) LoadVerifiedFlag(kind);
     SetDeploymentBusy(0);
   }
   // Embedded sessions wait for the control's first paint.

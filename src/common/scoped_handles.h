@@ -1,0 +1,61 @@
+// Handles that close themselves on every path out of the scope that opened
+// them. Each type knows its own invalid value; Release hands the handle over
+// explicitly. Windows only (header-only, not part of the native build).
+#ifndef WEVELINK_COMMON_SCOPED_HANDLES_H
+#define WEVELINK_COMMON_SCOPED_HANDLES_H
+
+#include <windows.h>
+
+template <typename Traits>
+class ScopedHandle {
+ public:
+  typedef typename Traits::Type Type;
+  ScopedHandle() = default;
+  explicit ScopedHandle(Type handle) : handle_(handle) {}
+  ~ScopedHandle() { Reset(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+
+  bool IsValid() const { return handle_ != Traits::Invalid(); }
+  Type Get() const { return handle_; }
+  // Closes what is held and takes handle.
+  void Reset(Type handle = Traits::Invalid()) {
+    if (IsValid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+  Type Release() {
+    Type handle = handle_;
+    handle_ = Traits::Invalid();
+    return handle;
+  }
+  // For the platform's out-parameters; closes what was held first.
+  Type* Receive() {
+    Reset();
+    return &handle_;
+  }
+
+ private:
+  Type handle_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE
+  typedef HANDLE Type;
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct KernelHandleTraits {  // threads, events, mappings: null
+  typedef HANDLE Type;
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct RegKeyTraits {
+  typedef HKEY Type;
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
+
+typedef ScopedHandle<FileHandleTraits> ScopedFile;
+typedef ScopedHandle<KernelHandleTraits> ScopedKernelHandle;
+typedef ScopedHandle<RegKeyTraits> ScopedKey;
+
+#endif

@@ -1,0 +1,83 @@
+// Component file places, presence and versions; see component_files.h.
+#include "download/component_files.h"
+
+#include "common/bounded_text.h"
+#include "common/scoped_handles.h"
+#include "config/deployment_settings.h"
+#include "config/working_folders.h"
+#include "control/module_state.h"
+#include "download/distribution_list.h"
+#include "download/install_component.h"
+
+namespace {
+
+// Mainframe for kinds 0 and 1, iSeries for 2 and 3, FTP for 4, VT for 5.
+const char* KindComponentFolder(int kind) {
+  static const int kGroupOfKind[] = {0, 0, 1, 1, 2, 3};
+  if (kind < 0 || kind > 5) kind = 0;
+  return g_ComponentFolder[kGroupOfKind[kind]];
+}
+
+bool FolderWithBackslash(const char* source, char* folder, size_t capacity) {
+  bool fits = CopyText(folder, capacity, source);
+  return AddBackslash(folder, capacity) && fits && folder[0] != '\0';
+}
+
+bool PlacedFolder(const char* namePart, int kind, char* folder, size_t capacity) {
+  DeploymentSettings& s = g_DeploymentSettings;
+  if (s.DesktopMode) return GetInstallFolderFor(folder, capacity, namePart);
+  if (s.WorkingDirType == 1) {
+    // Web mode with the personal working folder: the installation rule, with
+    // the component folder standing in for the installation folder.
+    CopyText(s.InstallFolder, sizeof s.InstallFolder, g_ComponentFolder[0]);
+    return GetInstallFolderFor(folder, capacity, namePart);
+  }
+  return FolderWithBackslash(KindComponentFolder(kind), folder, capacity);
+}
+
+}  // namespace
+
+bool ComponentDownloadFolder(const char* namePart, int kind, char* folder, size_t capacity) {
+  if (IsCabinetName(namePart)) return FolderWithBackslash(g_ActiveXCacheFolder, folder, capacity);
+  return PlacedFolder(namePart, kind, folder, capacity);
+}
+
+bool IsFileMissing(const char* namePart, int kind) {
+  char folder[kPathCapacity];
+  bool found;
+  if (IsCabinetName(namePart)) {
+    found = FolderWithBackslash(g_ActiveXCacheFolder, folder, sizeof folder);
+  } else if (CompareTextNoCase(namePart, "orvena.ini") == 0) {
+    // Empty until an Orvena cabinet has been extracted: the name alone is
+    // then looked for, as the platform resolves it.
+    found = CopyText(folder, sizeof folder, OrvenaFolder());
+    if (found) AddBackslash(folder, sizeof folder);
+  } else {
+    found = PlacedFolder(namePart, kind, folder, sizeof folder);
+  }
+  char name[kPathCapacity];
+  if (ExpandCompressedName(namePart, name, sizeof name) == kUnknownCompressed) return true;
+  char path[kPathCapacity];
+  if (!found || !CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, name)) {
+    // A place that cannot be named cannot be written either: downloading
+    // would only fail again.
+    return false;
+  }
+  ScopedFile file(
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool NeedsUpdate(const char* namePart, long version, int kind) {
+  if (version == 0) return true;
+  ScopedKey key;
+  if (RegOpenKeyExA(EmulatorRootHive(), EmulatorRoot(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return true;
+  }
+  LONG stored = 0;
+  DWORD size = sizeof stored;
+  DWORD type = 0;
+  LONG result = RegQueryValueExA(key.Get(), namePart, nullptr, &type, (BYTE*)&stored, &size);
+  return result != ERROR_SUCCESS || size != sizeof stored || stored < version;
+}

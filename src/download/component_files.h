@@ -1,0 +1,31 @@
+// Where a component file of a session kind lives on the workstation, whether
+// it is there, and whether its installed version is older than the listed
+// one. The update pipeline asks these for every listed file; the program
+// group and the shortcuts ask IsFileMissing whether a program is installed.
+#ifndef WEVELINK_DOWNLOAD_COMPONENT_FILES_H
+#define WEVELINK_DOWNLOAD_COMPONENT_FILES_H
+
+#include <windows.h>
+
+#include <stddef.h>
+
+// The folder a downloaded component file goes to, with its trailing
+// backslash: cabinets in the ActiveX cache folder; in desktop mode the
+// folder the installed file belongs in; in web mode with the personal
+// working folder in force the same rule with the Mainframe component folder
+// as installation folder; otherwise the kind's component folder. False
+// when the folder cannot be found or does not fit.
+bool ComponentDownloadFolder(const char* namePart, int kind, char* folder, size_t capacity);
+
+// True when the file is absent from its local folder (ERROR_FILE_NOT_FOUND
+// on opening it). "orvena.ini" is looked for in the Orvena folder, a
+// compressed name under its expanded name; a compressed name without a
+// known expansion counts as missing. Any other failure to open (no folder,
+// a locked file) counts as present.
+bool IsFileMissing(const char* namePart, int kind);
+
+// True when the stored ComponentVersion of namePart is absent, unreadable or
+// lower than version; a listed version of 0 always needs an update.
+bool NeedsUpdate(const char* namePart, long version, int kind);
+
+#endif

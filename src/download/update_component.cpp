@@ -1,0 +1,171 @@
+// The per-kind component update; see update_component.h.
+#include "download/update_component.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "common/scoped_handles.h"
+#include "config/deployment_settings.h"
+#include "config/initialization_file.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/cache_file.h"
+#include "download/component_files.h"
+#include "download/distribution_list.h"
+#include "download/install_component.h"
+#include "download/message_pump.h"
+#include "download/progress_dialog.h"
+
+namespace {
+
+const UINT kErrorStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+
+// Control 1006 while a kind's files are downloaded.
+const char* const kInstallingText[] = {
+    "Installing Kestrava Mainframe Display", "Installing Kestrava Mainframe Printer",
+    "Installing Kestrava iSeries Display",   "Installing Kestrava iSeries Printer",
+    "Installing Kestrava FTP",               "Installing Kestrava VT"};
+
+// Rebuilt by every list; large enough that it does not belong on the stack.
+DistributionList g_List;
+
+void LogList(const DistributionList& list) {
+  for (int i = 0; i < list.Count; ++i) {
+    WriteLogLineF("   %s: Distribution Version is %d\r\n", list.Entries[i].FileName,
+                  (int)list.Entries[i].Version);
+  }
+  if (list.LongLines > 0) {
+    WriteLogLineF("   %d line(s) of 260 characters or more ignored, the first beginning %s\r\n",
+                  list.LongLines, list.FirstLongLine);
+  }
+  if (list.LinesPastLimit > 0) {
+    WriteLogLineF("   %d line(s) past the %dth entry ignored\r\n", list.LinesPastLimit,
+                  (int)kDistributionEntries);
+  }
+}
+
+// "Error %d caching to %s." (web) or "Error %d writing to %s." (desktop):
+// logged, then shown in an unowned box.
+void ReportLocalFileError(DWORD error, const char* path) {
+  const bool desktop = g_DeploymentSettings.DesktopMode;
+  char message[kPathCapacity + 64];
+  FormatText(message, sizeof message,
+             desktop ? "Error %d writing to %s." : "Error %d caching to %s.", (int)error, path);
+  WriteLogTimeStamp();
+  WriteLogText(message);
+  WriteLogText("\r\n");
+  MessageBoxA(nullptr, message,
+              desktop ? "Web-to-Host Control - Write Error" : "Web-to-Host Control - Cache Error",
+              kErrorStyle);
+}
+
+void ShowDownloadStart(const char* entry, int kind) {
+  if (!ProgressDialog) CreateProgressDialog(g_DeploymentSettings.DesktopMode);
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 0);
+  SetProgressItemText(IDC_STATUS_LINE, kInstallingText[kind]);
+  char name[kDistributionNameCapacity];
+  FormatComponentDisplayName(entry, g_DeploymentSettings.DesktopMode, name, sizeof name);
+  if (g_DeploymentSettings.DesktopMode) {
+    SetProgressItemText(IDC_COMPONENT_LINE, name);
+  } else {
+    char line[kDistributionNameCapacity + 32];
+    FormatText(line, sizeof line, "Caching component %s ...", name);
+    SetProgressItemText(IDC_COMPONENT_LINE, line);
+  }
+  if (ProgressDialog) UpdateWindow(ProgressDialog);
+}
+
+enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
+
+// Downloads entry into a temporary file in the target's folder and, once
+// it arrived whole, puts it in the target's place.
+DownloadOutcome DownloadComponent(const char* entry, const char* folder, const char* target) {
+  char temporary[kPathCapacity];
+  if (!GetTempFileNameA(folder, "wvl", 0, temporary)) {
+    ReportLocalFileError(GetLastError(), target);
+    return kDownloadFailed;
+  }
+  ScopedFile file(CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) {
+    DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    ReportLocalFileError(error, target);
+    return kDownloadFailed;
+  }
+  bool arrived = CacheFile(entry, file.Get(), true);
+  file.Reset();
+  if (CancelRequested || !arrived) {
+    DeleteFileA(temporary);
+    return CancelRequested ? kDownloadCancelled : kDownloadFailed;
+  }
+  if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
+    DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    ReportLocalFileError(error, target);
+    return kDownloadFailed;
+  }
+  return kDownloaded;
+}
+
+// One entry of the list. False when the user cancelled.
+bool UpdateEntry(const DistributionEntry& entry, int kind) {
+  const char* namePart = ComponentNamePart(entry.FileName);
+  if (!IsUsableNamePart(namePart)) {
+    WriteLogLineF("   %s names no file that can be kept; it is ignored.\r\n", entry.FileName);
+    return true;
+  }
+  const bool due = IsFileMissing(namePart, kind) || NeedsUpdate(namePart, entry.Version, kind);
+  if (!due) {
+    // A cabinet that is only unpacked where the files are needed (neither
+    // DestDir nor Run) is unpacked again from the cache on every load.
+    if (IsCabinetName(entry.FileName) &&
+        GetDistFileSetupKind(LastInitializationFileName(), entry.FileName) == 0) {
+      InstallComponentFile(namePart, entry.Version, kind);
+    }
+    return true;
+  }
+
+  ShowDownloadStart(entry.FileName, kind);
+  char folder[kPathCapacity];
+  char target[kPathCapacity];
+  bool named = ComponentDownloadFolder(namePart, kind, folder, sizeof folder);
+  named = CopyText(target, sizeof target, folder) && named;
+  named = AppendText(target, sizeof target, namePart) && named;
+  if (!named) {
+    ReportLocalFileError(ERROR_FILENAME_EXCED_RANGE, target);
+    return true;
+  }
+  switch (DownloadComponent(entry.FileName, folder, target)) {
+    case kDownloadCancelled:
+      return false;
+    case kDownloadFailed:
+      return true;  // nothing recorded: the next load tries again
+    case kDownloaded:
+      InstallComponentFile(namePart, entry.Version, kind);
+      return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+void UpdateComponent(const char* listName, int kind) {
+  if (kind < 0 || kind > 5 || listName == nullptr) return;
+  bool fetched = CacheFileWithRetries(listName, INVALID_HANDLE_VALUE);
+  if (CancelRequested) return;
+  if (!fetched) {
+    // What the buffer holds now is some earlier read, not this list.
+    WriteLogLineF("   Distribution list %s could not be fetched; its files are not updated.\r\n",
+                  listName);
+    return;
+  }
+  ParseDistributionText(TransferBuffer, &g_List);
+  LogList(g_List);
+  for (int i = 0; i < g_List.Count; ++i) {
+    if (CancelRequested) return;
+    if (!UpdateEntry(g_List.Entries[i], kind)) return;
+    // Let the page and the dialog take what is waiting, without a pause.
+    PumpMessages(0, true);
+  }
+}

@@ -1,0 +1,18 @@
+// The component update of one session kind: fetch its distribution list,
+// download every listed file that is missing or older than the version
+// installed, install it and record its version.
+#ifndef WEVELINK_DOWNLOAD_UPDATE_COMPONENT_H
+#define WEVELINK_DOWNLOAD_UPDATE_COMPONENT_H
+
+// Runs on the user-interface thread and returns early, leaving
+// CancelRequested set, when the user cancels (before the list is parsed,
+// before each entry and right after each download). A list that cannot be
+// fetched is skipped. Each due file is downloaded into a temporary file
+// beside its target and replaces the target only when it arrived whole, so
+// a failed or cancelled download leaves the installed file and its
+// recorded version as they were. Failures to create or replace the local
+// file are logged and shown ("Error %d caching to %s." in web mode, "Error
+// %d writing to %s." in desktop mode); the next entry follows.
+void UpdateComponent(const char* listName, int kind);
+
+#endif

@@ -1,0 +1,21 @@
+// The publisher check of a program before it is started, and message boxes
+// that must not stop the page: both run on a worker thread while the
+// calling (user-interface) thread keeps dispatching messages.
+#ifndef WEVELINK_DOWNLOAD_VERIFY_TRUST_H
+#define WEVELINK_DOWNLOAD_VERIFY_TRUST_H
+
+#include <windows.h>
+
+// 0 when the program file at path carries a valid Authenticode signature of
+// a trusted publisher, else the platform's error code (TRUST_E_NOSIGNATURE,
+// TRUST_E_BAD_DIGEST, CERT_E_UNTRUSTEDROOT, ...; TRUST_E_SYSTEM_ERROR when
+// the check could not be started). A window titled "Security Warning" that
+// appears meanwhile is centred once.
+LONG VerifyTrust(const char* path);
+
+// Shows text with the caption "Web-to-Host Control" and the error style in
+// an unowned box and returns its button code; 0 when the box's thread could
+// not be started.
+int ThreadedMessageBox(const char* text);
+
+#endif
