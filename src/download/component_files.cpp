@@ -63,21 +63,35 @@ bool IsFileMissing(const char* namePart, int kind) {
     // would only fail again.
     return false;
   }
-  ScopedFile file(
-      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return !file.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND;
+  // The attributes tell what opening the file would: found (present, even
+  // when locked or a folder), not found (missing), or the folder is not
+  // there (present, as the placement rule says). Under Wine they are read
+  // without a round trip to the server, where an open and a close take two.
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
+  return GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-bool NeedsUpdate(const char* namePart, long version, int kind) {
-  if (version == 0) return true;
-  ScopedKey key;
-  if (RegOpenKeyExA(EmulatorRootHive(), EmulatorRoot(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+HKEY OpenComponentVersions() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(EmulatorRootHive(), EmulatorRoot(), 0, KEY_QUERY_VALUE, &key) !=
       ERROR_SUCCESS) {
-    return true;
+    return nullptr;
   }
+  return key;
+}
+
+bool NeedsUpdateIn(HKEY versions, const char* namePart, long version) {
+  if (version == 0 || versions == nullptr) return true;
   LONG stored = 0;
   DWORD size = sizeof stored;
   DWORD type = 0;
-  LONG result = RegQueryValueExA(key.Get(), namePart, nullptr, &type, (BYTE*)&stored, &size);
+  LONG result = RegQueryValueExA(versions, namePart, nullptr, &type, (BYTE*)&stored, &size);
   return result != ERROR_SUCCESS || size != sizeof stored || stored < version;
+}
+
+bool NeedsUpdate(const char* namePart, long version, int kind) {
+  (void)kind;
+  if (version == 0) return true;
+  ScopedKey versions(OpenComponentVersions());
+  return NeedsUpdateIn(versions.Get(), namePart, version);
 }

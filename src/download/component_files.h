@@ -28,4 +28,11 @@ bool IsFileMissing(const char* namePart, int kind);
 // lower than version; a listed version of 0 always needs an update.
 bool NeedsUpdate(const char* namePart, long version, int kind);
 
+// The same with the ComponentVersion key already open for reading (null
+// when it could not be opened: every file needs an update), so that a list
+// costs one key open rather than one per file.
+bool NeedsUpdateIn(HKEY versions, const char* namePart, long version);
+// Opens the ComponentVersion key for reading; null when it is missing.
+HKEY OpenComponentVersions();
+
 #endif

@@ -109,13 +109,14 @@ DownloadOutcome DownloadComponent(const char* entry, const char* folder, const c
 }
 
 // One entry of the list. False when the user cancelled.
-bool UpdateEntry(const DistributionEntry& entry, int kind) {
+bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
   const char* namePart = ComponentNamePart(entry.FileName);
   if (!IsUsableNamePart(namePart)) {
     WriteLogLineF("   %s names no file that can be kept; it is ignored.\r\n", entry.FileName);
     return true;
   }
-  const bool due = IsFileMissing(namePart, kind) || NeedsUpdate(namePart, entry.Version, kind);
+  const bool due =
+      IsFileMissing(namePart, kind) || NeedsUpdateIn(versions, namePart, entry.Version);
   if (!due) {
     // A cabinet that is only unpacked where the files are needed (neither
     // DestDir nor Run) is unpacked again from the cache on every load.
@@ -162,9 +163,13 @@ void UpdateComponent(const char* listName, int kind) {
   }
   ParseDistributionText(TransferBuffer, &g_List);
   LogList(g_List);
+  ScopedKey versions(OpenComponentVersions());
   for (int i = 0; i < g_List.Count; ++i) {
     if (CancelRequested) return;
-    if (!UpdateEntry(g_List.Entries[i], kind)) return;
+    // A key that appeared with this list's first installation is read from
+    // the next entry on.
+    if (!versions.IsValid()) versions.Reset(OpenComponentVersions());
+    if (!UpdateEntry(g_List.Entries[i], kind, versions.Get())) return;
     // Let the page and the dialog take what is waiting, without a pause.
     PumpMessages(0, true);
   }

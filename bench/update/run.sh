@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# run.sh [RUNS]
+# The component update against bare WinINet requests under Wine: a page
+# whose six distribution lists name 30 files of 64 MB in all, first with
+# nothing installed, then with everything current. Prints each run and the
+# ratios.
+#
+# Runs in an environment of its own (a fresh prefix, display and server in
+# a temporary folder), so it never disturbs a test run in build/win64.
+set -eu
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+runs=${1:-3}
+
+cmake --build "$repo/build/native" --target testserver >/dev/null
+cmake --build "$repo/build/win64" --target update_bench >/dev/null
+bench_exe=$repo/build/win64/bench/update/update_bench.exe
+
+work=$(mktemp -d /tmp/update-bench.XXXXXX)
+cleanup() { "$repo/scripts/test-env" stop "$work" >/dev/null 2>&1 || true; rm -rf "$work"; }
+trap cleanup EXIT
+"$repo/scripts/test-env" start "$work" >/dev/null
+env=$work/test-env
+site=$env/www/bench
+mkdir -p "$site"
+printf '[Kestrava]\r\nCDVersion=1\r\n' > "$site/site.ini"
+# 30 files: five per kind, 64 MB in all.
+each=$((64 * 1024 * 1024 / 30))
+n=0
+for list in md mp ad ap ftp vt; do
+  : > "$site/$list.lst"
+  for i in 1 2 3 4 5; do
+    n=$((n + 1))
+    head -c $each /dev/urandom > "$site/${list^^}$i.DAT"
+    printf '%s,%d\r\n' "${list^^}$i.DAT" 3 >> "$site/$list.lst"
+  done
+done
+port=$(cat "$env/http_port")
+
+WINEPREFIX=$work/wineprefix DISPLAY=$(cat "$env/display") \
+  "$repo/scripts/winrun" "$bench_exe" "http://127.0.0.1:$port/bench" "$runs" \
+  > "$work/out.txt" 2>&1 < /dev/null
+grep '^RESULT' "$work/out.txt" > "$work/results.txt" || { cat "$work/out.txt"; exit 1; }
+echo "30 files, $((each * 30)) bytes; cpu: $(nproc) cores; $(wine --version 2>/dev/null)"
+python3 - "$work/results.txt" <<'PY'
+import sys, statistics
+runs = {}
+for line in open(sys.argv[1]):
+    _, method, seconds, cpu = line.split()
+    runs.setdefault(method, []).append((float(seconds), float(cpu)))
+for method, values in runs.items():
+    times = [v[0] for v in values]
+    print(f"{method:10} median {statistics.median(times):.4f} s, best {min(times):.4f} s "
+          f"over {len(times)} runs")
+# Best times: other work on the machine only ever adds.
+best = lambda m: min(v[0] for v in runs[m])
+print(f"no-op load / bare requests (best): {best('noop') / best('bare-noop'):.3f} (goal <= 1.25)")
+print(f"  of which the cacher's requests:  {best('cacher-noop') / best('bare-noop'):.3f}")
+print(f"first load throughput / bare loop (best): {best('bare-first') / best('first'):.3f} "
+      f"(goal >= 0.9)")
+PY
