@@ -139,23 +139,32 @@ TEST_F(ComponentUpdateTest, FirstLoadFetchesEverythingTheSecondOnlyTheList) {
     EXPECT_EQ(1u, Requests(file)) << file;
 }
 
-TEST_F(ComponentUpdateTest, StoredVersionsDecideWhatIsFetched) {
-  // Every file is present; the stored versions differ.
+TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   const struct {
     const char* name;
+    const char* onDisk;  // the file present in its folder, "" for none
     long listed;
     long stored;  // -1: none
     bool fetched;
     long recorded;
   } cases[] = {
-      {"SAME.PRO", 5, 5, false, 5},     {"NEWER.PRO", 5, 6, false, 6},
-      {"OLDER.PRO", 5, 4, true, 5},     {"NONE.PRO", 5, -1, true, 5},
-      {"ZERO.PRO", 0, 9, true, 0},      {"zelvic.ini", 1, 1, false, 1},
+      {"SAME.PRO", "SAME.PRO", 5, 5, false, 5},
+      {"NEWER.PRO", "NEWER.PRO", 5, 6, false, 6},
+      {"OLDER.PRO", "OLDER.PRO", 5, 4, true, 5},
+      {"NONE.PRO", "NONE.PRO", 5, -1, true, 5},
+      {"ZERO.PRO", "ZERO.PRO", 0, 9, true, 0},
+      {"GONE.PRO", "", 5, 5, true, 5},
+      // Compressed files are looked for under their expanded names.
+      {"KVMD.EX_", "KVMD.EXE", 5, 5, false, 5},
+      {"KVMD.HL_", "KVMD.HL_", 5, 5, true, 5},
+      {"ODD.QQ_", "ODD.QQ_", 5, 5, true, 5},
+      {"zelvic.ini", "zelvic.ini", 1, 1, false, 1},
       // Looked for in the Orvena folder, which no cabinet has named yet.
-      {"orvena.ini", 1, 1, true, 1},
+      {"orvena.ini", "orvena.ini", 1, 1, true, 1},
       // A current cabinet without DestDir or Run is installed again from the
       // cache, one with Run is left alone.
-      {"PLAIN.CAB", 5, 7, false, 5},    {"RUN.CAB", 5, 7, false, 7},
+      {"PLAIN.CAB", "PLAIN.CAB", 5, 7, false, 5},
+      {"RUN.CAB", "RUN.CAB", 5, 7, false, 7},
   };
   std::string list;
   std::vector<std::pair<std::string, std::string>> files;
@@ -165,7 +174,8 @@ TEST_F(ComponentUpdateTest, StoredVersionsDecideWhatIsFetched) {
     std::string folder = std::string(c.name).find(".CAB") != std::string::npos
                              ? ActiveXCacheFolder()
                              : DownloadFolder();
-    ASSERT_TRUE(WriteFileBytes(folder + "\\" + c.name, "old"));
+    DeleteFileA((folder + "\\" + c.name).c_str());
+    if (*c.onDisk) ASSERT_TRUE(WriteFileBytes(folder + "\\" + c.onDisk, "old"));
     if (c.stored >= 0) StoreVersion(HKEY_LOCAL_MACHINE, kWebRoot, c.name, c.stored);
   }
   files.push_back({"vt.lst", list});
@@ -205,10 +215,12 @@ TEST_F(ComponentUpdateTest, FailedDownloadsKeepTheInstalledFile) {
   }
 }
 
-TEST_F(ComponentUpdateTest, LocalFileThatCannotBeReplacedIsReportedPerMode) {
+TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerMode) {
   // A folder where the file belongs: the download arrives but cannot take
-  // its place.
+  // its place. An installation folder below a file: nothing can be created.
   const std::string install = TestEnvDir() + "\\blocked-install";
+  const std::string underFile = TestEnvDir() + "\\blocking-file\\install";
+  ASSERT_TRUE(WriteFileBytes(TestEnvDir() + "\\blocking-file", "a file"));
   const struct {
     const char* what;
     std::string ini;
@@ -220,14 +232,17 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeReplacedIsReportedPerMode) {
        "Web-to-Host Control - Cache Error", "Error 5 caching to %s."},
       {"desktop", "[Kestrava]\r\nDesktopMode=desk.ini\r\n", install + "\\KVMD.PRO",
        "Web-to-Host Control - Write Error", "Error 5 writing to %s."},
+      {"desktop, no folder", "[Kestrava]\r\nDesktopMode=nofolder.ini\r\n",
+       underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 267 writing to %s."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
     PublishPage("blocked/desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n");
+    PublishPage("blocked/nofolder.ini", "[KVSetup]\r\nDestinationDir=" + underFile + "\r\n");
     CreateDirectoryA(install.c_str(), nullptr);
     DeleteFileA(c.target.c_str());
-    ASSERT_TRUE(CreateDirectoryA(c.target.c_str(), nullptr));
+    if (c.target.find(underFile) != 0) ASSERT_TRUE(CreateDirectoryA(c.target.c_str(), nullptr));
     HostRun run = Deploy(Site("blocked", c.ini, {{"md.lst", "KVMD.PRO,5\r\n"}, {"KVMD.PRO", "x"}},
                               {{"MD_DistFile", "md.lst"}}));
     char text[MAX_PATH + 64];
