@@ -14,6 +14,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "bench_clock.h"
 #include "common/bounded_text.h"
 #include "control/module_state.h"
 #include "download/cache_file.h"
@@ -21,25 +22,6 @@
 #include "download/request_url.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-  ULARGE_INTEGER k, u;
-  k.LowPart = kernel.dwLowDateTime;
-  k.HighPart = kernel.dwHighDateTime;
-  u.LowPart = user.dwLowDateTime;
-  u.HighPart = user.dwHighDateTime;
-  return (double)(k.QuadPart + u.QuadPart) / 1e7;
-}
 
 HANDLE NewOutput(const char* path) {
   return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
