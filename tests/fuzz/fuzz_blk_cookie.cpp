@@ -1,0 +1,70 @@
+// Single-sign-on cookies from a hostile server. The first input byte picks
+// the form: even, the rest is the response text as it came; odd, the rest
+// is a payload that gets its checksum, the cipher, Base64 and the cookie
+// name, so that the length bytes behind a valid checksum get explored too.
+// The next three bytes size the outputs, each allocated to exactly that
+// size so that the sanitizer sees a byte past it; an error must leave all
+// of them as they were.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "sessions/blk_cookie.h"
+
+namespace {
+
+std::string Base64(const std::string& bytes) {
+  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    unsigned bits = (unsigned char)bytes[i] << 16;
+    if (i + 1 < bytes.size()) bits |= (unsigned char)bytes[i + 1] << 8;
+    if (i + 2 < bytes.size()) bits |= (unsigned char)bytes[i + 2];
+    text += alphabet[bits >> 18];
+    text += alphabet[(bits >> 12) & 63];
+    text += i + 1 < bytes.size() ? alphabet[(bits >> 6) & 63] : '=';
+    text += i + 2 < bytes.size() ? alphabet[bits & 63] : '=';
+  }
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 4) return 0;
+  size_t capacities[3] = {(size_t)data[1] % 40, (size_t)data[2] % 40, (size_t)data[3] * 2};
+  std::string rest((const char*)data + 4, size - 4);
+  std::string text;
+  if (data[0] & 1) {
+    rest += (char)CookieChecksum((const unsigned char*)rest.data(), rest.size());
+    DecryptCookiePayload((unsigned char*)&rest[0], (long)rest.size(), kCookieKey, kCookieKeyLength);
+    text = "blkcookie=" + Base64(rest) + ";";
+  } else {
+    text.assign(rest.c_str());  // up to the first zero byte, as the driver's buffer holds it
+  }
+
+  std::vector<unsigned char*> buffers;
+  for (size_t capacity : capacities) {
+    unsigned char* buffer = (unsigned char*)malloc(capacity ? capacity : 1);
+    memset(buffer, '#', capacity);
+    buffers.push_back(buffer);
+  }
+  unsigned long thirdLength = 0xABCD;
+  long result = blk_ParseCookie(text.c_str(), (char*)buffers[0], capacities[0], (char*)buffers[1], capacities[1],
+                                buffers[2], capacities[2], &thirdLength);
+  if (result == kCookieOk) {
+    if (memchr(buffers[0], 0, capacities[0]) == nullptr || memchr(buffers[1], 0, capacities[1]) == nullptr ||
+        thirdLength >= capacities[2] || buffers[2][thirdLength] != 0)
+      abort();
+  } else {
+    if (result != kCookieInvalid || thirdLength != 0xABCD) abort();
+    for (int i = 0; i < 3; ++i)
+      for (size_t j = 0; j < capacities[i]; ++j)
+        if (buffers[i][j] != '#') abort();
+  }
+  for (unsigned char* buffer : buffers) free(buffer);
+  return 0;
+}
