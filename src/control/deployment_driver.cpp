@@ -17,6 +17,7 @@
 #include "control/event_log.h"
 #include "control/module_state.h"
 #include "control/page_values.h"
+#include "control/session_parameters.h"
 #include "download/cache_file.h"
 #include "download/internet_session.h"
 #include "download/message_pump.h"
@@ -27,6 +28,7 @@
 #include "framework/prop_exchange.h"
 #include "sessions/embedding_state.h"
 #include "sessions/session_classes.h"
+#include "sessions/session_list.h"
 #include "sessions/session_window_table.h"
 
 bool g_LocalLaunch = false;
@@ -291,6 +293,9 @@ bool ReadSessions(Deployment& d) {
   if (!ReadParameter(d, "Sessions", 64, &value, &tooLong)) return true;
   if (tooLong) return false;
   WriteLogLineF("Sessions: %s\r\n", value.Text());
+  // A parameter that fails its check sets CancelRequested: the cancel
+  // ending follows.
+  BuildSessionListFromPage(d.control, d.exchange, value.Text());
   return true;
 }
 
@@ -338,6 +343,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
 
   SetDeploymentBusy(1);
   ResetProgressForDeployment();
+  g_SessionList.Count = 0;
   RenameCodeBaseSearchPath();
   if (!ApplyLogEvents(d)) return;
   ReadPageAddress(d);

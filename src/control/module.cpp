@@ -11,6 +11,7 @@
 #include "download/message_pump.h"
 #include "download/progress_dialog.h"
 #include "framework/module_state.h"
+#include "sessions/container_hook.h"
 #include "sessions/session_window_table.h"
 
 namespace {
@@ -37,6 +38,8 @@ void ExitInstance() {
     PumpMessages(100, true);
   }
   DestroyProgressDialogAndWait();
+  // The browser's window must not call into a module that is gone.
+  RemoveContainerHook();
   CloseWakeEvent();
   CloseSessionWindowTable();
   EndFramework();

@@ -12,26 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "cookie_maker.h"
 #include "sessions/blk_cookie.h"
-
-namespace {
-
-std::string Base64(const std::string& bytes) {
-  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    unsigned bits = (unsigned char)bytes[i] << 16;
-    if (i + 1 < bytes.size()) bits |= (unsigned char)bytes[i + 1] << 8;
-    if (i + 2 < bytes.size()) bits |= (unsigned char)bytes[i + 2];
-    text += alphabet[bits >> 18];
-    text += alphabet[(bits >> 12) & 63];
-    text += i + 1 < bytes.size() ? alphabet[(bits >> 6) & 63] : '=';
-    text += i + 2 < bytes.size() ? alphabet[bits & 63] : '=';
-  }
-  return text;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
@@ -39,9 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string rest((const char*)data + 4, size - 4);
   std::string text;
   if (data[0] & 1) {
-    rest += (char)CookieChecksum((const unsigned char*)rest.data(), rest.size());
-    DecryptCookiePayload((unsigned char*)&rest[0], (long)rest.size(), kCookieKey, kCookieKeyLength);
-    text = "blkcookie=" + Base64(rest) + ";";
+    text = "blkcookie=" + EncodePayload(rest) + ";";
   } else {
     text.assign(rest.c_str());  // up to the first zero byte, as the driver's buffer holds it
   }

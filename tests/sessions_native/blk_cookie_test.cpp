@@ -12,43 +12,13 @@
 
 #include <string>
 
+#include "cookie_maker.h"
 #include "sessions/md5.h"
 
 namespace {
 
 // "alice", "s3cret", "ticket-0", made by an independent implementation.
 const char kGolden[] = "ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=";
-
-std::string Base64(const std::string& bytes) {
-  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    unsigned bits = (unsigned char)bytes[i] << 16;
-    if (i + 1 < bytes.size()) bits |= (unsigned char)bytes[i + 1] << 8;
-    if (i + 2 < bytes.size()) bits |= (unsigned char)bytes[i + 2];
-    text += alphabet[bits >> 18];
-    text += alphabet[(bits >> 12) & 63];
-    text += i + 1 < bytes.size() ? alphabet[(bits >> 6) & 63] : '=';
-    text += i + 2 < bytes.size() ? alphabet[bits & 63] : '=';
-  }
-  return text;
-}
-
-// The payload's bytes with their checksum (plus checksumOffset) behind
-// them, encrypted and Base64-encoded: the cookie's value.
-std::string EncodePayload(std::string bytes, int checksumOffset = 0) {
-  bytes += (char)(CookieChecksum((const unsigned char*)bytes.data(), bytes.size()) + checksumOffset);
-  EXPECT_TRUE(DecryptCookiePayload((unsigned char*)&bytes[0], (long)bytes.size(), kCookieKey, kCookieKeyLength));
-  return Base64(bytes);
-}
-
-std::string Payload(const std::string& first, const std::string& second, const std::string& third) {
-  return (char)first.size() + first + (char)second.size() + second + '\0' + third;
-}
-
-std::string MakeCookie(const std::string& first, const std::string& second, const std::string& third) {
-  return "blkcookie=" + EncodePayload(Payload(first, second, third));
-}
 
 // The driver's buffers, filled with a marker so that any write shows.
 struct Outputs {
