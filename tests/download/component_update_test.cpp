@@ -27,13 +27,6 @@ std::string Le32(long value) {
   return bytes;
 }
 
-std::string Binary(HKEY hive, const char* key, const std::string& name) {
-  DWORD type = 0;
-  std::string bytes;
-  if (!ReadRegValue(hive, key, name, &type, &bytes)) return "(none)";
-  return type == REG_BINARY ? bytes : "(type " + std::to_string(type) + ")";
-}
-
 void StoreVersion(HKEY hive, const char* root, const std::string& name, long version) {
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, root, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -43,30 +36,7 @@ void StoreVersion(HKEY hive, const char* root, const std::string& name, long ver
   RegCloseKey(key);
 }
 
-std::string ActiveXCacheFolder() {
-  std::string folder;
-  if (ReadRegString(HKEY_LOCAL_MACHINE,
-                    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                    "ActiveXCache", &folder) &&
-      !folder.empty()) {
-    return folder;
-  }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  folder = temp;
-  return folder.substr(0, folder.size() - 1);
-}
-
-std::string Content(const std::string& path) {
-  std::string bytes;
-  return ReadFileBytes(path, &bytes) ? bytes : "(missing)";
-}
-
 size_t Requests(const std::string& path) { return ServerLogFor(path).size(); }
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 // Temporary download files left in a folder.
 size_t LeftoverTemporaries(const std::string& folder) {
@@ -118,16 +88,16 @@ TEST_F(ComponentUpdateTest, FirstLoadFetchesEverythingTheSecondOnlyTheList) {
                           {{"MD_DistFile", "md.lst"}});
   HostRun run = Deploy(page);
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-  EXPECT_EQ(program, Content(DownloadFolder() + "\\KVMD.PRO"));
-  EXPECT_EQ("library", Content(DownloadFolder() + "\\KVMDHLP.DLL"));
-  EXPECT_EQ(cabinet, Content(ActiveXCacheFolder() + "\\KVMD.CAB"));
+  EXPECT_EQ(program, FileContent(DownloadFolder() + "\\KVMD.PRO"));
+  EXPECT_EQ("library", FileContent(DownloadFolder() + "\\KVMDHLP.DLL"));
+  EXPECT_EQ(cabinet, FileContent(ActiveXCacheFolder() + "\\KVMD.CAB"));
   EXPECT_EQ(0u, LeftoverTemporaries(DownloadFolder()));
   // BaseRegistry 2: versions and the kind's verified flag in the user's hive.
-  EXPECT_EQ(Le32(5), Binary(HKEY_CURRENT_USER, kWebRoot, "KVMD.PRO"));
-  EXPECT_EQ(Le32(3), Binary(HKEY_CURRENT_USER, kWebRoot, "/KVMDHLP.DLL"));
-  EXPECT_EQ(Le32(2), Binary(HKEY_CURRENT_USER, kWebRoot, "KVMD.CAB"));
-  EXPECT_EQ(std::string(1, '\0'), Binary(HKEY_CURRENT_USER, kWebRoot, "KvmdVerified"));
-  EXPECT_EQ("(none)", Binary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
+  EXPECT_EQ(Le32(5), RegBinary(HKEY_CURRENT_USER, kWebRoot, "KVMD.PRO"));
+  EXPECT_EQ(Le32(3), RegBinary(HKEY_CURRENT_USER, kWebRoot, "/KVMDHLP.DLL"));
+  EXPECT_EQ(Le32(2), RegBinary(HKEY_CURRENT_USER, kWebRoot, "KVMD.CAB"));
+  EXPECT_EQ(std::string(1, '\0'), RegBinary(HKEY_CURRENT_USER, kWebRoot, "KvmdVerified"));
+  EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
   std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
   EXPECT_TRUE(HasLine(lines, "   KVMD.PRO: Distribution Version is 5"));
   EXPECT_TRUE(HasLine(lines, "   bin/KVMDHLP.DLL: Distribution Version is 3"));
@@ -175,7 +145,9 @@ TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
                              ? ActiveXCacheFolder()
                              : DownloadFolder();
     DeleteFileA((folder + "\\" + c.name).c_str());
-    if (*c.onDisk) ASSERT_TRUE(WriteFileBytes(folder + "\\" + c.onDisk, "old"));
+    if (*c.onDisk) {
+      ASSERT_TRUE(WriteFileBytes(folder + "\\" + c.onDisk, "old"));
+    }
     if (c.stored >= 0) StoreVersion(HKEY_LOCAL_MACHINE, kWebRoot, c.name, c.stored);
   }
   files.push_back({"vt.lst", list});
@@ -185,7 +157,7 @@ TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.fetched ? 1u : 0u, Requests(std::string("/versions/") + c.name));
-    EXPECT_EQ(Le32(c.recorded), Binary(HKEY_LOCAL_MACHINE, kWebRoot, c.name));
+    EXPECT_EQ(Le32(c.recorded), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, c.name));
   }
 }
 
@@ -209,8 +181,8 @@ TEST_F(ComponentUpdateTest, FailedDownloadsKeepTheInstalledFile) {
                               {{"MD_DistFile", "md.lst"}}));
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(0u, run.boxes[0].find(c.boxStart)) << run.boxes[0];
-    EXPECT_EQ("installed", Content(DownloadFolder() + "\\KVMD.PRO"));
-    EXPECT_EQ(Le32(4), Binary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
+    EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\KVMD.PRO"));
+    EXPECT_EQ(Le32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
     EXPECT_EQ(0u, LeftoverTemporaries(DownloadFolder()));
   }
 }
@@ -242,7 +214,9 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerM
     PublishPage("blocked/nofolder.ini", "[KVSetup]\r\nDestinationDir=" + underFile + "\r\n");
     CreateDirectoryA(install.c_str(), nullptr);
     DeleteFileA(c.target.c_str());
-    if (c.target.find(underFile) != 0) ASSERT_TRUE(CreateDirectoryA(c.target.c_str(), nullptr));
+    if (c.target.find(underFile) != 0) {
+      ASSERT_TRUE(CreateDirectoryA(c.target.c_str(), nullptr));
+    }
     HostRun run = Deploy(Site("blocked", c.ini, {{"md.lst", "KVMD.PRO,5\r\n"}, {"KVMD.PRO", "x"}},
                               {{"MD_DistFile", "md.lst"}}));
     char text[MAX_PATH + 64];
@@ -251,7 +225,7 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerM
               run.boxes.empty() ? "(no box)" : run.boxes.back());
     EXPECT_TRUE(HasLine(LogLinesWithoutStamps(ReadOnlyEventLog()), text));
     HKEY hive = HKEY_LOCAL_MACHINE;
-    EXPECT_EQ("(none)", Binary(hive, c.what[0] == 'w' ? kWebRoot : kDesktopRoot, "KVMD.PRO"));
+    EXPECT_EQ("(none)", RegBinary(hive, c.what[0] == 'w' ? kWebRoot : kDesktopRoot, "KVMD.PRO"));
     RemoveDirectoryA(c.target.c_str());
     EXPECT_EQ(0u, LeftoverTemporaries(install));
     EXPECT_EQ(0u, LeftoverTemporaries(DownloadFolder()));
@@ -358,10 +332,10 @@ TEST_F(ComponentUpdateTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
     ASSERT_TRUE(canceller.cancelled);
     EXPECT_EQ(c.status, canceller.seenStatus);
     std::string firstFolder = c.what[0] == 'w' ? DownloadFolder() : install;
-    EXPECT_EQ("first", Content(firstFolder + "\\FIRST.PRO"));
-    EXPECT_EQ(Le32(2), Binary(HKEY_LOCAL_MACHINE, c.root, "FIRST.PRO"));
-    EXPECT_EQ("old", Content(c.secondFolder + "\\" + c.second));
-    EXPECT_EQ(Le32(1), Binary(HKEY_LOCAL_MACHINE, c.root, c.second));
+    EXPECT_EQ("first", FileContent(firstFolder + "\\FIRST.PRO"));
+    EXPECT_EQ(Le32(2), RegBinary(HKEY_LOCAL_MACHINE, c.root, "FIRST.PRO"));
+    EXPECT_EQ("old", FileContent(c.secondFolder + "\\" + c.second));
+    EXPECT_EQ(Le32(1), RegBinary(HKEY_LOCAL_MACHINE, c.root, c.second));
     EXPECT_EQ(0u, LeftoverTemporaries(c.secondFolder));
     EXPECT_EQ(0u, Requests("/" + folder + "/THIRD.PRO"));
     EXPECT_TRUE(HasLine(LogLinesWithoutStamps(ReadOnlyEventLog()), "Canceled by user request."));

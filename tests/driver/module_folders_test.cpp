@@ -1,8 +1,12 @@
 // The folders the module works out at its start, in the prefix's real
-// registry and file system.
+// registry and file system, under Wine's own version and, through this
+// program run again, under the older families'.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
 
 #include "control/module_state.h"
 #include "test_support.h"
@@ -10,6 +14,10 @@
 using namespace testsupport;
 
 namespace {
+
+// Set when this program runs under an older version: "PLATFORM MAJOR.MINOR"
+// as the run's GetVersionExA must give it.
+const char kExpectedVersion[] = "WEVELINK_EXPECTED_VERSION";
 
 const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
@@ -34,7 +42,15 @@ TEST(ModuleFolders, WorkedOutFromThePlatform) {
 
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   EXPECT_EQ(GetModuleHandleA(nullptr), g_ModuleInstance);
-  EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, g_PlatformVersion.dwPlatformId);
+  const char* expected = getenv(kExpectedVersion);
+  if (expected) {
+    char version[32];
+    snprintf(version, sizeof version, "%lu %lu.%lu", g_PlatformVersion.dwPlatformId,
+             g_PlatformVersion.dwMajorVersion, g_PlatformVersion.dwMinorVersion);
+    EXPECT_STREQ(expected, version);
+  } else {
+    EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, g_PlatformVersion.dwPlatformId);
+  }
   EXPECT_STREQ(temp, g_TempFolder);
   EXPECT_EQ('\\', g_TempFolder[strlen(g_TempFolder) - 1]);
   char windows[MAX_PATH];
@@ -53,6 +69,32 @@ TEST(ModuleFolders, ActiveXCacheFallsBackToTheTemporaryFolder) {
   SetActiveXCache(nullptr);
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   EXPECT_STREQ(g_TempFolder, g_ActiveXCacheFolder);
+}
+
+// The same start on 9x, NT 4 and NT 5: the platform is read as Wine gives
+// it, the folders (the system folder too) do not depend on it.
+TEST(ModuleFolders, TheSameOnTheOlderFamilies) {
+  const struct {
+    const char* version;
+    const char* expected;
+  } cases[] = {
+      {"win95", "1 4.0"}, {"win98", "1 4.10"}, {"nt40", "2 4.0"}, {"win2k", "2 5.0"},
+      {"winxp", "2 5.1"},
+  };
+  char self[MAX_PATH];
+  ASSERT_LT(0u, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    ScopedWineVersion version(self, c.version);
+    ASSERT_FALSE(version.Program().empty());
+    SetEnvironmentVariableA(kExpectedVersion, c.expected);
+    DWORD code = 255;
+    EXPECT_TRUE(RunProgram("\"" + version.Program() + "\" --gtest_brief=1"
+                           " --gtest_filter=ModuleFolders.*-*OlderFamilies",
+                           60000, &code));
+    SetEnvironmentVariableA(kExpectedVersion, nullptr);
+    EXPECT_EQ(0u, code);
+  }
 }
 
 }  // namespace

@@ -25,6 +25,25 @@ std::string TempName(const char* prefix) {
   return path;
 }
 
+HostRun RunHostProgram(const std::string& program, const std::vector<std::string>& pages,
+                       const std::string& extraArgs, unsigned long timeoutMs) {
+  HostRun run;
+  std::string boxes = TempName("box");
+  std::string trace = TempName("trc");
+  std::string command = "\"" + program + "\" --stay 300 --box-delay 100 --boxes \"" + boxes +
+                        "\" --trace \"" + trace + "\" " + extraArgs;
+  for (const std::string& page : pages) command += " \"" + page + "\"";
+  DWORD code = 0;
+  run.finished = RunProgram(command, timeoutMs, &code);
+  run.exitCode = code;
+  std::string text;
+  if (ReadFileBytes(boxes, &text)) run.boxes = SplitLines(text);
+  if (ReadFileBytes(trace, &text)) run.trace = SplitLines(text);
+  DeleteFileA(boxes.c_str());
+  DeleteFileA(trace.c_str());
+  return run;
+}
+
 }  // namespace
 
 std::string HostExePath() { return BuildDir() + "\\tools\\host\\wevelink-host.exe"; }
@@ -60,21 +79,14 @@ std::string PublishPage(const std::string& name, const std::string& html) {
 
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs,
                 unsigned long timeoutMs) {
-  HostRun run;
-  std::string boxes = TempName("box");
-  std::string trace = TempName("trc");
-  std::string command = "\"" + HostExePath() + "\" --stay 300 --box-delay 100 --boxes \"" + boxes +
-                        "\" --trace \"" + trace + "\" " + extraArgs;
-  for (const std::string& page : pages) command += " \"" + page + "\"";
-  DWORD code = 0;
-  run.finished = RunProgram(command, timeoutMs, &code);
-  run.exitCode = code;
-  std::string text;
-  if (ReadFileBytes(boxes, &text)) run.boxes = SplitLines(text);
-  if (ReadFileBytes(trace, &text)) run.trace = SplitLines(text);
-  DeleteFileA(boxes.c_str());
-  DeleteFileA(trace.c_str());
-  return run;
+  return RunHostProgram(HostExePath(), pages, extraArgs, timeoutMs);
+}
+
+HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
+                     const std::string& extraArgs, unsigned long timeoutMs) {
+  ScopedWineVersion version(HostExePath(), windowsVersion);
+  if (version.Program().empty()) return HostRun();
+  return RunHostProgram(version.Program(), pages, extraArgs, timeoutMs);
 }
 
 std::string DownloadFolder() {
@@ -120,6 +132,36 @@ std::vector<std::string> LogLinesWithoutStamps(const std::string& log) {
     lines.push_back(line);
   }
   return lines;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string ActiveXCacheFolder() {
+  std::string folder;
+  if (ReadRegString(HKEY_LOCAL_MACHINE,
+                    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                    "ActiveXCache", &folder) &&
+      !folder.empty()) {
+    return folder;
+  }
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  folder = temp;
+  return folder.substr(0, folder.size() - 1);
+}
+
+std::string FileContent(const std::string& path) {
+  std::string bytes;
+  return ReadFileBytes(path, &bytes) ? bytes : "(missing)";
+}
+
+std::string RegBinary(HKEY hive, const std::string& key, const std::string& name) {
+  DWORD type = 0;
+  std::string bytes;
+  if (!ReadRegValue(hive, key, name, &type, &bytes)) return "(none)";
+  return type == REG_BINARY ? bytes : "(type " + std::to_string(type) + ")";
 }
 
 }  // namespace testsupport

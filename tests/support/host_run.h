@@ -4,6 +4,8 @@
 #ifndef WEVELINK_TESTS_HOST_RUN_H
 #define WEVELINK_TESTS_HOST_RUN_H
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -34,6 +36,12 @@ struct HostRun {
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
                 unsigned long timeoutMs = 60000);
 
+// The same under an older Windows version as Wine names it ("win95",
+// "win98", "nt40", "win2k", "winxp"; see ScopedWineVersion): the container
+// answers GetVersionExA with that platform and version for this run only.
+HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
+                     const std::string& extraArgs = "", unsigned long timeoutMs = 60000);
+
 // The control's event logs in the download folder (%TEMP%\Kestrava).
 std::string DownloadFolder();
 std::vector<std::string> EventLogFiles();  // full paths, oldest first
@@ -43,6 +51,15 @@ void DeleteEventLogs();
 std::string ReadOnlyEventLog();
 // The log's entries, with each "hh:mm:ss.mmm " time stamp taken off.
 std::vector<std::string> LogLinesWithoutStamps(const std::string& log);
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// Where the control keeps cabinets: the prefix's ActiveX cache, else the
+// temporary folder (no separator at the end either way).
+std::string ActiveXCacheFolder();
+// A file's bytes, "(missing)" when it cannot be read.
+std::string FileContent(const std::string& path);
+// A REG_BINARY value's bytes, "(none)" or "(type N)" otherwise.
+std::string RegBinary(HKEY hive, const std::string& key, const std::string& name);
 
 }  // namespace testsupport
 

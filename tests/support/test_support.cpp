@@ -163,6 +163,41 @@ bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode
   return finished;
 }
 
+ScopedWineVersion::ScopedWineVersion(const std::string& programPath,
+                                     const std::string& version) {
+  size_t slash = programPath.find_last_of('\\');
+  std::string name = programPath.substr(slash == std::string::npos ? 0 : slash + 1);
+  size_t dot = name.find_last_of('.');
+  name = name.substr(0, dot) + "-" + version + ".exe";
+  std::string copy = TestEnvDir() + "\\" + name;
+  if (!CopyFileA(programPath.c_str(), copy.c_str(), FALSE)) {
+    ADD_FAILURE() << "cannot copy " << programPath << " to " << copy << ": " << GetLastError();
+    return;
+  }
+  // HKCU\Software is one key for 32- and 64-bit processes; the flag only
+  // keeps a 32-bit test program from looking anywhere else.
+  key_ = "Software\\Wine\\AppDefaults\\" + name;
+  HKEY key;
+  LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0,
+                            KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+  if (rc == ERROR_SUCCESS) {
+    rc = RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)version.c_str(),
+                        (DWORD)version.size() + 1);
+    RegCloseKey(key);
+  }
+  if (rc != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot set the Wine version of " << name << ": " << rc;
+    DeleteFileA(copy.c_str());
+    return;
+  }
+  copy_ = copy;
+}
+
+ScopedWineVersion::~ScopedWineVersion() {
+  if (!key_.empty()) DeleteRegTree(HKEY_CURRENT_USER, key_);
+  if (!copy_.empty()) DeleteFileA(copy_.c_str());
+}
+
 void DeleteRegTree(HKEY root, const std::string& subkey) {
   RegDeleteTreeA(root, subkey.c_str());
   RegDeleteKeyA(root, subkey.c_str());

@@ -50,6 +50,27 @@ std::string ProgramDir();
 // ran; exitCode receives the process's exit code.
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
 
+// A program run under an older Windows version. Wine answers GetVersionExA
+// with the version named for the program's file name under
+// HKCU\Software\Wine\AppDefaults\<name>.exe, value Version ("win95",
+// "win98", "nt40", "win2k", "winxp", ...), read when a process starts. The
+// setting is made for a copy of the program in the test environment,
+// <stem>-<version>.exe, so that other runs sharing the prefix keep Wine's
+// own version; the copy and its setting go when the object does.
+class ScopedWineVersion {
+ public:
+  ScopedWineVersion(const std::string& programPath, const std::string& version);
+  ~ScopedWineVersion();
+  ScopedWineVersion(const ScopedWineVersion&) = delete;
+  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
+  // The copy to run; empty (and a test failure) when it could not be made.
+  const std::string& Program() const { return copy_; }
+
+ private:
+  std::string copy_;
+  std::string key_;
+};
+
 // Registry of the prefix.
 void DeleteRegTree(HKEY root, const std::string& subkey);
 bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
