@@ -72,7 +72,15 @@ void ShowDownloadStart(const char* entry, int kind) {
     FormatText(line, sizeof line, "Caching component %s ...", name);
     SetProgressItemText(IDC_COMPONENT_LINE, line);
   }
-  if (ProgressDialog) UpdateWindow(ProgressDialog);
+  // Only the lines and the bar changed: repainting the whole dialog would
+  // draw its picture again for every file.
+  if (ProgressDialog) {
+    static const int kChanged[] = {IDC_COMPONENT_LINE, IDC_STATUS_LINE, IDC_DOWNLOAD_BAR};
+    for (int id : kChanged) {
+      HWND item = GetDlgItem(ProgressDialog, id);
+      if (item) UpdateWindow(item);
+    }
+  }
 }
 
 enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
