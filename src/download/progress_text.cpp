@@ -3,6 +3,7 @@
 // lacks the control, since the web form has no status line or overall bar.
 #include <windows.h>
 #include <commctrl.h>
+#include <string.h>
 
 #include "common/bounded_text.h"
 #include "download/message_pump.h"
@@ -19,7 +20,14 @@ HWND ProgressItem(int controlId) {
 
 void SetProgressItemText(int controlId, const char* text) {
   HWND item = ProgressItem(controlId);
-  if (item) SetWindowTextA(item, text ? text : "");
+  if (!item) return;
+  if (!text) text = "";
+  // The same text again is common (a kind's status line for each of its
+  // files); setting it would repaint the item for nothing.
+  char shown[512];
+  int length = GetWindowTextA(item, shown, sizeof shown);
+  if (length > 0 && length < (int)sizeof shown - 1 && strcmp(shown, text) == 0) return;
+  SetWindowTextA(item, text);
 }
 
 void SetProgressBarPosition(int controlId, int position) {

@@ -85,20 +85,35 @@ void ShowDownloadStart(const char* entry, int kind) {
 
 enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
 
+// A new temporary file "wvlXXXX.tmp" in folder, opened for writing: one
+// create per name tried, where GetTempFileNameA would create, close and
+// leave it to be opened again.
+HANDLE CreateTemporaryFile(const char* folder, char* path, size_t capacity) {
+  static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 4);
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char name[16];
+    FormatText(name, sizeof name, "wvl%04X.tmp", (next++) & 0xFFFF);
+    if (!CopyText(path, capacity, folder) || !AppendText(path, capacity, name)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return INVALID_HANDLE_VALUE;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
 // Downloads entry into a temporary file in the target's folder and, once
 // it arrived whole, puts it in the target's place.
 DownloadOutcome DownloadComponent(const char* entry, const char* folder, const char* target) {
   char temporary[kPathCapacity];
-  if (!GetTempFileNameA(folder, "wvl", 0, temporary)) {
-    ReportLocalFileError(GetLastError(), target);
-    return kDownloadFailed;
-  }
-  ScopedFile file(CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file(CreateTemporaryFile(folder, temporary, sizeof temporary));
   if (!file.IsValid()) {
-    DWORD error = GetLastError();
-    DeleteFileA(temporary);
-    ReportLocalFileError(error, target);
+    ReportLocalFileError(GetLastError(), target);
     return kDownloadFailed;
   }
   bool arrived = CacheFile(entry, file.Get(), true);

@@ -16,10 +16,6 @@ namespace {
 
 typedef std::vector<std::pair<std::string, std::string>> Params;
 
-bool Has(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // Whether the control asked the property bag for name.
 bool WasRead(const HostRun& run, const std::string& name) {
   const std::string prefix = "bag Read " + name + " ";
@@ -87,7 +83,7 @@ TEST_F(SessionListPageTest, PortOfSixteenCharactersCancels) {
     HostRun run = Deploy("port", "[Kestrava]\r\n",
                          {{"Sessions", "MD_S1,VT_S1"}, {"MD_S1", "c"},
                           {"MD_S1_Port", std::string(c.length, '2')}, {"VT_S1", "v"}});
-    EXPECT_EQ(c.cancels, Has(lines_, "Canceled by user request."));
+    EXPECT_EQ(c.cancels, HasLine(lines_, "Canceled by user request."));
     EXPECT_EQ(!c.cancels, WasRead(run, "VT_S1"));
     EXPECT_EQ(c.cancels ? 1u : 0u, run.boxes.size());
     if (c.cancels && !run.boxes.empty()) {
@@ -118,7 +114,7 @@ TEST_F(SessionListPageTest, CookieIsFetchedAndABadOneShown) {
                          {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_Blk", "sso/ticket.asp"}});
     EXPECT_FALSE(ServerLogFor("/cookie/sso/ticket.asp").empty());
     EXPECT_EQ(c.boxes, run.boxes);
-    EXPECT_TRUE(Has(lines_, "MD_S1: Save=No"));
+    EXPECT_TRUE(HasLine(lines_, "MD_S1: Save=No"));
   }
 }
 
