@@ -28,6 +28,7 @@
 #include "framework/prop_exchange.h"
 #include "sessions/embedding_state.h"
 #include "sessions/session_classes.h"
+#include "sessions/session_launcher.h"
 #include "sessions/session_list.h"
 #include "sessions/session_window_table.h"
 
@@ -312,18 +313,18 @@ void EndDeployment() {
     SetDeploymentBusy(0);
     return;
   }
-  if (g_EmbedMode == kEmbedOff) {
-    // The hand-over to the launch; sessions start here once the launcher
-    // exists. Until then the deployment ends with the dialog closed and the
-    // kinds' verified flags loaded for it.
-    CloseProgressDialog();
-    for (int kind = 0; kind < kSessionKinds; ++kind) LoadVerifiedFlag(kind);
-    SetDeploymentBusy(0);
-  }
+  if (g_EmbedMode == kEmbedOff) FinishDeployment();
   // Embedded sessions wait for the control's first paint.
 }
 
 }  // namespace
+
+void FinishDeployment() {
+  CloseProgressDialog();
+  for (int kind = 0; kind < kSessionKinds; ++kind) LoadVerifiedFlag(kind);
+  LaunchSessions(g_LocalLaunch ? nullptr : g_IniFileName);
+  SetDeploymentBusy(0);
+}
 
 void RunDeployment(COleControl* control, CPropExchange* pPX) {
   // A container that saves the control's properties has no page to deploy:

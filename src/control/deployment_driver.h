@@ -10,13 +10,19 @@ class COleControl;
 class CPropExchange;
 
 // Process-wide state that outlives a deployment.
-extern bool g_LocalLaunch;              // only ever set
+extern bool g_LocalLaunch;              // set by a page, never cleared
 extern char g_IniFileName[260];         // holds any "IniFile" value
 extern volatile BYTE ControlSited;      // flips on every OnSetClientSite
 
 // The deployment sequence. control gives the client site, the page's
 // address and the owner of the driver's message boxes.
 void RunDeployment(COleControl* control, CPropExchange* pPX);
+
+// The hand-over to the sessions, once per page: closes the progress dialog,
+// loads the kinds' verified flags, launches the session list and clears
+// DeploymentBusy. The driver calls it at the end of a deployment that ran
+// its course when sessions are not embedded.
+void FinishDeployment();
 
 // Body of the control's OnSetClientSite: logs, toggles ControlSited and
 // hides the first embedded session window when the site goes away. Calls

@@ -19,6 +19,44 @@ const char* const kClassPrefixes[kSessionKinds][2] = {
     {"qZVT  -  S", "Kestrava VT  -  S"},
 };
 
+// The launcher's foreground wait looks for these as well as the class
+// prefixes above: they differ for FTP and in the case of web-mode VT.
+const char* const kLauncherPrefixes[kSessionKinds][2] = {
+    {"qy3270 Mainframe Display  -  S", "Kestrava Mainframe Display  -  S"},
+    {"qy3270 Mainframe Printer  -  P", "Kestrava Mainframe Printer  -  P"},
+    {"qy5250 AS/400 Display  -  S", "Kestrava AS/400 Display  -  S"},
+    {"qy5250 AS/400 Printer  -  P", "Kestrava AS/400 Printer  -  P"},
+    {"qyFTP  -  T", "Kestrava FTP  -  T"},
+    {"qyVT  -  S", "Kestrava VT  -  S"},
+};
+
+// Appended to web-mode command lines for the older session programs.
+const char* const kFamilySwitches[kSessionKinds] = {
+    " /qy3270D", " /qy3270P", " /qy5250D", " /qy5250P", " /qyFTP", " /qyVT"};
+
+// Mainframe, iSeries, FTP, VT: the four component folders.
+const int kComponentGroups[kSessionKinds] = {0, 0, 1, 1, 2, 3};
+
+// Keys whose existence (with the instance text appended) says that an
+// instance has a saved configuration, in the order they are tried.
+const char* const kDesktopConfigKeys[kSessionKinds][2] = {
+    {"Software\\MARROCK\\Kestrava\\Mainframe Display S", "Software\\Dovrel\\Kestrava\\Mainframe Display S"},
+    {"Software\\MARROCK\\Kestrava\\Mainframe Printer P", "Software\\Dovrel\\Kestrava\\Mainframe Printer P"},
+    {"Software\\MARROCK\\Kestrava\\AS/400 Display S", "Software\\Dovrel\\Kestrava\\AS/400 Display S"},
+    {"Software\\MARROCK\\Kestrava\\AS/400 Printer P", "Software\\Dovrel\\Kestrava\\AS/400 Printer P"},
+    {"Software\\MARROCK\\Kestrava\\Kestrava FTP T", "Software\\Dovrel\\Kestrava\\Kestrava FTP T"},
+    {"Software\\MARROCK\\Kestrava\\VT S", "Software\\Dovrel\\Kestrava\\VT S"},
+};
+const char* const kWebConfigKeys[kSessionKinds][4] = {
+    {"Software\\MARROCK\\Kestrava Web\\Mainframe Display S", "Software\\Dovrel\\qy3270\\Mainframe Display S"},
+    {"Software\\MARROCK\\Kestrava Web\\Mainframe Printer P", "Software\\Dovrel\\qy3270\\Mainframe Printer P"},
+    {"Software\\MARROCK\\Kestrava Web\\AS/400 Display S", "Software\\Dovrel\\qy5250\\AS/400 Display S"},
+    {"Software\\MARROCK\\Kestrava Web\\AS/400 Printer P", "Software\\Dovrel\\qy5250\\AS/400 Printer P"},
+    {"Software\\MARROCK\\Kestrava Web\\Kestrava FTP T", "Software\\Dovrel\\qy3270\\Kestrava FTP T",
+     "Software\\Dovrel\\qy5250\\Kestrava FTP T", "Software\\Dovrel\\qyFTP\\Kestrava FTP T"},
+    {"Software\\MARROCK\\Kestrava Web\\VT S", "Software\\Dovrel\\qyVT\\VT S"},
+};
+
 bool IsKind(int kind) { return kind >= 0 && kind < kSessionKinds; }
 
 }  // namespace
@@ -47,4 +85,21 @@ bool FormatSessionWindowClass(char* out, size_t capacity, int kind, bool desktop
   }
   return FormatText(out, capacity, "%s%d", kClassPrefixes[kind][desktopMode ? 1 : 0],
                     instance);
+}
+
+const char* LauncherWindowClassPrefix(int kind, bool desktopMode) {
+  return IsKind(kind) ? kLauncherPrefixes[kind][desktopMode ? 1 : 0] : nullptr;
+}
+
+const char* SessionFamilySwitch(int kind) { return IsKind(kind) ? kFamilySwitches[kind] : nullptr; }
+
+int SessionComponentGroup(int kind) { return IsKind(kind) ? kComponentGroups[kind] : -1; }
+
+int SessionConfigKeyPrefixes(int kind, bool desktopMode, const char* const** prefixes) {
+  *prefixes = nullptr;
+  if (!IsKind(kind)) return 0;
+  *prefixes = desktopMode ? kDesktopConfigKeys[kind] : kWebConfigKeys[kind];
+  int count = 0;
+  while (count < (desktopMode ? 2 : 4) && (*prefixes)[count] != nullptr) ++count;
+  return count;
 }

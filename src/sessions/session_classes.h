@@ -41,4 +41,23 @@ const char* SessionWindowClassPrefix(int kind, bool desktopMode);
 bool FormatSessionWindowClass(char* out, size_t capacity, int kind, bool desktopMode,
                               int instance);
 
+// The prefix the launcher's foreground wait looks for besides the class
+// prefix above (they differ for FTP and in the case of web-mode VT); null
+// outside 0-5.
+const char* LauncherWindowClassPrefix(int kind, bool desktopMode);
+
+// The switch web-mode command lines carry for the older session programs
+// (" /qy3270D" ...); null outside 0-5.
+const char* SessionFamilySwitch(int kind);
+
+// The component folder group of the kind: 0 Mainframe (both Mainframe
+// kinds), 1 iSeries (both AS/400 kinds), 2 FTP, 3 VT; -1 outside 0-5.
+int SessionComponentGroup(int kind);
+
+// The registry key prefixes, in the order tried, whose existence with an
+// instance text appended says the instance has a saved configuration; the
+// count (0 outside 0-5) and the prefixes through *prefixes.
+enum { kSessionConfigKeyCapacity = 64 };  // the longest prefix has 49 characters
+int SessionConfigKeyPrefixes(int kind, bool desktopMode, const char* const** prefixes);
+
 #endif

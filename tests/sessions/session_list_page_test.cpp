@@ -38,6 +38,13 @@ class SessionListPageTest : public ::testing::Test {
     params.insert(params.begin(), {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
     HostRun run = RunHost({PublishPage(folder + "/index.htm", ControlPage(params))});
     EXPECT_TRUE(run.finished);
+    // No session program is on this site: the launcher's publisher checks
+    // refuse each entry, which the launcher's own test covers.
+    run.boxes.erase(std::remove_if(run.boxes.begin(), run.boxes.end(),
+                                   [](const std::string& box) {
+                                     return box.find("\tSecurity error ") != std::string::npos;
+                                   }),
+                    run.boxes.end());
     lines_ = LogLinesWithoutStamps(ReadOnlyEventLog());
     return run;
   }

@@ -1,0 +1,193 @@
+// The session launcher; see session_launcher.h.
+#include "sessions/session_launcher.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "common/bounded_text.h"
+#include "common/scoped_handles.h"
+#include "config/deployment_settings.h"
+#include "config/initialization_file.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/message_pump.h"
+#include "download/verified_flag.h"
+#include "download/verify_trust.h"
+#include "sessions/embedding_state.h"
+#include "sessions/launch_text.h"
+#include "sessions/session_classes.h"
+#include "sessions/session_list.h"
+#include "sessions/session_shutdown.h"
+#include "sessions/session_window_table.h"
+
+namespace {
+
+const UINT WM_SESSION_NEWPARENT = 0x049A;
+const UINT WM_SESSION_REFRESH = 0x0465;
+const UINT kLaunchErrorStyle = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+// How often the foreground wait looks for the window besides the messages
+// that wake it: the window appears in another process.
+const DWORD kForegroundPassMs = 25;
+
+bool Embedding() { return g_EmbedMode != kEmbedOff; }
+
+void ReportLaunchFailure(const char* message) {
+  WriteLogLineF("%s\r\n", message);
+  MessageBoxA(nullptr, message, "Program Launch Error", kLaunchErrorStyle);
+}
+
+// Re-shows the running embedded session of the entry, if there is one.
+// True when the entry is done.
+bool ReuseEmbeddedSession(const char* command, int kind) {
+  if (!Embedding() || !SessionWindowTableIsOpen()) return false;
+  HWND candidate = nullptr;
+  int slot = ReuseSlotOfCommand(command);
+  if (slot >= 0) {
+    candidate = GetSessionWindow(kind, slot);
+  } else {
+    slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+    if (slot >= 0) candidate = GetSessionWindow(kind, slot);
+  }
+  if (candidate == nullptr) return false;
+  const RECT& r = g_EmbedRect;
+  if (GetParent(candidate) != g_ContainerWindow) {
+    WriteLogLineF("%d's Parent set to %d\r\n", (int)(INT_PTR)candidate,
+                  (int)(INT_PTR)g_ContainerWindow);
+    SetParent(candidate, g_ContainerWindow);
+    SetWindowPos(candidate, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER);
+    PostMessageA(candidate, WM_SESSION_NEWPARENT, 0, (LPARAM)g_ContainerWindow);
+  } else {
+    WriteLogLineF("%d's Parent is %d\r\n", (int)(INT_PTR)candidate,
+                  (int)(INT_PTR)g_ContainerWindow);
+    SetWindowPos(candidate, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER);
+  }
+  ShowWindow(candidate, SW_SHOW);
+  PostMessageA(candidate, WM_SESSION_REFRESH, 0, 0);
+  return true;
+}
+
+// The publisher check of the line's program, once per kind until a newer
+// file of the kind arrives. False when the program must not start.
+bool CheckPublisher(const char* line) {
+  int kind = KindNeedingCheck(line, VerifiedFlag);
+  if (kind < 0) return true;
+  char program[kProgramPathCapacity];
+  ProgramPathOf(line, g_DeploymentSettings.DesktopMode, program, sizeof program);
+  LONG code = VerifyTrust(program);
+  if (code != 0) {
+    char reason[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, (DWORD)code, 0, reason, sizeof reason,
+                   nullptr);
+    char message[512];
+    FormatText(message, sizeof message, "Security error %X launching session %s:\r\n%s",
+               (unsigned)code, program, reason);
+    ThreadedMessageBox(message);
+    return false;
+  }
+  StoreVerifiedFlag(kind, 1);
+  return true;
+}
+
+struct ForegroundSearch {
+  char classes[2][kSessionClassCapacity + kLaunchLineCapacity];
+  HWND found;
+};
+
+bool FindSessionWindow(void* context) {
+  ForegroundSearch* search = (ForegroundSearch*)context;
+  for (const char* name : search->classes) {
+    if (name[0] != '\0') search->found = FindWindowA(name, nullptr);
+    if (search->found) return true;
+  }
+  return false;
+}
+
+// Brings the session just started to the front once its window exists. The
+// window's class is looked for under the launcher's prefix and the session
+// window class, so every kind is found.
+void BringToFront(const char* line, int kind) {
+  const DWORD start = GetTickCount();
+  char instance[kLaunchLineCapacity];
+  if (!InstanceTextOf(line, instance, sizeof instance)) return;
+  const bool desktop = g_DeploymentSettings.DesktopMode;
+  ForegroundSearch search = {};
+  FormatText(search.classes[0], sizeof search.classes[0], "%s%s",
+             LauncherWindowClassPrefix(kind, desktop), instance);
+  FormatText(search.classes[1], sizeof search.classes[1], "%s%s",
+             SessionWindowClassPrefix(kind, desktop), instance);
+  if (CompareTextNoCase(search.classes[0], search.classes[1]) == 0) search.classes[1][0] = '\0';
+  for (;;) {
+    if (FindSessionWindow(&search)) {
+      SetForegroundWindow(search.found);
+      return;
+    }
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kForegroundWaitMs) return;
+    DWORD pass = kForegroundWaitMs - elapsed < kForegroundPassMs ? kForegroundWaitMs - elapsed
+                                                                 : kForegroundPassMs;
+    WaitWhilePumping(FindSessionWindow, &search, pass, 0);
+  }
+}
+
+void LaunchEntry(int index, STARTUPINFOA* startup) {
+  const char* command = g_SessionList.Commands[index];
+  const bool desktop = g_DeploymentSettings.DesktopMode;
+  const int kind = SessionKindOfCommand(command);
+  if (kind < 0) {
+    ReportLaunchFailure("Failed to launch session ... The session names no session program.");
+    return;
+  }
+  if (ReuseEmbeddedSession(command, kind)) return;
+
+  const char* folder = desktop ? g_DeploymentSettings.InstallFolder
+                               : g_ComponentFolder[SessionComponentGroup(kind)];
+  char line[kLaunchLineCapacity];
+  bool fits = BeginLaunchLine(line, sizeof line, folder, command, kind, desktop);
+  int configSwitch = 1;
+  if (g_SessionList.Save[index]) configSwitch = InstanceConfigExists(line, kind) ? 0 : 2;
+  LaunchGeometry geometry = {(long)(INT_PTR)g_ContainerWindow, g_EmbedRect.left, g_EmbedRect.top,
+                             g_EmbedRect.right, g_EmbedRect.bottom};
+  fits = fits && FinishLaunchLine(line, sizeof line, configSwitch,
+                                  !desktop && Embedding() ? &geometry : nullptr);
+  if (!fits) {
+    // A cut line would start the program with switches missing or wrong.
+    ReportLaunchFailure(
+        "Failed to launch session ... The command line is longer than 259 characters.");
+    return;
+  }
+  if (Embedding() && SessionWindowTableIsOpen()) CloseEmbeddedSession();
+  WriteLogLineF("%s\r\n", line);
+  if (!CheckPublisher(line)) return;
+
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, folder, startup,
+                      &process)) {
+    char message[96];
+    FormatText(message, sizeof message, "Failed to launch session ... Error Code %d.",
+               (int)GetLastError());
+    ReportLaunchFailure(message);
+    return;
+  }
+  ScopedKernelHandle processHandle(process.hProcess);
+  ScopedKernelHandle threadHandle(process.hThread);
+  if (!Embedding() && g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+      g_PlatformVersion.dwMajorVersion > 4) {
+    BringToFront(line, kind);
+  }
+}
+
+}  // namespace
+
+void LaunchSessions(const char* iniName) {
+  WriteLogLine("Launching Sessions...\r\n");
+  if (iniName) ReadInitializationFile(iniName);
+  STARTUPINFOA startup;
+  GetStartupInfoA(&startup);
+  startup.dwFlags |= STARTF_FORCEONFEEDBACK;
+  for (int index = 0; index < g_SessionList.Count && index < kSessionEntries; ++index) {
+    LaunchEntry(index, &startup);
+  }
+  // The browser and custom shortcuts of web mode join here.
+}

@@ -1,0 +1,80 @@
+// See session_shutdown.h.
+#include "sessions/session_shutdown.h"
+
+#include <string.h>
+
+#include "common/bounded_text.h"
+#include "common/scoped_handles.h"
+#include "config/deployment_settings.h"
+#include "control/event_log.h"
+#include "download/message_pump.h"
+#include "sessions/embedding_state.h"
+#include "sessions/launch_text.h"
+#include "sessions/session_classes.h"
+#include "sessions/session_window_table.h"
+
+namespace {
+
+bool KeyExists(HKEY hive, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// How often the close wait looks at the slot: a session program in another
+// process clears it without waking this thread.
+const DWORD kClosePassMs = 50;
+
+}  // namespace
+
+bool InstanceConfigExists(const char* commandLine, int kind) {
+  const bool desktop = g_DeploymentSettings.DesktopMode;
+  char line[kLaunchLineCapacity];
+  CopyText(line, sizeof line, commandLine);
+  if (!strstr(line, "/s") && !strstr(line, "/S")) {
+    int free = FindFreeInstance(kind, desktop);
+    if (free != 0) {
+      char text[16];
+      FormatText(text, sizeof text, " /s%d", free);
+      AppendText(line, sizeof line, text);
+    }
+  }
+  char instance[kLaunchLineCapacity];
+  if (!InstanceTextOf(line, instance, sizeof instance)) return false;
+  const char* const* prefixes = nullptr;
+  int count = SessionConfigKeyPrefixes(kind, desktop, &prefixes);
+  for (int i = 0; i < count; ++i) {
+    char path[kSessionConfigKeyCapacity];
+    if (!CopyText(path, sizeof path, prefixes[i]) || !AppendText(path, sizeof path, instance)) {
+      continue;  // no such key can exist
+    }
+    if (KeyExists(HKEY_CURRENT_USER, path)) return true;
+    if (g_DeploymentSettings.BaseRegistry != 2 && KeyExists(HKEY_LOCAL_MACHINE, path)) return true;
+  }
+  return false;
+}
+
+void CloseEmbeddedSession() {
+  if (!SessionWindowTableIsOpen() || g_ContainerWindow == nullptr) return;
+  int kind = 0;
+  int slot = -1;
+  for (; kind < kSessionKinds; ++kind) {
+    slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+    if (slot >= 0) break;
+  }
+  if (slot < 0) return;
+  HWND window = GetSessionWindow(kind, slot);
+  WriteLogLineF("WM_CLOSE posted to window %d\r\n", (int)(INT_PTR)window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  const DWORD start = GetTickCount();
+  while (GetSessionWindow(kind, slot) != nullptr) {
+    if (GetTickCount() - start >= kEmbeddedCloseTimeoutMs) {
+      WriteLogLineF("Window %d did not close within %d seconds; it is left running.\r\n",
+                    (int)(INT_PTR)window, kEmbeddedCloseTimeoutMs / 1000);
+      return;
+    }
+    WriteLogLine(". 2 .\r\n");
+    PumpMessages(kClosePassMs, true);
+  }
+}

@@ -1,0 +1,25 @@
+// Running sessions as the control sees them: whether an instance has a
+// saved configuration, and closing the session embedded in the container.
+#ifndef WEVELINK_SESSIONS_SESSION_SHUTDOWN_H
+#define WEVELINK_SESSIONS_SESSION_SHUTDOWN_H
+
+#include <windows.h>
+
+// Whether the instance the command line names (its "/s" or "/S" switch, or
+// the kind's first free instance when it has neither) has a saved
+// configuration: one of the kind's keys for the mode exists under
+// HKEY_CURRENT_USER, or, unless BaseRegistry is 2, HKEY_LOCAL_MACHINE. The
+// line is not changed. An instance text too long for a key counts as none.
+bool InstanceConfigExists(const char* commandLine, int kind);
+
+// How long CloseEmbeddedSession waits for the session to go.
+enum { kEmbeddedCloseTimeoutMs = 10000 };
+
+// Posts WM_CLOSE to the first session window (kinds in order, slots 0-98)
+// whose parent is the container window, and waits, dispatching messages,
+// until its slot is cleared, at most kEmbeddedCloseTimeoutMs; a session
+// that does not go in time is logged and left. Nothing, not even a log
+// line, when no session is embedded or there is no table.
+void CloseEmbeddedSession();
+
+#endif
