@@ -14,7 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "host_run.h"
+#include "sessions/embedding_state.h"
 #include "sessions/session_classes.h"
+#include "sessions/session_shutdown.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
 
@@ -397,6 +402,78 @@ TEST_F(SessionStubTest, KeptSlotOutlivesTheWindow) {
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(window, GetSessionWindow(kVtSession, 8));
   EXPECT_TRUE(LogOf(stub).Has("destroy hwnd=" + Number(window) + " slot=kept"));
+}
+
+// The open event log's entries, read through the log's own handle (the
+// file is not shared).
+std::vector<std::string> OpenLogLines() {
+  std::string text;
+  char chunk[4096];
+  DWORD got = 0;
+  SetFilePointer(EventLogFile, 0, nullptr, FILE_BEGIN);
+  while (ReadFile(EventLogFile, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+  SetFilePointer(EventLogFile, 0, nullptr, FILE_END);
+  return LogLinesWithoutStamps(text);
+}
+
+// The control's side of closing: the session embedded in the container is
+// told to close and waited for, at most ten seconds, dispatching meanwhile;
+// with nothing embedded nothing happens, not even a log line.
+TEST_F(SessionStubTest, CloseEmbeddedSessionWaitsBoundedForTheSessionToGo) {
+  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
+  ApplyLogEventsSetting(true);
+  ASSERT_TRUE(IsEventLogOpen());
+  HWND container = Container();
+  ASSERT_NE(nullptr, container);
+  g_ContainerWindow = container;
+  const std::string handle = std::to_string((int)(LONG_PTR)container);
+  const struct {
+    const char* what;
+    bool embedded, ignoreClose;
+    double atLeast, below;
+  } cases[] = {
+      {"nothing embedded", false, false, 0, 0.5},
+      {"closes", true, false, 0, 5},
+      {"ignores WM_CLOSE", true, true, 10, 13},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", c.ignoreClose ? "1" : nullptr);
+    Stub& stub = Start("KVAD.PRO", std::string("/s2 /fa /qy5250D /u1") +
+                                       (c.embedded ? " /*" + handle + " /(0 /)0 /_40 /+30" : "") +
+                                       " /@");
+    HWND window = WaitForSlot(kAs400Display, 1);
+    ASSERT_NE(nullptr, window) << LogOf(stub).Text();
+    if (c.embedded) ASSERT_TRUE(WaitUntil([&] { return GetParent(window) == container; }, kWindowWaitMs));
+    const size_t logged = OpenLogLines().size();
+    DWORD start = GetTickCount();
+    CloseEmbeddedSession();
+    double seconds = (GetTickCount() - start) / 1000.0;
+    EXPECT_LE(c.atLeast, seconds);
+    EXPECT_GT(c.below, seconds);
+    std::vector<std::string> lines = OpenLogLines();
+    lines.erase(lines.begin(), lines.begin() + std::min(logged, lines.size()));
+    const std::string number = std::to_string((int)(LONG_PTR)window);
+    if (!c.embedded) {
+      EXPECT_TRUE(lines.empty()) << lines[0];
+      EXPECT_EQ(window, GetSessionWindow(kAs400Display, 1));
+    } else {
+      ASSERT_LE(2u, lines.size());
+      EXPECT_EQ("WM_CLOSE posted to window " + number, lines[0]);
+      EXPECT_EQ(". 2 .", lines[1]);
+      // One line per pass of the wait, not one per spin.
+      EXPECT_GT(c.ignoreClose ? 250u : 20u, lines.size());
+      EXPECT_EQ(c.ignoreClose, lines.back() == "Window " + number +
+                                                   " did not close within 10 seconds; it is left running.");
+      EXPECT_EQ(c.ignoreClose ? window : nullptr, GetSessionWindow(kAs400Display, 1));
+    }
+    TerminateProcess(stub.process, 0);
+    WaitForExit(stub);
+    SetSessionWindow(kAs400Display, 1, nullptr);
+  }
+  SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
+  g_ContainerWindow = nullptr;
+  EndEventLog();
 }
 
 }  // namespace
