@@ -9,16 +9,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "common/bounded_text.h"
 #include "control/event_log.h"
 #include "control/module_state.h"
 #include "host_run.h"
 #include "sessions/embedding_state.h"
 #include "sessions/session_classes.h"
+#include "sessions/session_launcher.h"
+#include "sessions/session_list.h"
 #include "sessions/session_shutdown.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
@@ -473,6 +477,49 @@ TEST_F(SessionStubTest, CloseEmbeddedSessionWaitsBoundedForTheSessionToGo) {
   }
   SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
   g_ContainerWindow = nullptr;
+  EndEventLog();
+}
+
+// With sessions embedded, an entry whose session runs already is shown in
+// the container again instead of started: moved in and told its new parent
+// when it stands elsewhere, only sized and refreshed when it is there.
+TEST_F(SessionStubTest, LauncherReusesARunningSessionForTheContainer) {
+  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
+  ApplyLogEventsSetting(true);
+  HWND container = Container();
+  ASSERT_NE(nullptr, container);
+  Stub& stub = Start("KVAD.PRO", "/s12 /fa /qy5250D /u1 /@");
+  HWND window = WaitForSlot(kAs400Display, 11);
+  ASSERT_NE(nullptr, window) << LogOf(stub).Text();
+  g_ContainerWindow = container;
+  g_EmbedMode = kEmbedPosition;
+  g_EmbedRect = {10, 20, 410, 320};
+  g_SessionList.Count = 1;
+  CopyText(g_SessionList.Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
+  const std::string w = Number(window), p = Number(container);
+  for (const std::string& line : {w + "'s Parent set to " + p, w + "'s Parent is " + p}) {
+    SCOPED_TRACE(line);
+    const size_t logged = OpenLogLines().size();
+    LaunchSessions(nullptr);
+    std::vector<std::string> lines = OpenLogLines();
+    ASSERT_EQ(logged + 2, lines.size());
+    EXPECT_EQ(line, lines.back());
+    EXPECT_TRUE(Logged(stub, "message REFRESH"));
+    EXPECT_EQ(container, GetParent(window));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, container, (POINT*)&rect, 2);
+    EXPECT_EQ(10, rect.left);
+    EXPECT_EQ(320, rect.bottom);
+  }
+  Log log = LogOf(stub);
+  EXPECT_TRUE(log.Has("message NEWPARENT parent=" + p + " now=" + p)) << log.Text();
+  EXPECT_EQ(1, (int)std::count_if(log.lines.begin(), log.lines.end(), [](const std::string& l) {
+              return l.compare(0, 6, "start ") == 0;
+            }));
+  g_EmbedMode = kEmbedOff;
+  g_ContainerWindow = nullptr;
+  g_SessionList.Count = 0;
   EndEventLog();
 }
 
