@@ -205,7 +205,7 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerM
       {"desktop", "[Kestrava]\r\nDesktopMode=desk.ini\r\n", install + "\\KVMD.PRO",
        "Web-to-Host Control - Write Error", "Error 5 writing to %s."},
       {"desktop, no folder", "[Kestrava]\r\nDesktopMode=nofolder.ini\r\n",
-       underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 267 writing to %s."},
+       underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 3 writing to %s."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
