@@ -8,6 +8,7 @@
 #include "common/scoped_handles.h"
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
+#include "config/shortcuts.h"
 #include "control/event_log.h"
 #include "control/module_state.h"
 #include "download/message_pump.h"
@@ -189,5 +190,10 @@ void LaunchSessions(const char* iniName) {
   for (int index = 0; index < g_SessionList.Count && index < kSessionEntries; ++index) {
     LaunchEntry(index, &startup);
   }
-  // The browser and custom shortcuts of web mode join here.
+  // Desktop mode made its shortcuts with the installation.
+  if (g_DeploymentSettings.DesktopMode) return;
+  bool kindWanted = false;
+  for (const KindShortcut& kind : g_DeploymentSettings.KindShortcuts) kindWanted |= kind.Wanted;
+  if (kindWanted) CreateBrowserShortcuts();
+  CreateCustomShortcuts();
 }

@@ -7,7 +7,8 @@
 // initialization file, read once more first; null for a local launch. A
 // failure is shown and logged and the next entry follows. On NT 5 and later
 // a session started in its own window is brought to the front once its
-// window appears (at most kForegroundWaitMs).
+// window appears (at most kForegroundWaitMs). Web mode ends with the
+// browser shortcuts (when a kind wants one) and the custom shortcuts.
 void LaunchSessions(const char* iniName);
 
 enum { kForegroundWaitMs = 10000 };

@@ -1,0 +1,79 @@
+// Shortcut texts: link names from labels, the browser's open command and
+// custom targets.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/shortcut_text.h"
+
+namespace {
+
+TEST(ShortcutText, LabelsBecomeFileNamesInTheDesktopFolder) {
+  const struct {
+    const char* label;
+    const char* name;
+    bool replaced;
+  } cases[] = {
+      {"Host Sessions", "Host Sessions", false}, {"AS/400 Display", "AS-400 Display", true},
+      {"..\\..\\x", "..-..-x", true},           {"a:b*c?d\"e<f>g|h\ti", "a-b-c-d-e-f-g-h-i", true},
+      {"", "", false},
+  };
+  for (const auto& c : cases) {
+    char name[64];
+    bool replaced = !c.replaced;
+    EXPECT_TRUE(LinkFileNameOf(c.label, name, sizeof name, &replaced));
+    EXPECT_STREQ(c.name, name);
+    EXPECT_EQ(c.replaced, replaced);
+  }
+  char small[4];
+  bool replaced;
+  EXPECT_FALSE(LinkFileNameOf("long label", small, sizeof small, &replaced));
+}
+
+TEST(ShortcutText, BrowserCommands) {
+  const struct {
+    const char* command;
+    const char* cut;
+    const char* program;  // null: not recognised
+  } cases[] = {
+      {"\"C:\\Program Files\\iexplore.exe\" \"%1\"", "\"C:\\Program Files\\iexplore.exe\"",
+       "IEXPLORE.EXE"},
+      {"C:\\nav\\netscape.exe -url \"%1\"", "C:\\nav\\netscape.exe -url", "NETSCAPE.EXE"},
+      {"C:\\IE\\IEXPLORE.EXE", "C:\\IE\\IEXPLORE.EXE", nullptr},  // capitals only
+      {"\"%1\"", "", nullptr},
+      {"x\"", "", nullptr},
+  };
+  for (const auto& c : cases) {
+    char command[260];
+    snprintf(command, sizeof command, "%s", c.command);
+    CutBrowserCommand(command);
+    EXPECT_STREQ(c.cut, command);
+    const char* program = BrowserProgramOf(command);
+    EXPECT_STREQ(c.program ? c.program : "(none)", program ? program : "(none)");
+  }
+}
+
+TEST(ShortcutText, CustomTargets) {
+  const struct {
+    const char* target;
+    bool url;
+    const char* program;
+    const char* arguments;
+  } cases[] = {
+      {"C:\\Tools\\app.exe -s 1", false, "C:\\Tools\\app.exe", "-s 1"},
+      {"C:\\Program Files\\x.exe", false, "C:\\Program", "Files\\x.exe"},
+      {"C:\\Tools\\app.exe", false, "C:\\Tools\\app.exe", ""},
+      {"C:/Tools/app.exe", true, nullptr, nullptr},
+      {"http://host/tso.htm", true, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.url, IsUrlTarget(c.target)) << c.target;
+    if (c.url) continue;
+    char program[260], arguments[260];
+    EXPECT_TRUE(SplitCustomTarget(c.target, program, sizeof program, arguments, sizeof arguments));
+    EXPECT_STREQ(c.program, program);
+    EXPECT_STREQ(c.arguments, arguments);
+  }
+}
+
+}  // namespace
