@@ -96,7 +96,8 @@ void RunCabinetProgram(const char* cabinet, const char* run) {
 // The target of one file: below the sibling client's folder or the
 // extraction folder; in desktop mode a renamed program there, every other
 // file where the installation puts a file of its name.
-UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info, const char* cabinet) {
+UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info) {
+  const char* cabinet = g_LastCabinetName;
   const char* name = info->NameInCabinet;
   if (!IsContainedRelativePath(name)) {
     WriteLogLineF("   %s: %s would be written outside the extraction folder; it is skipped.\r\n",
@@ -155,9 +156,10 @@ const char* SiblingFolder(char letter) {
 UINT CALLBACK OnCabinetNotify(PVOID context, UINT notification, UINT_PTR param1,
                               UINT_PTR param2) {
   (void)context;
+  (void)param2;
   switch (notification) {
     case SPFILENOTIFY_FILEINCABINET:
-      return OnFileInCabinet((FILE_IN_CABINET_INFO_A*)param1, (const char*)param2);
+      return OnFileInCabinet((FILE_IN_CABINET_INFO_A*)param1);
     case SPFILENOTIFY_FILEEXTRACTED:
       return OnFileExtracted((const FILEPATHS_A*)param1);
     default:
