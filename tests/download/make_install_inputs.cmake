@@ -15,7 +15,8 @@
 #   SETUP.CAB, UNSIGNED.CAB setup.exe (the signed or unsigned session
 #                           stand-in) and setup.txt
 #   KVVT.CAB                KVVT.PRO, host.zmd and readme.txt
-#   HOSTILE.CAB             names that leave the extraction folder, ok.txt,
+#   HOSTILE.CAB             names that leave the extraction folder, one too
+#                           long for a path below any folder, ok.txt,
 #                           the signed probe as kvftp.dll and the unsigned
 #                           one as kvwhll.dll
 set(stage ${OUT}/stage)
@@ -80,12 +81,14 @@ cabinet(${OUT}/KVVT.CAB ${stage}/KVVT.PRO ${stage}/host.zmd ${stage}/readme.txt)
 
 file(WRITE ${stage}/escape.txt "escaped")
 file(WRITE ${stage}/ok.txt "stays inside")
+string(REPEAT "L" 230 long)
 run(${PYTHON} ${MAKE_CABINET} ${OUT}/HOSTILE.CAB
     "..\\escape-up.txt=${stage}/escape.txt"
     "inner\\..\\..\\escape-inner.txt=${stage}/escape.txt"
     "\\escape-rooted.txt=${stage}/escape.txt"
     "C:\\escape-drive.txt=${stage}/escape.txt"
     "ok.txt:escape-stream=${stage}/escape.txt"
+    "escape-long-${long}.txt=${stage}/escape.txt"
     "ok.txt=${stage}/ok.txt"
     "kvftp.dll=${OUT}/KVFTP.DLL"
     "kvwhll.dll=${OUT}/unsigned/KVWHLL.DLL")
