@@ -206,6 +206,8 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerM
        "Web-to-Host Control - Cache Error", "Error 5 caching to %s."},
       {"desktop", "[Kestrava]\r\nDesktopMode=desk.ini\r\n", install + "\\KVMD.PRO",
        "Web-to-Host Control - Write Error", "Error 5 writing to %s."},
+      // The temporary file is created with one CreateFile: a path through a
+      // file is ERROR_PATH_NOT_FOUND.
       {"desktop, no folder", "[Kestrava]\r\nDesktopMode=nofolder.ini\r\n",
        underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 267 writing to %s."},
   };
