@@ -1,13 +1,11 @@
 // The names installation decides on: cabinet entries that would leave their
-// folder, the desktop renames, the special component names and the sibling
-// clients' keys and texts.
+// folder, and the sibling clients' keys and texts.
 #include <gtest/gtest.h>
 
 #include <string.h>
 
 #include "download/cabinet_names.h"
 #include "download/sibling_clients.h"
-#include "download/special_names.h"
 
 namespace {
 
@@ -28,60 +26,6 @@ TEST(CabinetNames, OnlyRelativePathsThatStayInsideAreContained) {
     EXPECT_EQ(cases[i].contained, IsContainedRelativePath(cases[i].name));
   }
   EXPECT_FALSE(IsContainedRelativePath(nullptr));
-}
-
-TEST(CabinetNames, DesktopRenamesIgnoreCaseAndKeepOtherNames) {
-  const struct {
-    const char* name;
-    const char* installed;  // null: kept
-  } cases[] = {
-      {"KVMD.PRO", "KVMD.EXE"},  {"kvmp.pro", "KVMP.EXE"},   {"KvAd.Pro", "KVAD.EXE"},
-      {"KVAP.PRO", "KVAP.EXE"},  {"KVFTP.PRO", "KVFTP.EXE"}, {"KVVT.PRO", "KVVT.EXE"},
-      {"kvwfk.dll", "KVFK.DLL"}, {"KVMD.EXE", nullptr},      {"KVMD.PRO.BAK", nullptr},
-      {"sub\\KVMD.PRO", nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const char* installed = DesktopInstalledName(c.name);
-    if (c.installed == nullptr) {
-      EXPECT_EQ(nullptr, installed);
-    } else {
-      EXPECT_STREQ(c.installed, installed);
-    }
-  }
-}
-
-TEST(SpecialNames, EachNameHasItsTreatment) {
-  const struct {
-    const char* name;
-    bool inUse;
-    const char* library;
-    const char* fontFile;
-    char sibling;
-  } cases[] = {
-      {"KVFTP.DL_", true, "KVFTP.DLL", nullptr, 0},
-      {"kvwhll.dl_", true, "KVWHLL.DLL", nullptr, 0},
-      {"KVFTP.DLL", false, "KVFTP.DLL", nullptr, 0},
-      {"KvWhll.Dll", false, "KVWHLL.DLL", nullptr, 0},
-      {"KVMDHLP.DL_", false, nullptr, nullptr, 0},
-      {"MARRKAPL.TTF", false, nullptr, "MARRKAPL.TTF", 0},
-      {"marrkoem.tt_", false, nullptr, "MARRKOEM.TTF", 0},
-      {"MARRKOEM.TTX", false, nullptr, nullptr, 0},
-      {"ORVENA.INI", false, nullptr, nullptr, 'O'},
-      {"zelvic.ini", false, nullptr, nullptr, 'Z'},
-      {"zelvic.ini.bak", false, nullptr, nullptr, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.inUse, InUseNoticeFor(c.name) != nullptr);
-    const char* library = SelfRegisteredLibraryFor(c.name);
-    EXPECT_STREQ(c.library ? c.library : "(none)", library ? library : "(none)");
-    const InstalledFont* font = InstalledFontFor(c.name);
-    EXPECT_STREQ(c.fontFile ? c.fontFile : "(none)", font ? font->FileName : "(none)");
-    EXPECT_EQ(c.sibling, SiblingSettingsFileClient(c.name));
-  }
-  EXPECT_NE(nullptr, strstr(InUseNoticeFor("KVWHLL.DL_"), "Host Automation Object"));
-  EXPECT_STREQ("Marrock OEM (TrueType)", InstalledFontFor("MARRKOEM.TTF")->ValueName);
 }
 
 TEST(SiblingClients, CabinetsChooseTheirClientByFirstLetter) {
