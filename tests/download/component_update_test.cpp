@@ -209,7 +209,7 @@ TEST_F(ComponentUpdateTest, LocalFileThatCannotBeCreatedOrReplacedIsReportedPerM
       // The temporary file is created with one CreateFile: a path through a
       // file is ERROR_PATH_NOT_FOUND.
       {"desktop, no folder", "[Kestrava]\r\nDesktopMode=nofolder.ini\r\n",
-       underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 267 writing to %s."},
+       underFile + "\\KVMD.PRO", "Web-to-Host Control - Write Error", "Error 3 writing to %s."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
