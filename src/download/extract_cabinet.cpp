@@ -195,8 +195,11 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
     g_OrvenaFolder[0] = '\0';
     g_ZelvicFolder[0] = '\0';
     if (run[0] != '\0') {
+      if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", g_TempFolder)) {
+        WriteLogLineF("   %s: the temporary folder does not fit 259 characters.\r\n", fileName);
+        return false;
+      }
       temporary = true;
-      FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", g_TempFolder);
       CreateFolderPath(g_ExtractFolder);
     } else {
       CopyText(g_ExtractFolder, sizeof g_ExtractFolder,

@@ -405,6 +405,37 @@ TEST_F(InstallationTest, DesktopCabinetRenamesProgramsAndPlacesOtherFilesByType)
   EXPECT_EQ(Le32(1), RegBinary(HKEY_LOCAL_MACHINE, kDesktopRoot, "KVVT.CAB"));
 }
 
+TEST_F(InstallationTest, CabinetSettingsTooLongAreRefusedNotCut) {
+  const std::string parent = TestEnvDir() + "\\long-settings";
+  CreateDirectoryA(parent.c_str(), nullptr);
+  const std::string longDir = parent + "\\" + std::string(260, 'D');
+  const struct {
+    const char* key;
+    std::string section;
+    const char* line;
+  } cases[] = {
+      {"DestDir", "DestDir=" + longDir + "\r\n",
+       "   [KVVT.CAB] DestDir is longer than 259 characters; it is not used."},
+      {"Run", "Run=" + std::string(260, 'R') + ".exe\r\n",
+       "   [KVVT.CAB] Run is longer than 259 characters; it is not used."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    SetUp();
+    std::string page = Site("long-settings", "[Kestrava]\r\n[KVVT.CAB]\r\n" + c.section,
+                            {{"vt.lst", "KVVT.CAB,1\r\n"}, {"KVVT.CAB", In("KVVT.CAB")}},
+                            {{"VT_DistFile", "vt.lst"}});
+    HostRun run = Deploy(page);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    EXPECT_TRUE(HasLine(lines_, c.line));
+    // Neither a cut folder nor a cut program name is used.
+    std::vector<std::string> made;
+    FindFiles(parent, "", &made);
+    EXPECT_TRUE(made.empty()) << made[0];
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((TempFolder() + "wevlnk").c_str()));
+  }
+}
+
 TEST_F(InstallationTest, HostileCabinetWritesNothingOutsideItsFolder) {
   const std::string base = TestEnvDir() + "\\hostile";
   const std::string dest = base + "\\a\\b";
