@@ -76,8 +76,9 @@ ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
     case kNotCompressed:
       return kNotCompressedFile;
     case kUnknownCompressed:
-      WriteLogLineF("   %s: no expansion is known for this compressed name; it is not installed.\r\n",
-                    namePart);
+      WriteLogLineF(
+          "   %s: no expansion is known for this compressed name; it is not installed.\r\n",
+          namePart);
       return kUnknownCompression;
     case kExpandedName:
       break;

@@ -36,7 +36,8 @@ enum { kVersionCapacity = 32 };  // 31 characters
 bool ReadWholeValue(const char* iniPath, const char* section, const char* key, char* value,
                     size_t capacity) {
   char read[kPathCapacity + 1];
-  ReadIniText(iniPath, section, key, "", read, capacity + 1 <= sizeof read ? capacity + 1 : sizeof read);
+  size_t readCapacity = capacity + 1 <= sizeof read ? capacity + 1 : sizeof read;
+  ReadIniText(iniPath, section, key, "", read, readCapacity);
   if (strlen(read) >= capacity) {
     WriteLogLineF("   [%s] %s is longer than %d characters; it is not used.\r\n", section, key,
                   (int)capacity - 1);
@@ -215,7 +216,9 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
   BOOL extracted = FALSE;
   if (named) {
     extracted = SetupIterateCabinetA(cabinetPath, 0, OnCabinetNotify, nullptr);
-    if (!extracted) WriteLogLineF("   %s could not be extracted: error %lu\r\n", cabinetPath, GetLastError());
+    if (!extracted) {
+      WriteLogLineF("   %s could not be extracted: error %lu\r\n", cabinetPath, GetLastError());
+    }
   } else {
     WriteLogLineF("   The path of cabinet %s does not fit 259 characters.\r\n", cabinetName);
   }

@@ -56,5 +56,6 @@ void InstallFont(const InstalledFont& font, const char* folder, const char* file
     WriteLogLineF("   HKEY_LOCAL_MACHINE\\%s could not be opened: error %ld\r\n", fontsKey, opened);
   }
   int added = AddFontResourceA(fontPath);
-  WriteLogLineF("   Font %s installed as %s; %d font(s) added.\r\n", fontPath, font.ValueName, added);
+  WriteLogLineF("   Font %s installed as %s; %d font(s) added.\r\n", fontPath, font.ValueName,
+                added);
 }

@@ -109,7 +109,9 @@ class InstallationTest : public ::testing::Test {
   void SetUp() override {
     DeleteEventLogs();
     SetServerRules("");
-    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) DeleteRegTree(hive, "Software\\MARROCK");
+    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      DeleteRegTree(hive, "Software\\MARROCK");
+    }
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\Wevelink Tests");
     DeleteRegTree(HKEY_LOCAL_MACHINE, kAppPaths);
   }
