@@ -54,8 +54,21 @@ struct RegKeyTraits {
   static void Close(HKEY h) { RegCloseKey(h); }
 };
 
+struct ModuleTraits {  // LoadLibrary: null
+  typedef HMODULE Type;
+  static HMODULE Invalid() { return nullptr; }
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+struct FindTraits {  // FindFirstFile: INVALID_HANDLE_VALUE
+  typedef HANDLE Type;
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+
 typedef ScopedHandle<FileHandleTraits> ScopedFile;
 typedef ScopedHandle<KernelHandleTraits> ScopedKernelHandle;
 typedef ScopedHandle<RegKeyTraits> ScopedKey;
+typedef ScopedHandle<ModuleTraits> ScopedModule;
+typedef ScopedHandle<FindTraits> ScopedFind;
 
 #endif

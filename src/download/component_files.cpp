@@ -7,16 +7,15 @@
 #include "config/working_folders.h"
 #include "control/module_state.h"
 #include "download/distribution_list.h"
-#include "download/install_component.h"
+#include "download/extract_cabinet.h"
 
-namespace {
-
-// Mainframe for kinds 0 and 1, iSeries for 2 and 3, FTP for 4, VT for 5.
 const char* KindComponentFolder(int kind) {
   static const int kGroupOfKind[] = {0, 0, 1, 1, 2, 3};
   if (kind < 0 || kind > 5) kind = 0;
   return g_ComponentFolder[kGroupOfKind[kind]];
 }
+
+namespace {
 
 bool FolderWithBackslash(const char* source, char* folder, size_t capacity) {
   bool fits = CopyText(folder, capacity, source);
@@ -43,6 +42,8 @@ bool ComponentDownloadFolder(const char* namePart, int kind, char* folder, size_
 }
 
 bool IsFileMissing(const char* namePart, int kind) {
+  char name[kPathCapacity];
+  if (ExpandCompressedName(namePart, name, sizeof name) == kUnknownCompressed) return true;
   char folder[kPathCapacity];
   bool found;
   if (IsCabinetName(namePart)) {
@@ -53,10 +54,9 @@ bool IsFileMissing(const char* namePart, int kind) {
     found = CopyText(folder, sizeof folder, OrvenaFolder());
     if (found) AddBackslash(folder, sizeof folder);
   } else {
-    found = PlacedFolder(namePart, kind, folder, sizeof folder);
+    // A compressed file is expanded into the folder of its expanded name.
+    found = PlacedFolder(name, kind, folder, sizeof folder);
   }
-  char name[kPathCapacity];
-  if (ExpandCompressedName(namePart, name, sizeof name) == kUnknownCompressed) return true;
   char path[kPathCapacity];
   if (!found || !CopyText(path, sizeof path, folder) || !AppendText(path, sizeof path, name)) {
     // A place that cannot be named cannot be written either: downloading

@@ -17,10 +17,16 @@
 // when the folder cannot be found or does not fit.
 bool ComponentDownloadFolder(const char* namePart, int kind, char* folder, size_t capacity);
 
+// The component folder of kind's group: Mainframe for kinds 0 and 1,
+// iSeries for 2 and 3, FTP for 4, VT for 5 (the Mainframe one for a kind
+// out of range).
+const char* KindComponentFolder(int kind);
+
 // True when the file is absent from its local folder (ERROR_FILE_NOT_FOUND
 // on opening it). "orvena.ini" is looked for in the Orvena folder, a
-// compressed name under its expanded name; a compressed name without a
-// known expansion counts as missing. Any other failure to open (no folder,
+// compressed name under its expanded name in the folder of the expanded
+// name, where the installer expands it; a compressed name without a known
+// expansion counts as missing. Any other failure to open (no folder,
 // a locked file) counts as present.
 bool IsFileMissing(const char* namePart, int kind);
 

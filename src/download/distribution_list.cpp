@@ -104,7 +104,7 @@ CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capa
     char pair[3];
     char letter;
   } kExpansions[] = {{"EX", 'e'}, {"HL", 'p'}, {"DL", 'l'}, {"FO", 'n'}, {"ZM", 'd'},
-                     {"ZA", 'd'}, {"FT", 'p'}, {"ZV", 't'}, {"PE", 'm'}};
+                     {"ZA", 'd'}, {"FT", 'p'}, {"ZV", 't'}, {"PE", 'm'}, {"TT", 'f'}};
   CopyText(out, capacity, namePart);
   size_t length = strlen(namePart);
   if (length == 0 || namePart[length - 1] != '_') return kNotCompressed;

@@ -62,9 +62,11 @@ enum CompressedName {
 
 // The name a compressed component file ("..._") has once expanded: the "_"
 // becomes the letter that the two characters before it choose ("EX" e,
-// "HL" p, "DL" l, "FO" n, "ZM" d, "ZA" d, "FT" p, "ZV" t, "PE" m, any case),
-// and a name ending in ".0_" loses its "_". out receives the name to look
-// for in every case but kUnknownCompressed.
+// "HL" p, "DL" l, "FO" n, "ZM" d, "ZA" d, "FT" p, "ZV" t, "PE" m, "TT" f,
+// any case), and a name ending in ".0_" loses its "_". out receives the
+// name in every case but kUnknownCompressed. The presence check and the
+// installer's expansion share this one table, so a file that was expanded
+// is found under the name it was expanded to.
 CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capacity);
 
 #endif

@@ -134,6 +134,7 @@ TEST(DistributionListTest, CompressedNamesExpandByTheTable) {
       {"X.ZM_", kExpandedName, "X.ZMd"},        {"X.za_", kExpandedName, "X.zad"},
       {"X.FT_", kExpandedName, "X.FTp"},        {"X.ZV_", kExpandedName, "X.ZVt"},
       {"X.PE_", kExpandedName, "X.PEm"},        {"FONT.0_", kExpandedName, "FONT.0"},
+      {"MARRKAPL.TT_", kExpandedName, "MARRKAPL.TTf"},
       {"X.QQ_", kUnknownCompressed, ""},        {"_", kUnknownCompressed, ""},
       {"KVMD.PRO", kNotCompressed, "KVMD.PRO"}, {"", kNotCompressed, ""},
   };

@@ -1,0 +1,110 @@
+// Compressed component files; see expand_file.h.
+#include "download/expand_file.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "common/bounded_text.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/component_files.h"
+#include "download/distribution_list.h"
+#include "download/special_names.h"
+
+namespace {
+
+// A folder as VerInstallFileA takes it: it adds the separator itself.
+bool FolderWithoutBackslash(char* folder) {
+  size_t length = strlen(folder);
+  if (length > 3 && folder[length - 1] == '\\') folder[length - 1] = '\0';
+  return length > 0;
+}
+
+DWORD Install(const char* source, const char* target, const char* sourceFolder,
+              const char* targetFolder) {
+  // No temporary-name buffer: with VIFF_FORCEINSTALL there is no version
+  // comparison that would leave a temporary copy to report.
+  char temporary[MAX_PATH] = "";
+  UINT temporaryLength = 0;
+  // The platform's declaration takes writable texts it does not write.
+  return VerInstallFileA(VIFF_FORCEINSTALL, const_cast<char*>(source), const_cast<char*>(target),
+                         const_cast<char*>(sourceFolder), const_cast<char*>(targetFolder),
+                         const_cast<char*>(targetFolder), temporary, &temporaryLength);
+}
+
+// The in-use branch: the new library waits in the root of the Windows
+// drive until the restart moves it over the one in use.
+ExpandOutcome ReplaceAtRestart(const char* namePart, const char* expanded, const char* sourceFolder,
+                               const char* targetFolder, const char* notice) {
+  char root[MAX_PATH];
+  UINT length = GetWindowsDirectoryA(root, sizeof root);
+  if (length < 2 || length >= sizeof root || root[1] != ':') return kExpandFailed;
+  root[3] = '\0';  // "C:\"
+  root[2] = '\\';
+  DWORD result = Install(namePart, expanded, sourceFolder, root);
+  if (result != 0) {
+    WriteLogLineF("   %s could not be expanded into %s either: 0x%lX\r\n", namePart, root, result);
+    return kExpandFailed;
+  }
+  char rootCopy[MAX_PATH];
+  char installed[MAX_PATH];
+  bool named = FormatText(rootCopy, sizeof rootCopy, "%s%s", root, expanded);
+  named = FormatText(installed, sizeof installed, "%s\\%s", targetFolder, expanded) && named;
+  char source[MAX_PATH];
+  FormatText(source, sizeof source, "%s\\%s", sourceFolder, namePart);
+  if (named && MoveFileExA(rootCopy, installed,
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    WriteLogLineF("   %s is in use; %s replaces it at the next restart.\r\n", installed, rootCopy);
+    MessageBoxA(nullptr, notice, "Web-to-Host Control", MB_ICONINFORMATION | MB_SETFOREGROUND);
+  } else {
+    // Nothing will ever move it: a copy left in the drive root would only
+    // be litter.
+    WriteLogLineF("   %s is in use and its replacement cannot be scheduled: error %lu\r\n",
+                  installed, GetLastError());
+    DeleteFileA(rootCopy);
+  }
+  DeleteFileA(source);
+  return kReplacedAtRestart;
+}
+
+}  // namespace
+
+ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
+  char expanded[MAX_PATH];
+  switch (ExpandCompressedName(namePart, expanded, sizeof expanded)) {
+    case kNotCompressed:
+      return kNotCompressedFile;
+    case kUnknownCompressed:
+      WriteLogLineF(
+          "   %s: no expansion is known for this compressed name; it is not installed.\r\n",
+          namePart);
+      return kUnknownCompression;
+    case kExpandedName:
+      break;
+  }
+  char sourceFolder[MAX_PATH];
+  char targetFolder[MAX_PATH];
+  char source[MAX_PATH];
+  bool named = ComponentDownloadFolder(namePart, kind, sourceFolder, sizeof sourceFolder);
+  named = ComponentDownloadFolder(expanded, kind, targetFolder, sizeof targetFolder) && named;
+  named = FormatText(source, sizeof source, "%s%s", sourceFolder, namePart) && named;
+  char target[MAX_PATH];
+  named = FormatText(target, sizeof target, "%s%s", targetFolder, expanded) && named;
+  if (!named || !FolderWithoutBackslash(sourceFolder) || !FolderWithoutBackslash(targetFolder)) {
+    WriteLogLineF("   %s: its expanded path does not fit 259 characters; it is not expanded.\r\n",
+                  namePart);
+    return kExpandFailed;
+  }
+  DWORD result = Install(namePart, expanded, sourceFolder, targetFolder);
+  if (result == 0) {
+    DeleteFileA(source);
+    return kExpanded;
+  }
+  WriteLogLineF("   %s could not be expanded to %s: 0x%lX\r\n", namePart, target, result);
+  const char* notice = InUseNoticeFor(namePart);
+  if (notice != nullptr && g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    return ReplaceAtRestart(namePart, expanded, sourceFolder, targetFolder, notice);
+  }
+  return kExpandFailed;
+}

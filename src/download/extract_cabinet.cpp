@@ -1,0 +1,230 @@
+// Cabinet extraction and its callback; see extract_cabinet.h.
+#include "download/extract_cabinet.h"
+
+#include <setupapi.h>
+#include <string.h>
+
+#include "common/bounded_text.h"
+#include "common/scoped_handles.h"
+#include "config/deployment_settings.h"
+#include "config/folder_path.h"
+#include "config/ini_reader.h"
+#include "config/initialization_file.h"
+#include "config/working_folders.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/cabinet_names.h"
+#include "download/component_files.h"
+#include "download/register_library.h"
+#include "download/run_program.h"
+#include "download/sibling_clients.h"
+#include "download/sibling_settings.h"
+
+namespace {
+
+// Set by each ExtractCabinet before it extracts; read by the callback and
+// by the sibling settings files installed after the cabinet.
+char g_ExtractFolder[kPathCapacity];
+char g_OrvenaFolder[kPathCapacity];
+char g_ZelvicFolder[kPathCapacity];
+char g_LastCabinetName[kPathCapacity];
+
+enum { kVersionCapacity = 32 };  // 31 characters
+
+// A section value that must be taken whole: one character more than it may
+// hold is read, so that a longer value is told from one that fits.
+bool ReadWholeValue(const char* iniPath, const char* section, const char* key, char* value,
+                    size_t capacity) {
+  char read[kPathCapacity + 1];
+  size_t readCapacity = capacity + 1 <= sizeof read ? capacity + 1 : sizeof read;
+  ReadIniText(iniPath, section, key, "", read, readCapacity);
+  if (strlen(read) >= capacity) {
+    WriteLogLineF("   [%s] %s is longer than %d characters; it is not used.\r\n", section, key,
+                  (int)capacity - 1);
+    value[0] = '\0';
+    return false;
+  }
+  CopyText(value, capacity, read);
+  return true;
+}
+
+// Records and configures the sibling client of the cabinet, or clears its
+// folder when the cabinet is not its own.
+void ChooseSiblingFolder(const SiblingClient& client, const char* version) {
+  char* folder = client.Letter == 'O' ? g_OrvenaFolder : g_ZelvicFolder;
+  const SiblingClient* own = SiblingClientForCabinet(g_LastCabinetName);
+  if (version[0] == '\0' || own != &client) {
+    folder[0] = '\0';
+    return;
+  }
+  CopyText(folder, kPathCapacity, g_ExtractFolder);
+  WriteSiblingSettings(client, version, g_ExtractFolder);
+}
+
+// Empties the temporary extraction folder and removes it; what is still in
+// use stays.
+void RemoveTemporaryFolder(const char* folder) {
+  char pattern[kPathCapacity];
+  bool fits = CopyText(pattern, sizeof pattern, folder) && AddBackslash(pattern, sizeof pattern);
+  if (fits && AppendText(pattern, sizeof pattern, "*.*")) {
+    WIN32_FIND_DATAA found;
+    ScopedFind search(FindFirstFileA(pattern, &found));
+    for (bool more = search.IsValid(); more; more = FindNextFileA(search.Get(), &found)) {
+      if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+      char path[kPathCapacity];
+      if (!FormatText(path, sizeof path, "%s\\%s", folder, found.cFileName)) continue;
+      SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path);
+    }
+  }
+  RemoveDirectoryA(folder);
+}
+
+void RunCabinetProgram(const char* cabinet, const char* run) {
+  char program[kPathCapacity];
+  if (!IsContainedRelativePath(run)) {
+    WriteLogLineF("   %s: Run=%s leaves the extraction folder; it is not run.\r\n", cabinet, run);
+    return;
+  }
+  if (!FormatText(program, sizeof program, "%s\\%s", g_ExtractFolder, run)) {
+    WriteLogLineF("   %s: Run=%s does not fit 259 characters in %s; it is not run.\r\n", cabinet,
+                  run, g_ExtractFolder);
+    return;
+  }
+  RunProgram(g_ExtractFolder, program);
+}
+
+// The target of one file: below the sibling client's folder or the
+// extraction folder; in desktop mode a renamed program there, every other
+// file where the installation puts a file of its name.
+UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info) {
+  const char* cabinet = g_LastCabinetName;
+  const char* name = info->NameInCabinet;
+  if (!IsContainedRelativePath(name)) {
+    WriteLogLineF("   %s: %s would be written outside the extraction folder; it is skipped.\r\n",
+                  cabinet, name);
+    return FILEOP_SKIP;
+  }
+  const char* base = g_OrvenaFolder[0] ? g_OrvenaFolder
+                     : g_ZelvicFolder[0] ? g_ZelvicFolder
+                                         : g_ExtractFolder;
+  char target[MAX_PATH];
+  bool fits;
+  const char* renamed = DesktopInstalledName(name);
+  if (g_DeploymentSettings.DesktopMode && renamed == nullptr) {
+    fits = GetInstallFolderFor(target, sizeof target, name);
+    fits = AppendText(target, sizeof target, name) && fits;
+  } else {
+    if (!g_DeploymentSettings.DesktopMode) renamed = name;
+    fits = CopyText(target, sizeof target, base);
+    fits = AddBackslash(target, sizeof target) && fits;
+    fits = AppendText(target, sizeof target, renamed) && fits;
+  }
+  if (!fits) {
+    WriteLogLineF("   %s: the target of %s does not fit 259 characters; it is skipped.\r\n",
+                  cabinet, name);
+    return FILEOP_SKIP;
+  }
+  CopyText(info->FullTargetName, sizeof info->FullTargetName, target);
+  return FILEOP_DOIT;
+}
+
+UINT OnFileExtracted(const FILEPATHS_A* paths) {
+  if (paths->Win32Error != NO_ERROR) {
+    WriteLogLineF("   %s could not be extracted: error %u\r\n", paths->Target,
+                  (unsigned)paths->Win32Error);
+    return NO_ERROR;
+  }
+  char lower[MAX_PATH];
+  CopyText(lower, sizeof lower, paths->Target);
+  for (char* c = lower; *c; ++c) {
+    if (*c >= 'A' && *c <= 'Z') *c = (char)(*c - 'A' + 'a');
+  }
+  if (strstr(lower, "kvwhll.dll") != nullptr || strstr(lower, "kvftp.dll") != nullptr) {
+    RegisterLibrary(paths->Target);
+  }
+  return NO_ERROR;
+}
+
+}  // namespace
+
+const char* OrvenaFolder() { return g_OrvenaFolder; }
+const char* ZelvicFolder() { return g_ZelvicFolder; }
+const char* SiblingFolder(char letter) {
+  return letter == 'O' ? g_OrvenaFolder : letter == 'Z' ? g_ZelvicFolder : "";
+}
+
+UINT CALLBACK OnCabinetNotify(PVOID context, UINT notification, UINT_PTR param1,
+                              UINT_PTR param2) {
+  (void)context;
+  (void)param2;
+  switch (notification) {
+    case SPFILENOTIFY_FILEINCABINET:
+      return OnFileInCabinet((FILE_IN_CABINET_INFO_A*)param1);
+    case SPFILENOTIFY_FILEEXTRACTED:
+      return OnFileExtracted((const FILEPATHS_A*)param1);
+    default:
+      return NO_ERROR;
+  }
+}
+
+bool ExtractCabinet(const char* cabinetName, int kind) {
+  // A name part may keep the separator of its list entry; the section and
+  // the client letter go by the file name itself.
+  const char* fileName = cabinetName;
+  while (*fileName == '\\' || *fileName == '/') ++fileName;
+  CopyText(g_LastCabinetName, sizeof g_LastCabinetName, fileName);
+
+  char iniPath[kPathCapacity];
+  ComposeLocalIniPath(LastInitializationFileName(), iniPath, sizeof iniPath);
+  char run[kPathCapacity];
+  char destDir[kPathCapacity];
+  char version[kVersionCapacity];
+  bool runFits = ReadWholeValue(iniPath, fileName, "Run", run, sizeof run);
+  if (!ReadWholeValue(iniPath, fileName, "DestDir", destDir, sizeof destDir)) {
+    // A cut folder would be some other folder: nothing is extracted.
+    return false;
+  }
+  bool temporary = false;
+  if (destDir[0] != '\0') {
+    CopyText(g_ExtractFolder, sizeof g_ExtractFolder, destDir);
+    CreateFolderPath(g_ExtractFolder);
+    ReadWholeValue(iniPath, fileName, "Version", version, sizeof version);
+    ChooseSiblingFolder(*SiblingClientByLetter('O'), version);
+    ChooseSiblingFolder(*SiblingClientByLetter('Z'), version);
+  } else {
+    g_OrvenaFolder[0] = '\0';
+    g_ZelvicFolder[0] = '\0';
+    if (run[0] != '\0') {
+      if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", g_TempFolder)) {
+        WriteLogLineF("   %s: the temporary folder does not fit 259 characters.\r\n", fileName);
+        return false;
+      }
+      temporary = true;
+      CreateFolderPath(g_ExtractFolder);
+    } else {
+      CopyText(g_ExtractFolder, sizeof g_ExtractFolder,
+               g_DeploymentSettings.DesktopMode ? g_DeploymentSettings.InstallFolder
+                                                : KindComponentFolder(kind));
+    }
+  }
+
+  char cabinetPath[kPathCapacity];
+  bool named = CopyText(cabinetPath, sizeof cabinetPath, g_ActiveXCacheFolder);
+  named = AddBackslash(cabinetPath, sizeof cabinetPath) && named;
+  named = AppendText(cabinetPath, sizeof cabinetPath, cabinetName) && named;
+  BOOL extracted = FALSE;
+  if (named) {
+    extracted = SetupIterateCabinetA(cabinetPath, 0, OnCabinetNotify, nullptr);
+    if (!extracted) {
+      WriteLogLineF("   %s could not be extracted: error %lu\r\n", cabinetPath, GetLastError());
+    }
+  } else {
+    WriteLogLineF("   The path of cabinet %s does not fit 259 characters.\r\n", cabinetName);
+  }
+
+  // The program of a cabinet that did not extract is not the cabinet's.
+  if (extracted && runFits && run[0] != '\0') RunCabinetProgram(fileName, run);
+  if (temporary) RemoveTemporaryFolder(g_ExtractFolder);
+  return extracted != FALSE;
+}
