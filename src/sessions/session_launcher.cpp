@@ -13,7 +13,7 @@
 #include "control/module_state.h"
 #include "download/message_pump.h"
 #include "download/verified_flag.h"
-#include "download/verify_trust.h"
+#include "download/trusted_file.h"
 #include "sessions/embedding_state.h"
 #include "sessions/launch_text.h"
 #include "sessions/session_classes.h"
@@ -76,15 +76,8 @@ bool CheckPublisher(const char* line) {
   if (kind < 0) return true;
   char program[kProgramPathCapacity];
   ProgramPathOf(line, g_DeploymentSettings.DesktopMode, program, sizeof program);
-  LONG code = VerifyTrust(program);
-  if (code != 0) {
-    char reason[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, (DWORD)code, 0, reason, sizeof reason,
-                   nullptr);
-    char message[512];
-    FormatText(message, sizeof message, "Security error %X launching session %s:\r\n%s",
-               (unsigned)code, program, reason);
-    ThreadedMessageBox(message);
+  // The refusal is logged as well as shown: the administrator sees it too.
+  if (CheckTrustOrReport(program, "Security error %X launching session %s:\r\n%s") != 0) {
     return false;
   }
   StoreVerifiedFlag(kind, 1);
