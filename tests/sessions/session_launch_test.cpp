@@ -158,6 +158,9 @@ TEST_F(SessionLaunchTest, CommandLinesByModeKindAndSave) {
       {"desktop, saved configuration", true, true,
        {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}},
        "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u0 /@ cwd=" + install},
+      {"desktop printer", true, false,
+       {{"AP_DistFile", "ap.lst"}, {"Sessions", "AP_S3"}, {"AP_S3", "prt"}},
+       "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /s3 /fprt /u1 /@ cwd=" + install},
       {"desktop, nothing saved", true, false,
        {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "y"}},
        "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u2 /@ cwd=" + install},
@@ -171,14 +174,13 @@ TEST_F(SessionLaunchTest, CommandLinesByModeKindAndSave) {
                                                KEY_READ, nullptr, &key, nullptr));
       RegCloseKey(key);
     }
-    const char* program = c.desktop ? "KVMD.EXE" : c.start.find("KVMP") != std::string::npos
-                                                       ? "KVMP.PRO"
-                                                       : "KVMD.PRO";
+    // The program the entry starts, as its list delivers it.
+    const std::string program = c.start.substr(5, c.start.find(' ') - 5) + (c.desktop ? ".EXE" : ".PRO");
     const std::string list = c.params[0].second;
     HostRun run = Deploy("commands", c.desktop ? desktopIni : "[Kestrava]\r\n",
                          {{"desk.ini", deskFile},
-                          {list, std::string(program) + ",1\r\n"},
-                          {program, Program(program)}},
+                          {list, program + ",1\r\n"},
+                          {program, Program(program.c_str())}},
                          c.params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
