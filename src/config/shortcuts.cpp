@@ -98,21 +98,29 @@ HRESULT CreateShortcut(const char* target, const char* linkPath, const char* des
   return result;
 }
 
-bool FindDefaultBrowser(char* command) {
+namespace {
+
+// The default value of an HKEY_LOCAL_MACHINE key, 259 characters at most,
+// into text (kCommandCapacity bytes); false when it cannot be read.
+bool ReadMachineDefault(const char* keyName, char* text) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\Http\\Shell\\Open\\Command", 0,
-                    KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  char text[kCommandCapacity + 1] = "";
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char value[kCommandCapacity + 1] = "";
   DWORD size = kCommandCapacity;
   DWORD type = 0;
-  LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)text, &size);
+  LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)value, &size);
   RegCloseKey(key);
   if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  text[size < (DWORD)kCommandCapacity ? size : (DWORD)kCommandCapacity] = '\0';  // stored without its zero
-  CutBrowserCommand(text);
-  CopyText(command, kCommandCapacity, text);
+  value[size < (DWORD)kCommandCapacity ? size : (DWORD)kCommandCapacity] = '\0';  // may lack its zero
+  CopyText(text, kCommandCapacity, value);
+  return true;
+}
+
+}  // namespace
+
+bool FindDefaultBrowser(char* command) {
+  if (!ReadMachineDefault("Software\\Classes\\Http\\Shell\\Open\\Command", command)) return false;
+  CutBrowserCommand(command);
   return true;
 }
 
@@ -122,17 +130,7 @@ bool LookUpAppPath(const char* programName, char* path) {
                   "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\%s", programName)) {
     return false;
   }
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  char text[kCommandCapacity + 1] = "";
-  DWORD size = kCommandCapacity;
-  DWORD type = 0;
-  LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)text, &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  text[size < (DWORD)kCommandCapacity ? size : (DWORD)kCommandCapacity] = '\0';
-  CopyText(path, kCommandCapacity, text);
-  return true;
+  return ReadMachineDefault(keyName, path);
 }
 
 void CreateComponentShortcuts() {

@@ -15,16 +15,11 @@
 #include "download/install_component.h"
 #include "download/message_pump.h"
 #include "download/progress_dialog.h"
+#include "sessions/session_classes.h"
 
 namespace {
 
 const UINT kErrorStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
-
-// Control 1006 while a kind's files are downloaded.
-const char* const kInstallingText[] = {
-    "Installing Kestrava Mainframe Display", "Installing Kestrava Mainframe Printer",
-    "Installing Kestrava iSeries Display",   "Installing Kestrava iSeries Printer",
-    "Installing Kestrava FTP",               "Installing Kestrava VT"};
 
 // Rebuilt by every list; large enough that it does not belong on the stack.
 DistributionList g_List;
@@ -62,7 +57,7 @@ void ReportLocalFileError(DWORD error, const char* path) {
 void ShowDownloadStart(const char* entry, int kind) {
   if (!ProgressDialog) CreateProgressDialog(g_DeploymentSettings.DesktopMode);
   SetProgressBarPosition(IDC_DOWNLOAD_BAR, 0);
-  SetProgressItemText(IDC_STATUS_LINE, kInstallingText[kind]);
+  SetProgressItemText(IDC_STATUS_LINE, SessionInstallingText(kind));
   char name[kDistributionNameCapacity];
   FormatComponentDisplayName(entry, g_DeploymentSettings.DesktopMode, name, sizeof name);
   if (g_DeploymentSettings.DesktopMode) {

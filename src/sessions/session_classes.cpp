@@ -57,6 +57,19 @@ const char* const kWebConfigKeys[kSessionKinds][4] = {
     {"Software\\MARROCK\\Kestrava Web\\VT S", "Software\\Dovrel\\qyVT\\VT S"},
 };
 
+// A session name's first two letters (upper case only), where its
+// instance text stands, and whether its configuration file is quoted on
+// the command line (the printers take it without quotation marks).
+const char kNameLetters[kSessionKinds][3] = {"MD", "MP", "AD", "AP", "FT", "VT"};
+const int kInstanceIndexes[kSessionKinds] = {4, 4, 4, 4, 5, 4};
+const bool kConfigQuoted[kSessionKinds] = {true, false, true, false, true, true};
+
+// The progress dialog's status line while the kind's files download.
+const char* const kInstallingTexts[kSessionKinds] = {
+    "Installing Kestrava Mainframe Display", "Installing Kestrava Mainframe Printer",
+    "Installing Kestrava iSeries Display",   "Installing Kestrava iSeries Printer",
+    "Installing Kestrava FTP",               "Installing Kestrava VT"};
+
 bool IsKind(int kind) { return kind >= 0 && kind < kSessionKinds; }
 
 }  // namespace
@@ -103,3 +116,17 @@ int SessionConfigKeyPrefixes(int kind, bool desktopMode, const char* const** pre
   while (count < (desktopMode ? 2 : 4) && (*prefixes)[count] != nullptr) ++count;
   return count;
 }
+
+int SessionKindOfName(const char* name) {
+  if (name == nullptr || name[0] == '\0') return -1;
+  for (int kind = 0; kind < kSessionKinds; ++kind) {
+    if (name[0] == kNameLetters[kind][0] && name[1] == kNameLetters[kind][1]) return kind;
+  }
+  return -1;
+}
+
+int SessionInstanceIndex(int kind) { return IsKind(kind) ? kInstanceIndexes[kind] : -1; }
+
+bool SessionConfigQuoted(int kind) { return IsKind(kind) && kConfigQuoted[kind]; }
+
+const char* SessionInstallingText(int kind) { return IsKind(kind) ? kInstallingTexts[kind] : nullptr; }

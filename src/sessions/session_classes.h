@@ -41,6 +41,21 @@ const char* SessionWindowClassPrefix(int kind, bool desktopMode);
 bool FormatSessionWindowClass(char* out, size_t capacity, int kind, bool desktopMode,
                               int instance);
 
+// The kind a session name selects by its first two letters (upper case
+// only: "md_s1" selects none); -1 for none.
+int SessionKindOfName(const char* name);
+
+// Where the instance text stands in a session name of the kind (the fifth
+// character, the sixth for FTP); -1 outside 0-5.
+int SessionInstanceIndex(int kind);
+
+// Whether the kind's configuration file is passed in quotation marks.
+bool SessionConfigQuoted(int kind);
+
+// The progress dialog's status line while the kind's files download; null
+// outside 0-5.
+const char* SessionInstallingText(int kind);
+
 // The prefix the launcher's foreground wait looks for besides the class
 // prefix above (they differ for FTP and in the case of web-mode VT); null
 // outside 0-5.

@@ -5,28 +5,9 @@
 
 #include "common/bounded_text.h"
 #include "sessions/blk_cookie.h"
+#include "sessions/session_classes.h"
 
 namespace {
-
-struct SessionKindText {
-  char letters[3];
-  const char* program;
-  int instanceAt;  // index of the instance text in the name
-  bool quoted;     // the configuration file in quotation marks
-};
-
-// The printers take their configuration file without quotation marks.
-const SessionKindText kKinds[] = {
-    {"MD", "KVMD.PRO", 4, true},  {"MP", "KVMP.PRO", 4, false}, {"AD", "KVAD.PRO", 4, true},
-    {"AP", "KVAP.PRO", 4, false}, {"FT", "KVFTP.PRO", 5, true}, {"VT", "KVVT.PRO", 4, true},
-};
-
-const SessionKindText* KindOfName(const char* name) {
-  for (const SessionKindText& kind : kKinds) {
-    if (name[0] == kind.letters[0] && name[1] == kind.letters[1]) return &kind;
-  }
-  return nullptr;
-}
 
 struct Switch {
   const char* suffix;
@@ -57,11 +38,12 @@ class Builder {
 
   // One session. False when the list must stop (a parameter too long).
   bool Build(const char* name) {
-    const SessionKindText* kind = KindOfName(name);
+    const int kind = SessionKindOfName(name);
+    const int instanceAt = SessionInstanceIndex(kind);
     size_t length = strlen(name);
-    if (length >= kSessionNameCapacity || (kind && length <= (size_t)kind->instanceAt)) {
+    if (length >= kSessionNameCapacity || (kind >= 0 && length <= (size_t)instanceAt)) {
       LogF("Session name %s is not usable (it needs %d to 31 characters); it is skipped.\r\n",
-           name, kind ? kind->instanceAt + 1 : 1);
+           name, kind >= 0 ? instanceAt + 1 : 1);
       return true;
     }
     char value[kBlkCapacity];  // the largest capacity below
@@ -74,7 +56,7 @@ class Builder {
     const int n = list_->Count;
     command_ = list_->Commands[n];
     command_[0] = '\0';
-    if (kind) StartCommand(*kind, name + kind->instanceAt, config);
+    if (kind >= 0) StartCommand(kind, name + instanceAt, config);
 
     ApplyEmbedding(name, value);
     for (const Switch& row : kSwitches) {
@@ -131,14 +113,15 @@ class Builder {
     AppendText(command_, kSessionCommandCapacity, text);
   }
 
-  void StartCommand(const SessionKindText& kind, const char* instance, const char* config) {
+  void StartCommand(int kind, const char* instance, const char* config) {
     const bool fixed = instance[0] != 'X' && instance[0] != 'x';
-    AppendText(command_, kSessionCommandCapacity, kind.program);
+    AppendText(command_, kSessionCommandCapacity, SessionProgramTag(kind));
+    AppendText(command_, kSessionCommandCapacity, ".PRO");
     if (fixed) {
       AppendText(command_, kSessionCommandCapacity, " /s");
       AppendText(command_, kSessionCommandCapacity, instance);
     }
-    AppendF(kind.quoted ? " /f\"%s\"" : " /f%s", config);
+    AppendF(SessionConfigQuoted(kind) ? " /f\"%s\"" : " /f%s", config);
     if (host_->DesktopMode()) {
       // Installed programs carry their own extension.
       char* dot = strchr(command_, '.');
