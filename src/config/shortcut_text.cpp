@@ -40,3 +40,12 @@ bool SplitCustomTarget(const char* target, char* program, size_t programCapacity
   bool fits = CopyTextN(program, programCapacity, target, (size_t)(blank - target));
   return CopyText(arguments, argumentsCapacity, blank + 1) && fits;
 }
+
+bool ProgmanArgument(const char* text, char* out, size_t capacity) {
+  if (capacity > 0) out[0] = '\0';
+  if (strpbrk(text, "\"[]")) return false;
+  bool fits = strpbrk(text, "(),") ? FormatText(out, capacity, "\"%s\"", text)
+                                   : CopyText(out, capacity, text);
+  if (!fits && capacity > 0) out[0] = '\0';
+  return fits;
+}

@@ -29,4 +29,11 @@ bool IsUrlTarget(const char* target);
 bool SplitCustomTarget(const char* target, char* program, size_t programCapacity,
                        char* arguments, size_t argumentsCapacity);
 
+// A group name, label or command line as an argument of a Program Manager
+// command: as it stands, or in double quotation marks when it holds "(",
+// ")" or "," so that it cannot end the command. False (out empty) for a
+// text that holds a double quotation mark or a bracket, which no quoting
+// keeps inside the command, or that does not fit.
+bool ProgmanArgument(const char* text, char* out, size_t capacity);
+
 #endif

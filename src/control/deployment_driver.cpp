@@ -8,6 +8,7 @@
 #include "common/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/desktop_initialization_file.h"
+#include "config/desktop_installation.h"
 #include "config/emulator_registry.h"
 #include "config/ini_reader.h"
 #include "config/initialization_file.h"
@@ -284,6 +285,7 @@ bool UpdateComponents(Deployment& d) {
     }
     AdvanceOverallProgress(12);
   }
+  if (g_DeploymentSettings.DesktopMode) RunDesktopInstallation();
   return true;
 }
 

@@ -76,4 +76,25 @@ TEST(ShortcutText, CustomTargets) {
   }
 }
 
+TEST(ShortcutText, ProgramManagerArguments) {
+  const struct {
+    const char* text;
+    const char* sent;  // null: refused
+  } cases[] = {
+      {"Host Access", "Host Access"},
+      {"", ""},
+      {"Hosts (test), 2", "\"Hosts (test), 2\""},
+      {"C:\\PROGRA~1\\MARROCK\\KESTRAVA\\KVMD.EXE", "C:\\PROGRA~1\\MARROCK\\KESTRAVA\\KVMD.EXE"},
+      {"x)][DeleteGroup(y", nullptr},
+      {"say \"hi\"", nullptr},
+  };
+  for (const auto& c : cases) {
+    char sent[64] = "unchanged";
+    EXPECT_EQ(c.sent != nullptr, ProgmanArgument(c.text, sent, sizeof sent)) << c.text;
+    EXPECT_STREQ(c.sent ? c.sent : "", sent);
+  }
+  char small[4];
+  EXPECT_FALSE(ProgmanArgument("a, b", small, sizeof small));
+}
+
 }  // namespace

@@ -1,0 +1,171 @@
+// The program group over DDE; see program_group.h.
+#include "config/program_group.h"
+
+#include <windows.h>
+#include <ddeml.h>
+
+#include "common/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "config/shortcut_text.h"
+#include "control/event_log.h"
+#include "control/module_state.h"
+#include "download/component_files.h"
+#include "download/message_pump.h"
+
+namespace {
+
+struct GroupItem {
+  const char* program;
+  int label;            // a ProgramLabel, or -1 for fixedLabel
+  const char* fixedLabel;
+  bool add;             // false: always deleted
+};
+
+const GroupItem kItems[] = {
+    {"KVMD.EXE", kLabelMainframeDisplay, nullptr, true},
+    {"KVMP.EXE", kLabelMainframePrinter, nullptr, true},
+    {"KVAD.EXE", kLabelISeriesDisplay, nullptr, true},
+    {"KVAP.EXE", kLabelISeriesPrinter, nullptr, true},
+    {"KVVT.EXE", kLabelVT, nullptr, true},
+    {"KVSM.EXE", kLabelSessionManager, nullptr, true},
+    {"KVSE.EXE", kLabelScriptEditor, nullptr, true},
+    {"KVFTP.EXE", kLabelFTP, nullptr, true},
+    {"KVHR.EXE", kLabelHllapiRedirector, nullptr, true},
+    {"KVSH.EXE", kLabelScriptingHost, nullptr, true},
+    {"UNINS.EXE", -1, "Kestrava Uninstall", true},
+    {"KVAD.EXE", -1, "AS400 Display", false},
+    {"KVAP.EXE", -1, "AS400 Printer", false},
+};
+
+// The one transaction in flight: its completion arrives in the callback
+// while the waiting thread dispatches messages.
+DWORD g_PendingTransaction = 0;
+bool g_TransactionDone = false;
+
+HDDEDATA CALLBACK OnDdeEvent(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR id,
+                             ULONG_PTR) {
+  if (type == XTYP_XACT_COMPLETE && id == g_PendingTransaction) {
+    g_TransactionDone = true;
+    SignalWake();
+  }
+  return nullptr;
+}
+
+bool TransactionDone(void*) { return g_TransactionDone; }
+
+// A DDE client instance and its conversation with the Program Manager,
+// closed in the order the library asks for.
+class ProgmanConversation {
+ public:
+  // keepService: the service handle lives until the conversation ends.
+  explicit ProgmanConversation(bool keepService) : keepService_(keepService) {
+    if (DdeInitializeA(&instance_, OnDdeEvent, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+      instance_ = 0;
+      MessageBeep(MB_ICONEXCLAMATION);
+      return;
+    }
+    service_ = DdeCreateStringHandleA(instance_, "PROGMAN", CP_WINANSI);
+    if (!service_) return;
+    CONVCONTEXT context = {};
+    context.cb = sizeof context;
+    conversation_ = DdeConnect(instance_, service_, service_, &context);
+    if (!keepService_) FreeService();
+  }
+  ~ProgmanConversation() {
+    FreeService();
+    if (conversation_) DdeDisconnect(conversation_);
+    if (instance_) DdeUninitialize(instance_);
+  }
+  ProgmanConversation(const ProgmanConversation&) = delete;
+  ProgmanConversation& operator=(const ProgmanConversation&) = delete;
+
+  bool Initialised() const { return instance_ != 0; }
+
+  // Executes command as an asynchronous transaction and waits for its
+  // answer, at most kProgmanTimeoutMs, dispatching messages meanwhile.
+  void Execute(const char* command) {
+    WriteLogLineF("Program Manager: %s\r\n", command);
+    if (!conversation_) return;
+    HDDEDATA data = DdeCreateDataHandle(instance_, (BYTE*)command, lstrlenA(command) + 1, 0,
+                                        nullptr, CF_TEXT, 0);
+    if (!data) return;
+    DWORD id = 0;
+    g_TransactionDone = false;
+    if (!DdeClientTransaction((BYTE*)data, (DWORD)-1, conversation_, nullptr, 0, XTYP_EXECUTE,
+                              TIMEOUT_ASYNC, &id)) {
+      return;  // the data handle went with the call
+    }
+    g_PendingTransaction = id;
+    // The completion arrives through the library's window, which the wait
+    // dispatches; a Program Manager that does not answer is given up on.
+    bool done = WaitWhilePumping(TransactionDone, nullptr, kProgmanTimeoutMs, 0) == kWaitDone;
+    if (!done) DdeAbandonTransaction(instance_, conversation_, id);
+    g_PendingTransaction = 0;
+  }
+
+ private:
+  void FreeService() {
+    if (service_) DdeFreeStringHandle(instance_, service_);
+    service_ = nullptr;
+  }
+
+  DWORD instance_ = 0;
+  HSZ service_ = nullptr;
+  HCONV conversation_ = nullptr;
+  bool keepService_;
+};
+
+// The command with its arguments, each as the command language keeps it
+// inside; false (logged) when one cannot be kept inside.
+bool FormCommand(char* command, size_t capacity, const char* format, const char* first,
+                 const char* second = nullptr) {
+  char a[kPathCapacity + 2], b[kSettingLabelCapacity + 2] = "";
+  if (!ProgmanArgument(first, a, sizeof a) || (second && !ProgmanArgument(second, b, sizeof b))) {
+    WriteLogLineF("Program Manager: %s%s%s cannot be sent and is left out.\r\n", first,
+                  second ? ", " : "", second ? second : "");
+    return false;
+  }
+  return second ? FormatText(command, capacity, format, a, b)
+                : FormatText(command, capacity, format, a);
+}
+
+}  // namespace
+
+int ProgmanGroup() {
+  ProgmanConversation conversation(true);
+  if (!conversation.Initialised()) return 0;
+  char command[kSettingLabelCapacity + 32];
+  if (FormCommand(command, sizeof command, "[CreateGroup(%s)]", g_DeploymentSettings.GroupName)) {
+    conversation.Execute(command);
+  }
+  return 1;
+}
+
+int ProgmanItems() {
+  ProgmanConversation conversation(false);
+  if (!conversation.Initialised()) return 0;
+  const DeploymentSettings& s = g_DeploymentSettings;
+  char folder[kPathCapacity];
+  if (!GetShortPathNameA(s.InstallFolder, folder, sizeof folder) || !folder[0]) {
+    CopyText(folder, sizeof folder, s.InstallFolder);
+  }
+  for (const GroupItem& item : kItems) {
+    const char* label = item.label >= 0 ? s.ProgramLabels[item.label] : item.fixedLabel;
+    char command[2 * kPathCapacity];
+    if (!item.add) {
+      if (FormCommand(command, sizeof command, "[DeleteItem(%s)]", label)) {
+        conversation.Execute(command);
+      }
+      continue;
+    }
+    if (IsFileMissing(item.program, 0)) continue;
+    char line[kPathCapacity];
+    bool fits = CopyText(line, sizeof line, folder);
+    fits = AddBackslash(line, sizeof line) && fits;
+    fits = AppendText(line, sizeof line, item.program) && fits;
+    if (fits && FormCommand(command, sizeof command, "[AddItem(%s,%s)]", line, label)) {
+      conversation.Execute(command);
+    }
+  }
+  return 1;
+}
