@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdio.h>
+#include <string.h>
 
 #include "host_run.h"
 #include "test_support.h"
@@ -33,6 +35,25 @@ std::vector<std::string> Links(const std::string& folder) {
   FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The shell shows a group it creates in a window of its own; left open, it
+// would take the activation from later tests.
+void CloseGroupWindows(const char* title) {
+  struct Search {
+    const char* title;
+  } search = {title};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        Search* s = (Search*)context;
+        char text[256] = "";
+        GetWindowTextA(window, text, sizeof text);
+        if (strstr(text, s->title)) {
+          PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+      },
+      (LPARAM)&search);
 }
 
 TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
@@ -76,6 +97,9 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
         ControlPage({{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"}}))});
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    // Long open by now: the two deletions that follow the group's creation
+    // take Wine's Program Manager ten seconds each to leave unanswered.
+    CloseGroupWindows("Host Access");
     std::vector<std::string> expected = c.groupLinks;
     if (!c.fresh) expected.push_back("AS400 Display.lnk");  // no group work: left alone
     EXPECT_EQ(expected, Links(group));
