@@ -37,23 +37,17 @@ std::vector<std::string> Links(const std::string& folder) {
   return names;
 }
 
+BOOL CALLBACK CloseIfTitled(HWND window, LPARAM title) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (strstr(text, (const char*)title)) PostMessageA(window, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
 // The shell shows a group it creates in a window of its own; left open, it
 // would take the activation from later tests.
 void CloseGroupWindows(const char* title) {
-  struct Search {
-    const char* title;
-  } search = {title};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        Search* s = (Search*)context;
-        char text[256] = "";
-        GetWindowTextA(window, text, sizeof text);
-        if (strstr(text, s->title)) {
-          PostMessageA(window, WM_CLOSE, 0, 0);
-        }
-        return TRUE;
-      },
-      (LPARAM)&search);
+  EnumWindows(CloseIfTitled, (LPARAM)title);
 }
 
 TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
