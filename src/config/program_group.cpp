@@ -98,8 +98,12 @@ class ProgmanConversation {
     g_PendingTransaction = id;
     // The completion arrives through the library's window, which the wait
     // dispatches; a Program Manager that does not answer is given up on.
-    bool done = WaitWhilePumping(TransactionDone, nullptr, kProgmanTimeoutMs, 0) == kWaitDone;
-    if (!done) DdeAbandonTransaction(instance_, conversation_, id);
+    WaitWhilePumping(TransactionDone, nullptr, kProgmanTimeoutMs, 0);
+    // Answered or not, nothing of it may stay queued: some libraries keep a
+    // completed asynchronous transaction at the head of the conversation's
+    // queue, where it would keep every later answer from being matched.
+    // One transaction is in flight at a time, so all of them go.
+    DdeAbandonTransaction(instance_, conversation_, 0);
     g_PendingTransaction = 0;
   }
 
@@ -145,6 +149,13 @@ int ProgmanItems() {
   ProgmanConversation conversation(false);
   if (!conversation.Initialised()) return 0;
   const DeploymentSettings& s = g_DeploymentSettings;
+  // Items go to the group last created; when this one could not be sent,
+  // that would be some other program's group.
+  char group[kSettingLabelCapacity + 2];
+  if (!ProgmanArgument(s.GroupName, group, sizeof group)) {
+    WriteLogLine("Program Manager: the group's items are left out with it.\r\n");
+    return 1;
+  }
   char folder[kPathCapacity];
   if (!GetShortPathNameA(s.InstallFolder, folder, sizeof folder) || !folder[0]) {
     CopyText(folder, sizeof folder, s.InstallFolder);

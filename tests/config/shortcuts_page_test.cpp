@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <string.h>
 
 #include <gtest/gtest.h>
 
@@ -31,9 +32,10 @@ void SetDefault(const char* key, const std::string& value) {
   RegCloseKey(handle);
 }
 
-std::string DesktopFolder() {
+// The all-users desktop; the user's own on the 9x family.
+std::string DesktopFolder(int csidl = CSIDL_COMMON_DESKTOPDIRECTORY) {
   char path[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, path);
+  SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
   return path;
 }
 
@@ -77,7 +79,8 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
   const std::string browser = TestEnvDir() + "\\browser\\iexplore.exe";
   CreateDirectoryA((TestEnvDir() + "\\browser").c_str(), nullptr);
   ASSERT_TRUE(WriteFileBytes(browser, "a browser"));
-  const std::string desktop = DesktopFolder();
+  const std::string common = DesktopFolder();
+  const std::string own = DesktopFolder(CSIDL_DESKTOPDIRECTORY);
   const std::string dl = DownloadFolder();
   const std::string customs =
       "[Custom ShortCuts]\r\n"
@@ -94,6 +97,7 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
     bool browserRegistered;
     bool kindShortcuts;
     std::vector<std::pair<std::string, std::string>> links;  // file name, what it holds
+    const char* windowsVersion = "";
   } cases[] = {
       {"browser registered", true, true,
        {{"Host Display.LNK", browser + " | http://h/tso.htm | Host Display | " + dl},
@@ -107,6 +111,7 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
       {"no browser", false, true,
        {{"Host Display.LNK", "(missing)"}, {"Slash tool.Lnk", "(missing)"},
         {"Tool.Lnk", "C:\\Tools\\app.exe | -s 1 | Tool | " + dl}}},
+      {"Windows 98", true, false, {{"Tool.Lnk", "C:\\Tools\\app.exe | -s 1 | Tool | " + dl}}, "win98"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -117,18 +122,24 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
       SetDefault(kHttpCommand, "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"%1\"");
       SetDefault(kAppPath, browser);
     }
-    for (const char* name : {"Host Display.LNK", "AS-400 Display.LNK", "Tool.Lnk",
-                             "Slash tool.Lnk", ".Lnk", "..-..-x.Lnk"}) {
-      DeleteFileA((desktop + "\\" + name).c_str());
+    for (const std::string& folder : {common, own}) {
+      for (const char* name : {"Host Display.LNK", "AS-400 Display.LNK", "Tool.Lnk",
+                               "Slash tool.Lnk", ".Lnk", "..-..-x.Lnk"}) {
+        DeleteFileA((folder + "\\" + name).c_str());
+      }
     }
+    const bool family9x = strcmp(c.windowsVersion, "win98") == 0;
+    const std::string& desktop = family9x ? own : common;
     PublishPage("links/site.ini", "[Kestrava]\r\n" + (c.kindShortcuts ? kinds : "") + customs);
-    HostRun run = RunHost({PublishPage(
-        "links/index.htm", ControlPage({{"LogEvents", "Y"}, {"IniFile", "site.ini"}}))});
+    const std::string page = PublishPage(
+        "links/index.htm", ControlPage({{"LogEvents", "Y"}, {"IniFile", "site.ini"}}));
+    HostRun run = c.windowsVersion[0] ? RunHostUnder(c.windowsVersion, {page}) : RunHost({page});
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     for (const auto& link : c.links) {
       EXPECT_EQ(link.second, ReadLink(desktop + "\\" + link.first)) << link.first;
     }
+    EXPECT_EQ(!family9x, FileExists(common + "\\Tool.Lnk"));
     std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
     // No session on the page: the launch still ends with the shortcuts.
     EXPECT_TRUE(HasLine(lines, "Launching Sessions..."));

@@ -2,7 +2,10 @@
 // middle of a download, and saves a 24-bit BMP of the window (frame
 // included). take-screenshots turns the pictures into the PNGs under docs/.
 //
-//   progress_snapshot web|desktop OUTPUT.bmp
+//   progress_snapshot web|desktop|group OUTPUT.bmp
+//
+// group: the desktop form once the downloads are done, while the program
+// group is being made.
 #include <windows.h>
 
 #include <stdio.h>
@@ -14,16 +17,28 @@
 
 namespace {
 
-void FillSampleTexts(bool desktop) {
-  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
-  if (!desktop) {
+enum Form { kWeb, kDesktop, kGroup };
+
+void FillSampleTexts(Form form) {
+  if (form == kWeb) {
+    SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
     SetProgressItemText(IDC_COMPONENT_LINE, "Caching component Kvmd ...");
     return;
   }
-  SetProgressItemText(IDC_COMPONENT_LINE, "Kvmd.cab");
-  SetProgressItemText(IDC_KILOBYTES, "1234KB/3000KB ");
-  SetStatusText("Installing Kestrava Mainframe Display");
-  AdvanceOverallProgress(36);
+  if (form == kDesktop) {
+    SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
+    SetProgressItemText(IDC_COMPONENT_LINE, "Kvmd.cab");
+    SetProgressItemText(IDC_KILOBYTES, "1234KB/3000KB ");
+    SetStatusText("Installing Kestrava Mainframe Display");
+    AdvanceOverallProgress(36);
+    return;
+  }
+  // The last download's texts stay while the installation goes on.
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 100);
+  SetProgressItemText(IDC_COMPONENT_LINE, "Kvft.cab");
+  SetProgressItemText(IDC_KILOBYTES, "850KB/850KB ");
+  SetStatusText("Creating Program Group and Icons");
+  AdvanceOverallProgress(88);
 }
 
 // Copies the window as it is on screen into a 24-bit bottom-up BMP file.
@@ -80,18 +95,26 @@ bool SaveWindow(HWND window, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 || (strcmp(argv[1], "web") != 0 && strcmp(argv[1], "desktop") != 0)) {
-    fprintf(stderr, "usage: progress_snapshot web|desktop OUTPUT.bmp\n");
+  const struct {
+    const char* name;
+    Form form;
+  } forms[] = {{"web", kWeb}, {"desktop", kDesktop}, {"group", kGroup}};
+  const Form* form = nullptr;
+  for (const auto& f : forms) {
+    if (argc == 3 && strcmp(argv[1], f.name) == 0) form = &f.form;
+  }
+  if (!form) {
+    fprintf(stderr, "usage: progress_snapshot web|desktop|group OUTPUT.bmp\n");
     return 2;
   }
   g_ModuleInstance = GetModuleHandleA(nullptr);
-  bool desktop = strcmp(argv[1], "desktop") == 0;
+  bool desktop = *form != kWeb;
   ResetProgressForDeployment();
   if (!CreateProgressDialog(desktop)) {
     fprintf(stderr, "the dialog could not be created (%lu)\n", GetLastError());
     return 1;
   }
-  FillSampleTexts(desktop);
+  FillSampleTexts(*form);
   PumpMessages(500, true);
   bool saved = SaveWindow(ProgressDialog, argv[2]);
   DestroyProgressDialogAndWait(2000);
