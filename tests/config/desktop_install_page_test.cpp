@@ -52,7 +52,8 @@ void CloseGroupWindows(const char* title) {
 
 TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   ASSERT_TRUE(RegisterControl());
-  const std::string install = TestEnvDir() + "\\group-install";
+  // Under Program Files: the items' command lines take the folder's 8.3 form.
+  const std::string install = Folder(CSIDL_PROGRAM_FILES) + "\\Group Install";
   // Wine's Program Manager keeps groups in the user's start menu.
   const std::string programs = Folder(CSIDL_PROGRAMS);
   const std::string group = programs + "\\Host Access";
@@ -61,6 +62,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   char shortFolder[MAX_PATH] = "";
   CreateDirectoryA(install.c_str(), nullptr);
   GetShortPathNameA(install.c_str(), shortFolder, MAX_PATH);
+  // Wine forms its own short names (C:\PROG~FBU\...), never the long form.
+  ASSERT_STRNE(install.c_str(), shortFolder);
   const std::string addItem = "[AddItem(" + std::string(shortFolder) + "\\KVMD.EXE,Host Display)]";
   const std::string older = "AS400 Display.lnk";
   const struct {

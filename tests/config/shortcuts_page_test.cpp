@@ -12,8 +12,10 @@
 
 #include "common/bounded_text.h"
 #include "config/deployment_settings.h"
+#include "config/desktop_installation.h"
 #include "config/shortcuts.h"
 #include "control/module_state.h"
+#include "download/progress_dialog.h"
 #include "host_run.h"
 #include "test_support.h"
 
@@ -197,6 +199,36 @@ TEST_F(ShortcutsPageTest, ProgramShortcutsOfTheInstalledPrograms) {
     }
   }
   s = DeploymentSettings();
+}
+
+// The installation's share of the overall progress is 23 steps whether the
+// dialog is open and the group wanted or not.
+TEST_F(ShortcutsPageTest, DesktopInstallationAdvancesTwentyThreeSteps) {
+  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
+  const struct {
+    const char* what;
+    bool dialog;
+    bool group;
+  } cases[] = {
+      {"no dialog", false, true},
+      {"dialog, no group wanted", true, false},
+      {"dialog and group", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeploymentSettings& s = g_DeploymentSettings;
+    s = DeploymentSettings();
+    s.DesktopMode = true;
+    s.GroupWanted = c.group;
+    CopyText(s.GroupName, sizeof s.GroupName, "Steps Group");
+    CopyText(s.InstallFolder, sizeof s.InstallFolder, TestEnvDir().c_str());
+    ResetProgressForDeployment();
+    if (c.dialog) ASSERT_TRUE(CreateProgressDialog(true));
+    RunDesktopInstallation();
+    EXPECT_EQ(23, (int)OverallProgressSteps);
+    if (c.dialog) DestroyProgressDialogAndWait();
+  }
+  g_DeploymentSettings = DeploymentSettings();
 }
 
 }  // namespace
