@@ -102,6 +102,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
       DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
       DeleteFileA((install + "\\KVMD.EXE").c_str());
     }
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava\\Support");
     // What an older release left in the group, and the groups of this one.
     for (const std::string& folder : {group, quoted}) {
       for (const std::string& name : Links(folder)) DeleteFileA((folder + "\\" + name).c_str());
@@ -115,7 +116,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
                     c.groupSection +
                     "MainframeDisplayText=Host Display\r\niSeriesDisplayText=AS/400 Display\r\n"
                     "HllapiRedirectorText=Redirector\r\n"
-                    "[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n");
+                    "[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n"
+                    "[Support]\r\nLine1=Help desk 1234\r\n");
     PublishPage("group/md.lst", "KVMD.EXE,1\r\n");
     PublishPage("group/KVMD.EXE", "a program");
     HostRun run = RunHost({PublishPage(
@@ -132,6 +134,10 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
     EXPECT_EQ(1u, RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
                             "Preferred Connection Type").size());
+    std::string support;
+    EXPECT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava\\Support", "Line1",
+                              &support));
+    EXPECT_EQ("Help desk 1234", support);
     std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
     for (const std::string& line : c.sent) {
       EXPECT_TRUE(HasLine(lines, "Program Manager: " + line)) << line;
