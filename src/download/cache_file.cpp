@@ -59,7 +59,10 @@ void ShowCacheError(const char* message, bool showErrors) {
   if (showErrors) MessageBoxA(nullptr, message, kCacheErrorCaption, kErrorBoxStyle);
 }
 
+// Ends the current request for good: its context first, so that a handle
+// WinINet creates for it afterwards is closed by the status callback.
 void CloseCurrentRequest() {
+  EndRequestContext();
   HINTERNET request =
       (HINTERNET)InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
   if (request) InternetCloseHandle(request);
@@ -334,7 +337,8 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
     }
     NoteSpilledResponse(gather, total);
   }
-  WriteLogLineF("   Successfully cached %d bytes.\r\n", (int)total);
+  // A cancel while the request opened cached nothing: no success to log.
+  if (opened == kOpened) WriteLogLineF("   Successfully cached %d bytes.\r\n", (int)total);
   CloseCurrentRequest();
   return true;
 }

@@ -96,10 +96,35 @@ void ApplyReceiveTimeout(HINTERNET request) {
     InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 }
 
+// The context of the last request the cacher ended (EndRequestContext).
+volatile LONG g_EndedContext = 0;
+
+// Contexts come from RequestContext alone, one per request, so a context at
+// or before the last ended one belongs to a request that is over.
+bool IsEndedContext(DWORD_PTR context) {
+  LONG ended = InterlockedCompareExchange(&g_EndedContext, 0, 0);
+  return context != 0 && (LONG)((DWORD)context - (DWORD)ended) <= 0;
+}
+
 void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
-  if (!IsCurrentContext(context) || !handle) return;
+  if (!handle) return;
+  if (IsEndedContext(context)) {
+    // The cacher gave up on this request before its handle came (a cancel,
+    // or no handle in time): nobody else would ever close it.
+    InternetCloseHandle(handle);
+    return;
+  }
+  if (!IsCurrentContext(context)) return;
   ApplyReceiveTimeout(handle);
   InterlockedExchangePointer((void* volatile*)&CurrentRequest, handle);
+  // The cacher may have ended the request between the test and the store;
+  // then exactly one of the two takes the handle back and closes it.
+  if (IsEndedContext(context) &&
+      InterlockedCompareExchangePointer((void* volatile*)&CurrentRequest, nullptr, handle) ==
+          handle) {
+    InternetCloseHandle(handle);
+    return;
+  }
   SignalWake();
 }
 
@@ -142,6 +167,10 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
     default:
       break;
   }
+}
+
+void EndRequestContext() {
+  InterlockedExchange(&g_EndedContext, InterlockedCompareExchange(&RequestContext, 0, 0));
 }
 
 bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {

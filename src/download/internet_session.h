@@ -40,6 +40,11 @@ extern volatile DWORD RequestError;
 // each request, so the first request of the process has context 2.
 extern volatile LONG RequestContext;
 
+// Marks the current request as over: a handle that WinINet creates for it
+// afterwards (its request was cancelled, or gave up waiting for it) is
+// closed by the callback instead of being taken as the current request's.
+void EndRequestContext();
+
 // Opens the session (agent "Wevelink", the system's proxy settings,
 // asynchronous), installs OnInternetStatus and applies the "CacheTimeout"
 // page value when the page gave one (cacheTimeout non-null) as the receive

@@ -2,6 +2,7 @@
 // web server: what is requested, what lands in the output file and in
 // TransferBuffer, what the log says and which boxes appear, for whole,
 // empty, missing, truncated, slow and cancelled downloads.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -212,6 +213,32 @@ TEST_F(CacheFileTest, CancelDuringSlowDownloadGivesAShortFile) {
   EXPECT_NE(std::string::npos, CloseLog().find("   Successfully cached " +
                                                std::to_string(got.size()) + " bytes.\r\n"));
   EXPECT_EQ(nullptr, CurrentRequest);
+}
+
+// A server that takes the connection and never answers: the user cancels
+// while the request waits for its headers. Nothing was cached, so nothing
+// is logged as cached, and the request is closed.
+TEST_F(CacheFileTest, CancelWhileOpeningLogsNoSuccess) {
+  WSADATA winsock;
+  ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &winsock));
+  SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  ASSERT_EQ(0, bind(silent, (sockaddr*)&address, sizeof address));
+  ASSERT_EQ(0, listen(silent, 4));  // the backlog completes the connection
+  ASSERT_EQ(0, getsockname(silent, (sockaddr*)&address, &length));
+  UseServer("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
+  SetTimer(nullptr, 0, 300, CancelSoon);
+  EXPECT_TRUE(CacheFile("silent.txt", NewOutput(), true));  // a cancel ends it with true
+  EXPECT_EQ(nullptr, CurrentRequest);
+  EXPECT_TRUE(Boxes().empty());
+  std::string log = CloseLog();
+  EXPECT_NE(std::string::npos, log.find("Starting caching of"));
+  EXPECT_EQ(std::string::npos, log.find("Successfully cached")) << log;
+  closesocket(silent);
+  WSACleanup();
 }
 
 TEST_F(CacheFileTest, StalledServerFailsAtTheReceiveTimeout) {

@@ -3,6 +3,7 @@
 // all on the real platform.
 #include <windows.h>
 #include <wincrypt.h>
+#include <wininet.h>
 
 #include <regex>
 #include <string>
@@ -93,6 +94,33 @@ TEST_F(SessionTest, StatusLinesCarryTheRequestContext) {
   // Created, four of sending and receiving, complete; the closing line may
   // come from a WinINet thread after the log has been closed.
   EXPECT_GE(lines, 6u);
+}
+
+// WinINet may create a request's handle after the cacher gave up on it (a
+// cancel, or no handle in time): such a handle is closed, the current
+// request's is kept.
+TEST_F(SessionTest, HandleOfAnEndedRequestIsClosed) {
+  Serve("ended.txt", "abc");
+  ASSERT_TRUE(CacheFile("ended.txt", nullptr, false));  // its context is over now
+  const struct {
+    const char* what;
+    bool newRequest;
+    bool kept;
+  } cases[] = {{"ended request", false, false}, {"current request", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.newRequest) InterlockedIncrement(&RequestContext);
+    HINTERNET handle = InternetOpenA("late", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    ASSERT_NE(nullptr, handle);
+    OnInternetStatus(g_InternetSession, (DWORD_PTR)RequestContext, INTERNET_STATUS_HANDLE_CREATED,
+                     &handle, sizeof handle);
+    EXPECT_EQ(c.kept ? handle : nullptr, CurrentRequest);
+    // Closing it again fails only when the callback closed it.
+    SetLastError(0);
+    EXPECT_EQ(c.kept, InternetCloseHandle(handle) != FALSE);
+    CurrentRequest = nullptr;
+    EndRequestContext();
+  }
 }
 
 // The test server's certificate, trusted by the prefix: added to the
