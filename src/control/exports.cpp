@@ -21,7 +21,12 @@ COleObjectFactory* const g_factories[] = {&g_ctrlFactory, &g_propPageFactory};
 
 }  // namespace
 
-STDAPI DllCanUnloadNow() { return CanUnloadModule(); }
+STDAPI DllCanUnloadNow() {
+  if (CanUnloadModule() != S_OK) return S_FALSE;
+  // The container may free the module next: end it here, not in DllMain.
+  ExitModule();
+  return CanUnloadModule();
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   if (object == nullptr) return E_POINTER;

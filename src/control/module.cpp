@@ -1,7 +1,10 @@
-// Module start and exit, and DllMain. DllMain records the instance and, at
-// an unload by FreeLibrary, runs the exit; at process termination the
-// exit is skipped, since the process's other threads and windows are
-// already gone and nothing of the module's state outlives the process.
+// Module start and exit, and DllMain. Start runs on the first request for
+// a class object, and again after an exit. Exit runs on the container's
+// thread when DllCanUnloadNow finds no object and no lock, which is where
+// a container lets go of the module: ending the log, closing the progress
+// dialog and waiting for it belong there, not under the loader lock.
+// DllMain's detach only does what is safe there, for a container that
+// frees the module without asking.
 #include "control/module.h"
 
 #include <windows.h>
@@ -16,26 +19,27 @@
 
 namespace {
 
-INIT_ONCE g_startOnce = INIT_ONCE_STATIC_INIT;
+// Guards the start and exit against each other; never held while the
+// exit dispatches messages.
+SRWLOCK g_stateLock = SRWLOCK_INIT;
 bool g_started = false;
+bool g_exiting = false;
 
 // The module's start: the framework first, then the module-wide folders.
 bool InitInstance() {
   if (!StartFramework()) return false;
   if (!InitializeModuleFolders(GetModuleInstance())) return false;
-  g_started = true;
   return true;
 }
 
-BOOL CALLBACK RunStart(PINIT_ONCE, PVOID, PVOID*) { return InitInstance() ? TRUE : FALSE; }
-
-// The module's exit, in this order: end the event log (then let pending
-// messages through), destroy the progress dialog and wait for its last
-// message, close the session window table, and last the framework's own.
+// The module's exit, in this order: end the event log (then let what it
+// left pending through, without pausing), destroy the progress dialog and
+// wait for its last message, close the session window table, and last the
+// framework's own.
 void ExitInstance() {
   if (IsEventLogOpen()) {
     EndEventLog();
-    PumpMessages(100, true);
+    PumpMessages(0, true);
   }
   DestroyProgressDialogAndWait();
   // The browser's window must not call into a module that is gone.
@@ -45,16 +49,36 @@ void ExitInstance() {
   EndFramework();
 }
 
+// What is safe under the loader lock: no waiting, no dispatching, no other
+// thread's help. The log still gets its end banner.
+void ExitUnderLoaderLock() {
+  EndEventLogAtProcessExit();
+  RemoveContainerHook();
+  CloseWakeEvent();
+  CloseSessionWindowTable();
+}
+
 }  // namespace
 
 bool EnsureModuleStarted() {
-  return InitOnceExecuteOnce(&g_startOnce, RunStart, nullptr, nullptr) != FALSE;
+  AcquireSRWLockExclusive(&g_stateLock);
+  bool started = g_started;
+  if (!started && !g_exiting) started = g_started = InitInstance();
+  ReleaseSRWLockExclusive(&g_stateLock);
+  return started;
 }
 
 void ExitModule() {
-  if (!g_started) return;
-  g_started = false;
+  AcquireSRWLockExclusive(&g_stateLock);
+  bool exit = g_started && !g_exiting;
+  if (exit) g_exiting = true;
+  ReleaseSRWLockExclusive(&g_stateLock);
+  if (!exit) return;
   ExitInstance();
+  AcquireSRWLockExclusive(&g_stateLock);
+  g_started = false;
+  g_exiting = false;
+  ReleaseSRWLockExclusive(&g_stateLock);
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -65,7 +89,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       break;
     case DLL_PROCESS_DETACH:
       if (reserved == nullptr) {
-        ExitModule();
+        // Freed without DllCanUnloadNow: the exit has not run.
+        if (g_started && !g_exiting) ExitUnderLoaderLock();
       } else {
         // The process is ending: its windows and threads are gone, but the
         // administrator still gets a closed log with its end banner.

@@ -321,6 +321,29 @@ TEST_F(ModuleTest, ASecondDeploymentWhileOneRunsIsRefused) {
   EXPECT_NE(std::string::npos, log.find("Local Launch is Enabled"));
 }
 
+// A container lets go of the module where DllCanUnloadNow says it may: the
+// module ends there and then, without a fixed pause, and the log gets its
+// end banner each time; the next object starts the module again.
+TEST_F(ModuleTest, EveryUnloadEndsTheModulePromptlyWithItsLog) {
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    testsupport::DeleteEventLogs();
+    IPersistPropertyBag* control = nullptr;
+    ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)&control));
+    TestPropertyBag params;
+    params.Set(L"LogEvents", L"Y");
+    params.Set(L"LocalLaunch", L"Y");
+    EXPECT_EQ(S_OK, control->Load(&params, nullptr));
+    EXPECT_EQ(0u, control->Release());
+    DWORD start = GetTickCount();
+    EXPECT_EQ(S_OK, Ocx().canUnloadNow());
+    EXPECT_LT(GetTickCount() - start, 60u);
+    std::string log = testsupport::ReadOnlyEventLog();
+    EXPECT_NE(std::string::npos, log.find("Local Launch is Enabled"));
+    EXPECT_NE(std::string::npos, log.find("Event Log Ended"));
+  }
+}
+
 TEST_F(ModuleTest, PropertyPageIsTheEmptyGeneralPage) {
   Held<IPropertyPage> page;
   ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkPropPage, IID_IPropertyPage, (void**)page.out()));

@@ -57,6 +57,17 @@ HRESULT CreateControl(REFCLSID clsid, IUnknown** control) {
 
 void UnloadControlModule() {
   g_getClassObject = nullptr;
-  if (g_module != nullptr) FreeLibrary(g_module);
+  if (g_module != nullptr) {
+    // Asked first, as COM asks before it frees a library: the module ends
+    // its work there rather than under the loader lock.
+    typedef HRESULT(STDAPICALLTYPE * CanUnloadNowFn)();
+    CanUnloadNowFn canUnloadNow =
+        (CanUnloadNowFn)(void*)GetProcAddress(g_module, "DllCanUnloadNow");
+    if (canUnloadNow != nullptr) {
+      HRESULT hr = canUnloadNow();
+      Trace("can unload hr=0x%08lX", (unsigned long)hr);
+    }
+    FreeLibrary(g_module);
+  }
   g_module = nullptr;
 }
