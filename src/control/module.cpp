@@ -50,12 +50,14 @@ void ExitInstance() {
 }
 
 // What is safe under the loader lock: no waiting, no dispatching, no other
-// thread's help. The log still gets its end banner.
+// thread's help. The log still gets its end banner, and the window class
+// goes (it stays while a window of it lives).
 void ExitUnderLoaderLock() {
   EndEventLogAtProcessExit();
   RemoveContainerHook();
   CloseWakeEvent();
   CloseSessionWindowTable();
+  EndFramework();
 }
 
 }  // namespace
