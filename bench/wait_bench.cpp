@@ -17,11 +17,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "control/module_state.h"
-#include "download/message_pump.h"
+#include "base/module_folders.h"
+#include "base/message_pump.h"
 
 // The waits need no resources; the library only expects the variable.
-HINSTANCE g_ModuleInstance = nullptr;
 
 namespace {
 

@@ -15,11 +15,12 @@
 #include <wininet.h>
 
 #include "bench_clock.h"
-#include "common/bounded_text.h"
-#include "control/module_state.h"
+#include "base/portable/bounded_text.h"
+#include "base/module_folders.h"
 #include "download/cache_file.h"
 #include "download/internet_session.h"
-#include "download/request_url.h"
+#include "download/portable/request_url.h"
+#include "download/internet_session_private.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
 
   InitializeModuleFolders(GetModuleHandleA(nullptr));
   char outputPath[MAX_PATH];
-  CopyText(outputPath, sizeof outputPath, g_TempFolder);
+  CopyText(outputPath, sizeof outputPath, TempFolderPath());
   AppendText(outputPath, sizeof outputPath, "cacher_bench.out");
   char url[260];
   if (!FormRequestUrl(server, file, url, sizeof url)) return 2;

@@ -19,15 +19,18 @@
 #include <windows.h>
 
 #include "bench_clock.h"
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
-#include "control/module_state.h"
+#include "base/module_folders.h"
 #include "download/verified_flag.h"
-#include "sessions/launch_text.h"
-#include "sessions/session_classes.h"
+#include "sessions/portable/launch_text.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_launcher.h"
-#include "sessions/session_list.h"
+#include "sessions/portable/session_list.h"
 #include "sessions/session_window_table.h"
+#include "download/verified_flag_private.h"
+#include "sessions/session_state.h"
+#include "config/deployment_settings_private.h"
 
 namespace {
 
@@ -63,10 +66,10 @@ void CloseAll(int count) {
 }
 
 void Launch(int count, bool checked) {
-  g_SessionList.Count = count;
+  SessionListToBuild()->Count = count;
   for (int kind = 0; kind < count; ++kind) {
-    CopyText(g_SessionList.Commands[kind], kSessionCommandCapacity, kCommands[kind]);
-    g_SessionList.Save[kind] = 0;
+    CopyText(SessionListToBuild()->Commands[kind], kSessionCommandCapacity, kCommands[kind]);
+    SessionListToBuild()->Save[kind] = 0;
     VerifiedFlag[kind] = checked ? 1 : 0;
   }
   double start = Now();

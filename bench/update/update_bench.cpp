@@ -18,15 +18,16 @@
 #include <wininet.h>
 
 #include "bench_clock.h"
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
-#include "control/module_state.h"
-#include "control/page_values.h"
+#include "base/module_folders.h"
+#include "base/portable/page_values.h"
 #include "download/cache_file.h"
-#include "download/distribution_list.h"
+#include "download/portable/distribution_list.h"
 #include "download/internet_session.h"
-#include "download/request_url.h"
+#include "download/portable/request_url.h"
 #include "download/update_component.h"
+#include "download/internet_session_private.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ bool BareFetch(HINTERNET session, const char* server, const char* name, bool toF
   HANDLE file = INVALID_HANDLE_VALUE;
   if (toFile) {
     char path[MAX_PATH];
-    FormatText(path, sizeof path, "%sbare-%s", g_TempFolder, LastPathComponent(name));
+    FormatText(path, sizeof path, "%sbare-%s", TempFolderPath(), LastPathComponent(name));
     file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   }
   static char buffer[32 * 1024];
@@ -92,7 +93,7 @@ void BareLoad(const char* server, bool files) {
 void ControlLoad(bool update) {
   OpenInternetSession(nullptr, nullptr);
   char path[MAX_PATH];
-  FormatText(path, sizeof path, "%ssite.ini", g_DownloadFolder);
+  FormatText(path, sizeof path, "%ssite.ini", DownloadFolderPath());
   HANDLE ini = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   CacheFile("site.ini", ini, false);

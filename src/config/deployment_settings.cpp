@@ -1,7 +1,16 @@
 // Home of the process-wide deployment settings; see deployment_settings.h.
 #include "config/deployment_settings.h"
+#include "config/deployment_settings_private.h"
+
+#include "base/portable/bounded_text.h"
 
 DeploymentSettings g_DeploymentSettings = {};  // web mode, BaseRegistry 0
+
+const DeploymentSettings& Settings() { return g_DeploymentSettings; }
+
+void SetInstallFolder(const char* folder) {
+  CopyText(g_DeploymentSettings.InstallFolder, sizeof g_DeploymentSettings.InstallFolder, folder);
+}
 
 const char kDesktopEmulatorRoot[] = "Software\\MARROCK\\Kestrava";
 const char kWebEmulatorRoot[] = "Software\\MARROCK\\Kestrava Web";

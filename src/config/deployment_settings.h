@@ -9,12 +9,14 @@
 
 #include <windows.h>
 
+#include "base/portable/session_kinds.h"
+
 enum {
   kSettingPathCapacity = 260,     // paths, URLs and targets: 259 characters
   kSettingLabelCapacity = 64,     // labels and the group name: 63
   kDesktopIniNameCapacity = 128,  // the "DesktopMode" value: 127
   kCDVersionCapacity = 16,        // 15
-  kShortcutKinds = 6,             // one per session kind, in the kinds' order
+  kShortcutKinds = kSessionKinds,  // one per session kind, in the kinds' order
   kCustomShortcuts = 9,           // "ShortCut1" to "ShortCut9"
 };
 
@@ -79,8 +81,13 @@ struct DeploymentSettings {
 };
 
 // Process-wide; starts all zero (web mode, machine-wide registry, empty
-// texts). The readers give the defaults of keys that are missing.
-extern DeploymentSettings g_DeploymentSettings;
+// texts). The initialization files' readers fill it in and give the
+// defaults of keys that are missing.
+const DeploymentSettings& Settings();
+
+// Web mode with the personal working folder installs as desktop mode does,
+// with the component folder standing in for the installation folder.
+void SetInstallFolder(const char* folder);
 
 // The hive that holds the emulator root and the control's own state:
 // HKEY_CURRENT_USER when BaseRegistry is 2, HKEY_LOCAL_MACHINE otherwise.

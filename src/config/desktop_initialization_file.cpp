@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/ini_reader.h"
-#include "config/setting_values.h"
+#include "config/portable/setting_values.h"
 #include "config/working_folders.h"
+#include "config/deployment_settings_private.h"
+#include "base/portable/session_kinds.h"
 
 namespace {
 
@@ -17,9 +19,6 @@ const char* const kLabelKeys[kProgramLabels] = {
     "MainframeDisplayText", "MainframePrinterText", "iSeriesDisplayText", "iSeriesPrinterText",
     "VTText",               "SessionManagerText",   "ScriptEditorText",   "FTPText",
     "HllapiRedirectorText", "ScriptingHostText"};
-
-// Kind records by number.
-enum { kMainframeDisplay, kMainframePrinter, kISeriesDisplay, kISeriesPrinter, kFtp, kVt };
 
 const char kDefaultInstallFolder[] = "C:\\Program Files\\MARROCK\\Kestrava";
 
@@ -60,16 +59,12 @@ void ReadProgramGroup(const char* path) {
 
 void ReadDesktopShortcuts(const char* path) {
   DeploymentSettings& s = g_DeploymentSettings;
-  KindShortcut* kinds = s.KindShortcuts;
   const char* const section = "Desktop Shortcuts";
-  kinds[kMainframeDisplay].Wanted = ReadIniYesNo(path, section, "MainframeDisplay");
-  kinds[kMainframePrinter].Wanted = ReadIniYesNo(path, section, "MainframePrinter");
-  kinds[kISeriesDisplay].Wanted = ReadIniYesNo(path, section, "iSeriesDisplay");
-  kinds[kISeriesPrinter].Wanted = ReadIniYesNo(path, section, "iSeriesPrinter");
-  kinds[kVt].Wanted = ReadIniYesNo(path, section, "VT");
+  for (int kind = 0; kind < kSessionKinds; ++kind) {
+    s.KindShortcuts[kind].Wanted = ReadIniYesNo(path, section, SessionDesktopIniKey(kind));
+  }
   s.SessionManagerShortcut = ReadIniYesNo(path, section, "SessionManager");
   s.ScriptEditorShortcut = ReadIniYesNo(path, section, "ScriptEditor");
-  kinds[kFtp].Wanted = ReadIniYesNo(path, section, "FTP");
   s.ScriptingHostShortcut = ReadIniYesNo(path, section, "ScriptingHost");
 }
 

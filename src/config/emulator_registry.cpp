@@ -2,10 +2,11 @@
 // emulator_registry.h.
 #include "config/emulator_registry.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/ini_reader.h"
 #include "config/registry_values.h"
+#include "config/deployment_settings_private.h"
 
 namespace {
 
@@ -14,12 +15,12 @@ const char* const kAboutNames[] = {"Info1",    "Info2",    "Name", "Address1", "
 
 // Opens the emulator root plus "\" and subkey. False when the key path does
 // not fit or cannot be created.
-bool OpenRootSubkey(const char* subkey, ScopedRegKey* key) {
+bool OpenRootSubkey(const char* subkey, ScopedKey* key) {
   char path[kSettingPathCapacity];
   bool fits = CopyText(path, sizeof path, EmulatorRoot());
   fits = AppendText(path, sizeof path, "\\") && fits;
   fits = AppendText(path, sizeof path, subkey) && fits;
-  return fits && key->Create(EmulatorRootHive(), path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
+  return fits && CreateRegKey(key, EmulatorRootHive(), path, kWriteAccess) == ERROR_SUCCESS;
 }
 
 // Copies one value from the file unless it is missing or begins with "?".
@@ -34,8 +35,8 @@ void CopySupportValue(HKEY key, const char* filePath, const char* section, const
 void WriteEmulatorSettings(const char* root) {
   const DeploymentSettings& s = g_DeploymentSettings;
   HKEY hive = EmulatorRootHive();
-  ScopedRegKey key;
-  if (key.Create(hive, root, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+  ScopedKey key;
+  if (CreateRegKey(&key, hive, root, kWriteAccess) != ERROR_SUCCESS) {
     ShowKeyFailure(hive, root);
     return;
   }
@@ -43,8 +44,8 @@ void WriteEmulatorSettings(const char* root) {
   SetByteValue(key.Get(), "BaseRegistry", s.BaseRegistry);
   SetByteValue(key.Get(), "WorkingDirType", s.WorkingDirType);
   if (s.WorkingDirType == 1) {
-    ScopedRegKey user;
-    if (user.Create(HKEY_CURRENT_USER, kWebEmulatorRoot, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+    ScopedKey user;
+    if (CreateRegKey(&user, HKEY_CURRENT_USER, kWebEmulatorRoot, kWriteAccess) == ERROR_SUCCESS) {
       SetTextValue(user.Get(), "Working Directory", s.WorkingFolder);
     } else {
       ShowKeyFailure(HKEY_CURRENT_USER, kWebEmulatorRoot);
@@ -56,7 +57,7 @@ void WriteEmulatorSettings(const char* root) {
 }
 
 void WriteSupportInfo(const char* filePath) {
-  ScopedRegKey support;
+  ScopedKey support;
   if (OpenRootSubkey("Support", &support)) {
     for (int n = 1; n <= 9; ++n) {
       char name[16];
@@ -64,7 +65,7 @@ void WriteSupportInfo(const char* filePath) {
       CopySupportValue(support.Get(), filePath, "Support", name);
     }
   }
-  ScopedRegKey about;
+  ScopedKey about;
   if (OpenRootSubkey("About", &about)) {
     for (const char* name : kAboutNames) CopySupportValue(about.Get(), filePath, "About", name);
   }
@@ -72,8 +73,8 @@ void WriteSupportInfo(const char* filePath) {
 
 void WriteComponentValue(const char* valueName, LONG value) {
   HKEY hive = EmulatorRootHive();
-  ScopedRegKey key;
-  if (key.Create(hive, EmulatorRoot(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+  ScopedKey key;
+  if (CreateRegKey(&key, hive, EmulatorRoot(), kWriteAccess) != ERROR_SUCCESS) {
     if (!g_DeploymentSettings.DesktopMode) ShowKeyFailure(hive, kWebEmulatorRoot);
     return;
   }

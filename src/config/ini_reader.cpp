@@ -1,14 +1,14 @@
 // Initialization-file keys; see ini_reader.h.
 #include "config/ini_reader.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
-#include "config/setting_values.h"
-#include "control/module_state.h"
-#include "control/page_values.h"
+#include "config/portable/setting_values.h"
+#include "base/module_folders.h"
+#include "base/portable/page_values.h"
 
 bool ComposeLocalIniPath(const char* name, char* path, size_t capacity) {
-  bool fits = CopyText(path, capacity, g_DownloadFolder);
+  bool fits = CopyText(path, capacity, DownloadFolderPath());
   fits = AppendText(path, capacity, "\\") && fits;
   fits = AppendText(path, capacity, LastPathComponent(name ? name : "")) && fits;
   if (!fits && capacity > 0) path[0] = '\0';

@@ -1,23 +1,21 @@
 // Reading the initialization file; see initialization_file.h.
 #include "config/initialization_file.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/emulator_registry.h"
-#include "config/folder_macros.h"
+#include "config/portable/folder_macros.h"
 #include "config/ini_reader.h"
-#include "config/setting_values.h"
+#include "config/portable/setting_values.h"
 #include "config/working_folders.h"
-#include "control/module_state.h"
+#include "base/module_folders.h"
+#include "config/deployment_settings_private.h"
+#include "base/portable/session_kinds.h"
 
 namespace {
 
 // Asked by the update pipeline for the sections of cabinets.
 char g_LastIniName[260];
-
-// Section of each kind, in the order of the kind records.
-const char* const kKindSections[kShortcutKinds] = {
-    "Mainframe Display", "Mainframe Printer", "AS/400 Display", "AS/400 Printer", "FTP", "VT"};
 
 void ReadWorkingDirType(const char* path) {
   DeploymentSettings& s = g_DeploymentSettings;
@@ -33,11 +31,11 @@ void ReadKindShortcuts(const char* path) {
   for (int kind = 0; kind < kShortcutKinds; ++kind) {
     KindShortcut& shortcut = g_DeploymentSettings.KindShortcuts[kind];
     char url[kSettingPathCapacity];
-    ReadIniText(path, kKindSections[kind], "ShortCutURL", "", url, sizeof url);
+    ReadIniText(path, SessionIniSection(kind), "ShortCutURL", "", url, sizeof url);
     if (url[0] == '\0') continue;  // an earlier reading's shortcut stays
     shortcut.Wanted = true;
-    ExpandKindUrl(url, g_TempFolder, shortcut.Url, sizeof shortcut.Url);
-    ReadIniText(path, kKindSections[kind], "ShortCutLabel", "", shortcut.Label,
+    ExpandKindUrl(url, TempFolderPath(), shortcut.Url, sizeof shortcut.Url);
+    ReadIniText(path, SessionIniSection(kind), "ShortCutLabel", "", shortcut.Label,
                 sizeof shortcut.Label);
   }
 }
@@ -75,7 +73,7 @@ void ReadCustomShortcuts(const char* iniName) {
   DeploymentSettings& s = g_DeploymentSettings;
   char path[kSettingPathCapacity];
   ComposeLocalIniPath(iniName, path, sizeof path);
-  const char* baseFolder = s.DesktopMode ? s.InstallFolder : g_TempFolder;
+  const char* baseFolder = s.DesktopMode ? s.InstallFolder : TempFolderPath();
 
   for (int n = 1; n <= kCustomShortcuts; ++n) {
     CustomShortcut& shortcut = s.CustomShortcuts[n - 1];

@@ -1,9 +1,10 @@
 // Installation keys and the uninstall entry; see installation_keys.h.
 #include "config/installation_keys.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/registry_values.h"
+#include "config/deployment_settings_private.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ void WriteUninstallEntry(const char* installFolder) {
   fits = AddBackslash(command, sizeof command) && fits;
   fits = AppendText(command, sizeof command, "Unins.Exe") && fits;
 
-  ScopedRegKey key;
-  if (key.Create(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE) != ERROR_SUCCESS) return;
+  ScopedKey key;
+  if (CreateRegKey(&key, HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE) != ERROR_SUCCESS) return;
   SetTextValue(key.Get(), "DisplayName", "Kestrava");
   // A cut command would start some other program; leave it out instead.
   if (fits) SetTextValue(key.Get(), "UninstallString", command);
@@ -27,8 +28,8 @@ void WriteUninstallEntry(const char* installFolder) {
 }  // namespace
 
 void WritePreferredConnectionType(BYTE code) {
-  ScopedRegKey key;
-  if (key.Create(EmulatorRootHive(), kDesktopEmulatorRoot, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+  ScopedKey key;
+  if (CreateRegKey(&key, EmulatorRootHive(), kDesktopEmulatorRoot, kWriteAccess) != ERROR_SUCCESS) {
     return;
   }
   SetByteValue(key.Get(), "Preferred Connection Type", code);
@@ -38,8 +39,8 @@ void WriteInstallationKeys() {
   const DeploymentSettings& s = g_DeploymentSettings;
   HKEY hive = EmulatorRootHive();
   {
-    ScopedRegKey key;
-    if (key.Create(hive, kDesktopEmulatorRoot, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+    ScopedKey key;
+    if (CreateRegKey(&key, hive, kDesktopEmulatorRoot, kWriteAccess) == ERROR_SUCCESS) {
       SetTextValue(key.Get(), "Installation Directory", s.InstallFolder);
       SetByteValue(key.Get(), "WorkingDirType", s.WorkingDirType);
       if (s.WorkingDirType == 0) SetTextValue(key.Get(), "Working Directory", s.WorkingFolder);
@@ -49,8 +50,8 @@ void WriteInstallationKeys() {
     }
   }
   if (s.WorkingDirType == 1) {
-    ScopedRegKey user;
-    if (user.Create(HKEY_CURRENT_USER, kDesktopEmulatorRoot, KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+    ScopedKey user;
+    if (CreateRegKey(&user, HKEY_CURRENT_USER, kDesktopEmulatorRoot, kWriteAccess) == ERROR_SUCCESS) {
       SetTextValue(user.Get(), "Working Directory", s.WorkingFolder);
     } else {
       ShowKeyFailure(HKEY_CURRENT_USER, kDesktopEmulatorRoot);

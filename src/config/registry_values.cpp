@@ -3,17 +3,14 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
 
-LONG ScopedRegKey::Create(HKEY hive, const char* path, REGSAM access) {
-  if (key_ != nullptr) {
-    RegCloseKey(key_);
-    key_ = nullptr;
-  }
-  HKEY key = nullptr;
-  LONG result = RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                nullptr, &key, nullptr);
-  if (result == ERROR_SUCCESS) key_ = key;
+LONG CreateRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access) {
+  HKEY created = nullptr;
+  LONG result = RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                &created, nullptr);
+  key->Reset(result == ERROR_SUCCESS ? created : nullptr);
   return result;
 }
 
@@ -39,6 +36,5 @@ const char* HiveName(HKEY hive) {
 void ShowKeyFailure(HKEY hive, const char* path) {
   char text[512];
   FormatText(text, sizeof text, "Unable to create key: %s\\%s", HiveName(hive), path);
-  MessageBoxA(nullptr, text, "Web-to-Host Control",
-              MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+  ShowErrorBox(nullptr, text, kControlCaption);
 }

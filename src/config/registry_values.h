@@ -8,24 +8,15 @@
 
 #include <windows.h>
 
-// A registry key closed when it goes out of scope.
-class ScopedRegKey {
- public:
-  ScopedRegKey() = default;
-  ~ScopedRegKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  ScopedRegKey(const ScopedRegKey&) = delete;
-  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+#include "base/scoped_handles.h"
 
-  // RegCreateKeyExA: no class, non-volatile, default security. Returns the
-  // platform's result; the key is held only on ERROR_SUCCESS.
-  LONG Create(HKEY hive, const char* path, REGSAM access);
-  HKEY Get() const { return key_; }
+// RegCreateKeyExA into key (closing what it held): no class, non-volatile,
+// default security. Returns the platform's result; the key is held only on
+// ERROR_SUCCESS.
+LONG CreateRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access);
 
- private:
-  HKEY key_ = nullptr;
-};
+// What the writers of values need: query, set, and create below.
+const REGSAM kWriteAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
 // Value writes; their results are not checked by the callers, a value that
 // cannot be written is simply missing.

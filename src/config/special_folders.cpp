@@ -3,8 +3,8 @@
 
 #include <shlobj.h>
 
-#include "common/bounded_text.h"
-#include "control/module_state.h"
+#include "base/portable/bounded_text.h"
+#include "base/module_folders.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ HRESULT GetSpecialFolder(int csidl, char* path, size_t capacity) {
 }
 
 bool GetDesktopFolder(char* path, size_t capacity) {
-  int csidl = g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT
+  int csidl = PlatformVersion().dwPlatformId == VER_PLATFORM_WIN32_NT
                   ? CSIDL_COMMON_DESKTOPDIRECTORY
                   : CSIDL_DESKTOPDIRECTORY;
   bool found = GetSpecialFolder(csidl, path, capacity) == S_OK;

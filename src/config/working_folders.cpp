@@ -4,12 +4,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
-#include "config/folder_path.h"
-#include "config/install_type.h"
+#include "base/folder_path.h"
+#include "config/portable/install_type.h"
 #include "config/installation_keys.h"
 #include "config/special_folders.h"
+#include "config/deployment_settings_private.h"
 
 namespace {
 

@@ -2,18 +2,22 @@
 // downloads along but never decide a deployment.
 #include "control/browser_settings.h"
 
+#include <string.h>
 #include <windows.h>
+
+#include "base/scoped_handles.h"
 
 namespace {
 const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 }
 
 void RenameCodeBaseSearchPath() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, KEY_ALL_ACCESS, &key) !=
-      ERROR_SUCCESS) {
+  ScopedKey scoped;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    scoped.Receive()) != ERROR_SUCCESS) {
     return;
   }
+  HKEY key = scoped.Get();
   char value[260];
   DWORD size = sizeof value - 1;
   DWORD type = 0;
@@ -24,18 +28,16 @@ void RenameCodeBaseSearchPath() {
     RegSetValueExA(key, "XCodeBaseSearchPath", 0, REG_SZ, (const BYTE*)value,
                    (DWORD)strlen(value) + 1);
   }
-  RegCloseKey(key);
 }
 
 void WriteMaxConnections(long count, bool forVersion10) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_ALL_ACCESS, &key) !=
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_SET_VALUE, key.Receive()) !=
       ERROR_SUCCESS) {
     return;
   }
   DWORD value = (DWORD)count;
   BYTE bytes[4] = {(BYTE)value, (BYTE)(value >> 8), (BYTE)(value >> 16), (BYTE)(value >> 24)};
-  RegSetValueExA(key, forVersion10 ? "MaxConnectionsPer1_0Server" : "MaxConnectionsPerServer", 0,
-                 REG_BINARY, bytes, sizeof bytes);
-  RegCloseKey(key);
+  RegSetValueExA(key.Get(), forVersion10 ? "MaxConnectionsPer1_0Server" : "MaxConnectionsPerServer",
+                 0, REG_BINARY, bytes, sizeof bytes);
 }

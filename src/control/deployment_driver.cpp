@@ -5,46 +5,45 @@
 // operations it calls.
 #include "control/deployment_driver.h"
 
-#include "common/bounded_text.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/desktop_initialization_file.h"
-#include "config/desktop_installation.h"
+#include "desktop/desktop_installation.h"
 #include "config/emulator_registry.h"
 #include "config/ini_reader.h"
 #include "config/initialization_file.h"
 #include "config/working_folders.h"
 #include "control/browser_settings.h"
-#include "control/check_parameter.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
-#include "control/page_values.h"
+#include "base/check_parameter.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
+#include "base/portable/page_values.h"
 #include "control/session_parameters.h"
 #include "download/cache_file.h"
 #include "download/internet_session.h"
-#include "download/message_pump.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
 #include "download/update_component.h"
 #include "download/verified_flag.h"
 #include "framework/ole_control.h"
 #include "framework/prop_exchange.h"
-#include "sessions/embedding_state.h"
-#include "sessions/session_classes.h"
+#include "sessions/session_state.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_launcher.h"
-#include "sessions/session_list.h"
+#include "sessions/portable/session_list.h"
 #include "sessions/session_window_table.h"
-
-bool g_LocalLaunch = false;
-char g_IniFileName[260] = "Default.Ini";
-volatile BYTE ControlSited = 0;
+#include "base/scoped_handles.h"
 
 namespace {
 
-const UINT kErrorStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
-const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
+// The driver's state that outlives a deployment.
+bool g_LocalLaunch = false;              // set by a page, never cleared
+char g_IniFileName[260] = "Default.Ini";  // holds any "IniFile" value
+BYTE g_ControlSited = 0;                 // flips on every OnSetClientSite
+
 const char kInstallationErrorCaption[] = "Web-to-Host Control - Installation Error";
 
-// The six kinds' parameter prefixes, in the order of the session kinds.
-const char* const kKindPrefixes[] = {"MD_", "MP_", "AD_", "AP_", "FTP_", "VT_"};
 
 // Refuses a deployment that starts while another one of this process waits
 // in a message loop. Process-local on purpose: a shared busy word can be
@@ -70,7 +69,7 @@ bool ReadParameter(Deployment& d, const char* name, size_t capacity, CPropText* 
 }
 
 void ShowDriverMessage(Deployment& d, const char* caption) {
-  d.control->MessageBox(d.message, caption, kErrorStyle);
+  d.control->MessageBox(d.message, caption, kErrorBoxStyle);
 }
 
 // Logs a failure, closes the log and shows the text: how the driver reports
@@ -85,7 +84,7 @@ void ReportEndingFailure(Deployment& d, const char* caption) {
 
 // The clean ending of every deployment that does not reach its last step.
 void EndClean() {
-  if (g_InternetSession != nullptr) CloseInternetSession(false);
+  if (IsInternetSessionOpen()) CloseInternetSession(false);
   EndEventLog();
   EnableOwnerWindow();
   SetDeploymentBusy(0);
@@ -146,8 +145,8 @@ bool ApplyConnectionSettings(Deployment& d) {
   bool tooLong = false;
   if (ReadParameter(d, "CacheRetries", 16, &value, &tooLong)) {
     if (tooLong) return false;
-    g_CacheRetries = ParseNumber(value.Text());
-    WriteLogLineF("Cache Retries is %ld\r\n", g_CacheRetries);
+    SetCacheRetries(ParseNumber(value.Text()));
+    WriteLogLineF("Cache Retries is %ld\r\n", CacheRetries());
   }
   long perServer = 2;
   if (ReadParameter(d, "MaxConnsPerServer", 16, &value, &tooLong)) {
@@ -182,10 +181,12 @@ bool ApplyIniFile(Deployment& d) {
   WriteLogText(value.Text());
   WriteLogText("\r\n");
   // Both outputs are prefixes of texts that passed a 260 check: they fit.
-  DeriveServerLocation(value.Text(), d.pageAddress, g_ServerUrl, sizeof g_ServerUrl,
+  char serverUrl[260];
+  DeriveServerLocation(value.Text(), d.pageAddress, serverUrl, sizeof serverUrl,
                        g_IniFileName, sizeof g_IniFileName);
+  SetServerUrl(serverUrl);
   ParseServerPort();
-  WriteLogLineF("Server URL is %s on Port %d\r\n", g_ServerUrl, g_ServerPort);
+  WriteLogLineF("Server URL is %s on Port %d\r\n", ServerUrl(), ServerPort());
   return true;
 }
 
@@ -199,7 +200,7 @@ HWND OwnerWindow(Deployment& d) {
 // The local copy of a server file: the download folder and the name's last
 // component. False when the path does not fit.
 bool LocalCopyPath(const char* name, char* path, size_t capacity) {
-  bool fits = CopyText(path, capacity, g_DownloadFolder);
+  bool fits = CopyText(path, capacity, DownloadFolderPath());
   fits = AddBackslash(path, capacity) && fits;
   return AppendText(path, capacity, LastPathComponent(name)) && fits;
 }
@@ -219,13 +220,13 @@ bool OpenSession(Deployment& d) {
 // Step 11. False when the deployment has ended.
 bool CacheInitializationFile(Deployment& d) {
   char path[260];
-  HANDLE file = INVALID_HANDLE_VALUE;
+  ScopedFile file;
   if (LocalCopyPath(g_IniFileName, path, sizeof path)) {
-    file = CreateLocalCopy(path);
+    file.Reset(CreateLocalCopy(path));
   } else {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
   }
-  if (file == INVALID_HANDLE_VALUE) {
+  if (!file.IsValid()) {
     FormatText(d.message, sizeof d.message, "Error %lu caching Initialization File.",
                GetLastError());
     ReportEndingFailure(d, kCacheErrorCaption);
@@ -233,22 +234,22 @@ bool CacheInitializationFile(Deployment& d) {
   }
   // A failed download still goes on: the user has seen the last attempt's
   // message, and the settings fall back to their defaults.
-  CacheFileWithRetries(g_IniFileName, file);
-  CloseHandle(file);
+  CacheFileWithRetries(g_IniFileName, file.Get());
+  file.Reset();
   ReadInitializationFile(g_IniFileName);
   return true;
 }
 
 // Step 12. False when the deployment has ended.
 bool PrepareMode(Deployment& d) {
-  if (!g_DeploymentSettings.DesktopMode) {
+  if (!Settings().DesktopMode) {
     WriteLogLine("Desktop Mode is Disabled\r\n");
     char path[260];
     if (ComposeLocalIniPath(g_IniFileName, path, sizeof path)) WriteSupportInfo(path);
     return true;
   }
   WriteLogLine("Desktop Mode is Enabled\r\n");
-  const char* name = g_DeploymentSettings.DesktopIniName;
+  const char* name = Settings().DesktopIniName;
   char path[260];
   HANDLE file = INVALID_HANDLE_VALUE;
   if (LocalCopyPath(name, path, sizeof path)) {
@@ -272,20 +273,20 @@ bool PrepareMode(Deployment& d) {
 // Step 14: each kind's distribution list. False when the deployment has
 // ended early (a cancel, or a value that fails its check).
 bool UpdateComponents(Deployment& d) {
-  for (int kind = 0; kind < 6; ++kind) {
-    if (CancelRequested) return false;
+  for (int kind = 0; kind < kSessionKinds; ++kind) {
+    if (CancelRequested()) return false;
     char name[32];
-    FormatText(name, sizeof name, "%sDistFile", kKindPrefixes[kind]);
+    FormatText(name, sizeof name, "%sDistFile", SessionParameterPrefix(kind));
     CPropText value;
     bool tooLong = false;
     if (ReadParameter(d, name, 64, &value, &tooLong)) {
       if (tooLong) return false;
       UpdateComponent(value.Text(), kind);
-      if (CancelRequested) return false;
+      if (CancelRequested()) return false;
     }
     AdvanceOverallProgress(12);
   }
-  if (g_DeploymentSettings.DesktopMode) RunDesktopInstallation();
+  if (Settings().DesktopMode) RunDesktopInstallation();
   return true;
 }
 
@@ -304,18 +305,18 @@ bool ReadSessions(Deployment& d) {
 
 // Step 16: the end of a deployment that ran its course or was cancelled.
 void EndDeployment() {
-  if (g_InternetSession != nullptr) CloseInternetSession(true);
-  if (CancelRequested) {
+  if (IsInternetSessionOpen()) CloseInternetSession(true);
+  if (CancelRequested()) {
     WriteLogLine("Canceled by user request.\r\n");
     EndEventLog();
   }
   EnableOwnerWindow();
   g_DeploymentRunning = false;
-  if (CancelRequested) {
+  if (CancelRequested()) {
     SetDeploymentBusy(0);
     return;
   }
-  if (g_EmbedMode == kEmbedOff) FinishDeployment();
+  if (CurrentEmbedMode() == kEmbedOff) FinishDeployment();
   // Embedded sessions wait for the control's first paint.
 }
 
@@ -346,7 +347,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
 
   SetDeploymentBusy(1);
   ResetProgressForDeployment();
-  g_SessionList.Count = 0;
+  ClearSessionList();
   RenameCodeBaseSearchPath();
   if (!ApplyLogEvents(d)) return;
   ReadPageAddress(d);
@@ -362,14 +363,14 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
       EndClean();
       return;
     }
-    WriteLogLineF("Client %%TEMP%% directory is %s\r\n", g_TempFolder);
+    WriteLogLineF("Client %%TEMP%% directory is %s\r\n", TempFolderPath());
     if (!CacheInitializationFile(d) || !PrepareMode(d)) {
       EndClean();
       return;
     }
     ReadCustomShortcuts(g_IniFileName);
     if (!UpdateComponents(d)) {
-      if (CancelRequested) {
+      if (CancelRequested()) {
         EndDeployment();
       } else {
         EndClean();
@@ -386,20 +387,20 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
 }
 
 void NoteClientSiteChange(COleControl* control, void (*frameworkOnSetClientSite)(COleControl*)) {
-  if (!ControlSited) {
+  if (!g_ControlSited) {
     WriteLogLine("Entering OnSetClientSite( ) 1...\r\n");
-    ControlSited = 1;
+    g_ControlSited = 1;
     frameworkOnSetClientSite(control);
     WriteLogLine("... (2) Leaving OnSetClientSite( ) 1\r\n");
     return;
   }
   WriteLogLine("Entering OnSetClientSite( ) 0...\r\n");
-  ControlSited = 0;
+  g_ControlSited = 0;
   // The page is going away: hide the first session embedded in it (the
   // container window's own procedure closes it when the window goes).
-  if (SessionWindowTableIsOpen() && g_ContainerWindow != nullptr) {
+  if (SessionWindowTableIsOpen() && ContainerWindow() != nullptr) {
     for (int kind = 0; kind < kSessionKinds; ++kind) {
-      int slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+      int slot = FindSessionSlotWithParent(kind, ContainerWindow());
       if (slot < 0) continue;
       ShowWindow(GetSessionWindow(kind, slot), SW_HIDE);
       frameworkOnSetClientSite(control);

@@ -9,11 +9,6 @@
 class COleControl;
 class CPropExchange;
 
-// Process-wide state that outlives a deployment.
-extern bool g_LocalLaunch;              // set by a page, never cleared
-extern char g_IniFileName[260];         // holds any "IniFile" value
-extern volatile BYTE ControlSited;      // flips on every OnSetClientSite
-
 // The deployment sequence. control gives the client site, the page's
 // address and the owner of the driver's message boxes.
 void RunDeployment(COleControl* control, CPropExchange* pPX);

@@ -9,13 +9,10 @@
 
 #include <windows.h>
 
-#include "control/event_log.h"
-#include "control/module_state.h"
-#include "download/message_pump.h"
-#include "download/progress_dialog.h"
+#include "base/lifetime.h"
+#include "download/lifetime.h"
 #include "framework/module_state.h"
-#include "sessions/container_hook.h"
-#include "sessions/session_window_table.h"
+#include "sessions/lifetime.h"
 
 namespace {
 
@@ -25,27 +22,22 @@ SRWLOCK g_stateLock = SRWLOCK_INIT;
 bool g_started = false;
 bool g_exiting = false;
 
-// The module's start: the framework first, then the module-wide folders.
+// The module's start: the framework first, then each layer bottom up.
 bool InitInstance() {
   if (!StartFramework()) return false;
-  if (!InitializeModuleFolders(GetModuleInstance())) return false;
+  if (!StartBase(GetModuleInstance())) return false;
+  StartSessions();
   return true;
 }
 
-// The module's exit, in this order: end the event log (then let what it
-// left pending through, without pausing), destroy the progress dialog and
-// wait for its last message, close the session window table, and last the
-// framework's own.
+// The module's exit, the starts in reverse: sessions (the container hook,
+// the session window table), download (the progress dialog, waited for),
+// base (the event log, then what it left pending, the wake event), and last
+// the framework's own.
 void ExitInstance() {
-  if (IsEventLogOpen()) {
-    EndEventLog();
-    PumpMessages(0, true);
-  }
-  DestroyProgressDialogAndWait();
-  // The browser's window must not call into a module that is gone.
-  RemoveContainerHook();
-  CloseWakeEvent();
-  CloseSessionWindowTable();
+  EndSessions();
+  EndDownload();
+  EndBase();
   EndFramework();
 }
 
@@ -53,10 +45,8 @@ void ExitInstance() {
 // thread's help. The log still gets its end banner, and the window class
 // goes (it stays while a window of it lives).
 void ExitUnderLoaderLock() {
-  EndEventLogAtProcessExit();
-  RemoveContainerHook();
-  CloseWakeEvent();
-  CloseSessionWindowTable();
+  EndSessions();
+  EndBaseUnderLoaderLock();
   EndFramework();
 }
 
@@ -96,7 +86,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       } else {
         // The process is ending: its windows and threads are gone, but the
         // administrator still gets a closed log with its end banner.
-        EndEventLogAtProcessExit();
+        EndBaseUnderLoaderLock();
       }
       break;
   }

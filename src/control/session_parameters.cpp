@@ -3,18 +3,18 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
-#include "control/check_parameter.h"
-#include "control/event_log.h"
+#include "base/check_parameter.h"
+#include "base/event_log.h"
 #include "download/cache_file.h"
-#include "download/message_pump.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
 #include "framework/ole_control.h"
 #include "framework/prop_exchange.h"
 #include "sessions/container_hook.h"
-#include "sessions/embedding_state.h"
-#include "sessions/session_list.h"
+#include "sessions/session_state.h"
+#include "sessions/portable/session_list.h"
 
 namespace {
 
@@ -35,16 +35,16 @@ class PageSessionHost : public SessionListHost {
 
   void Log(const char* text) override { WriteLogLine(text); }
 
-  bool DesktopMode() override { return g_DeploymentSettings.DesktopMode; }
+  bool DesktopMode() override { return Settings().DesktopMode; }
 
-  int EmbedMode() override { return g_EmbedMode; }
+  int EmbedMode() override { return CurrentEmbedMode(); }
 
   int RequestEmbedMode(int mode) override {
-    g_EmbedMode = (::EmbedMode)mode;
+    SetEmbedMode((::EmbedMode)mode);
     IOleClientSite* site = control_->GetClientSite();
     if (site == nullptr) {
-      g_EmbedMode = kEmbedOff;
-    } else if (g_EmbedMode != kEmbedOff) {
+      SetEmbedMode(kEmbedOff);
+    } else if (CurrentEmbedMode() != kEmbedOff) {
       IOleInPlaceSite* inPlace = nullptr;
       HWND window = nullptr;
       if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSite, (void**)&inPlace)) && inPlace) {
@@ -52,17 +52,17 @@ class PageSessionHost : public SessionListHost {
         inPlace->Release();
       }
       if (window == nullptr) {
-        g_EmbedMode = kEmbedOff;
+        SetEmbedMode(kEmbedOff);
       } else {
-        g_ContainerWindow = window;
+        SetContainerWindow(window);
         InstallContainerHook(window);
       }
     }
-    return g_EmbedMode;
+    return CurrentEmbedMode();
   }
 
   const char* FetchCookie(const char* address) override {
-    return CacheFile(address, INVALID_HANDLE_VALUE, true) ? TransferBuffer : nullptr;
+    return CacheFile(address, INVALID_HANDLE_VALUE, true) ? TransferredText() : nullptr;
   }
 
   void ShowCookieError(long code) override {
@@ -72,8 +72,8 @@ class PageSessionHost : public SessionListHost {
   }
 
   void DispatchPending() override { PumpMessages(0, true); }
-  bool CancelRequested() override { return ::CancelRequested != 0; }
-  void RequestCancel() override { ::CancelRequested = 1; }
+  bool CancelRequested() override { return ::CancelRequested(); }
+  void RequestCancel() override { ::RequestCancel(); }
 
  private:
   COleControl* control_;
@@ -85,5 +85,5 @@ class PageSessionHost : public SessionListHost {
 void BuildSessionListFromPage(COleControl* control, CPropExchange* exchange,
                               const char* sessions) {
   PageSessionHost host(control, exchange);
-  BuildSessionList(sessions, &host, &g_SessionList);
+  BuildSessionList(sessions, &host, SessionListToBuild());
 }

@@ -8,7 +8,7 @@
 class COleControl;
 class CPropExchange;
 
-// Builds g_SessionList from the "Sessions" value; sets CancelRequested when
+// Builds the session list from the "Sessions" value; sets CancelRequested when
 // a session parameter fails its length check.
 void BuildSessionListFromPage(COleControl* control, CPropExchange* exchange,
                               const char* sessions);

@@ -11,16 +11,22 @@
 // writing into them after CacheFile has returned.
 #include "download/cache_file.h"
 
+#include "download/cache_file_private.h"
+
 #include <wininet.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "control/event_log.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
+#include "base/event_log.h"
 #include "download/internet_session.h"
-#include "download/message_pump.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
-#include "download/request_url.h"
+#include "download/portable/request_url.h"
 #include "download/verified_flag.h"
+#include "download/internet_session_private.h"
+#include "base/portable/session_kinds.h"
+#include "base/scoped_handles.h"
 
 static_assert(kPlainRequestFlags == (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
                                      INTERNET_FLAG_PRAGMA_NOCACHE),
@@ -32,10 +38,10 @@ static_assert(kSecureRequestFlags ==
 
 char TransferBuffer[kTransferBufferSize + 1];
 
+const char* TransferredText() { return TransferBuffer; }
+
 namespace {
 
-const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
-const UINT kErrorBoxStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 // WinINet creates the request handle before it touches the network; a
 // request whose handle has not appeared by then never will (Wine sends no
 // completion when it fails before that point).
@@ -56,7 +62,7 @@ char g_FileReadBuffer[32 * 1024];
 bool HasOutput(HANDLE file) { return file != nullptr && file != INVALID_HANDLE_VALUE; }
 
 void ShowCacheError(const char* message, bool showErrors) {
-  if (showErrors) MessageBoxA(nullptr, message, kCacheErrorCaption, kErrorBoxStyle);
+  if (showErrors) ShowErrorBox(nullptr, message, kCacheErrorCaption);
 }
 
 // Ends the current request for good: its context first, so that a handle
@@ -110,7 +116,7 @@ bool FailWrite(DWORD error, bool showErrors) {
 }
 
 void ClearVerifiedFlagOfName(const char* fileName) {
-  int kind = KindTokenInName(fileName);
+  int kind = SessionKindInFileName(fileName);
   if (kind >= 0) StoreVerifiedFlag(kind, 0);
 }
 
@@ -162,7 +168,7 @@ const DWORD kProgressIntervalMs = 50;
 DWORD g_LastProgressTick;
 
 void ShowDownloadProgress(DWORD total, DWORD contentLength, DWORD count) {
-  if (contentLength == 0 || !ProgressDialog) return;
+  if (contentLength == 0 || !ProgressDialogWindow()) return;
   DWORD now = GetTickCount();
   bool firstOrLast = total == count || total >= contentLength;
   if (!firstOrLast && now - g_LastProgressTick < kProgressIntervalMs) return;
@@ -308,7 +314,7 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
 
     DWORD gathered = 0;
     bool cancelled = false;
-    while (!CancelRequested) {
+    while (!CancelRequested()) {
       char* target;
       DWORD room;
       NextReadTarget(gather, gathered, &target, &room);
@@ -326,7 +332,7 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
       total += count;
       ShowDownloadProgress(total, contentLength, count);
     }
-    if (CancelRequested) cancelled = true;
+    if (CancelRequested()) cancelled = true;
     if (!cancelled && contentLength != 0 && total < contentLength) {
       // The connection ended early: what arrived is not the file.
       char message[260];
@@ -357,21 +363,21 @@ bool CacheFromFolder(const char* fileName, HANDLE output) {
                   (int)sizeof path - 1);
     return false;
   }
-  HANDLE file =
-      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  ScopedFile file(
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) {
     WriteLogLineF("   Error %d opening %s\r\n", (int)GetLastError(), path);
     return false;
   }
   bool ok = true;
   DWORD gathered = 0;
   DWORD total = 0;
-  while (!CancelRequested) {
+  while (!CancelRequested()) {
     char* target;
     DWORD room;
     NextReadTarget(gather, gathered, &target, &room);
     DWORD count = 0;
-    if (!ReadFile(file, target, room, &count, nullptr)) {
+    if (!ReadFile(file.Get(), target, room, &count, nullptr)) {
       WriteLogLineF("   Error %d reading %s\r\n", (int)GetLastError(), path);
       ok = false;
       break;
@@ -387,7 +393,7 @@ bool CacheFromFolder(const char* fileName, HANDLE output) {
     // Let waiting messages through between reads without pausing.
     PumpMessages(0, true);
   }
-  CloseHandle(file);
+  file.Reset();
   if (ok) NoteSpilledResponse(gather, total);
   return ok;
 }
@@ -406,7 +412,7 @@ bool CacheFileWithRetries(const char* fileName, HANDLE outputFile) {
   if (retries < 0) return false;
   for (long attempt = 0;; ++attempt) {
     if (attempt > 0) {
-      if (CancelRequested) return false;
+      if (CancelRequested()) return false;
       if (HasOutput(outputFile)) {
         SetFilePointer(outputFile, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(outputFile);

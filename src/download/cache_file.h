@@ -13,10 +13,10 @@
 
 enum { kTransferBufferSize = 4096 };
 
-// Every read lands here. After a call without an output file it holds the
+// Where every read lands. After a call without an output file it holds the
 // whole response (its first 4096 bytes when it was longer) as a
 // zero-terminated text; with an output file, the last piece read.
-extern char TransferBuffer[kTransferBufferSize + 1];
+const char* TransferredText();
 
 // Fetches fileName (relative to g_ServerUrl, sub-paths allowed) and writes
 // it to outputFile (an open, writable handle at its start, owned by the

@@ -1,18 +1,18 @@
 // Component file places, presence and versions; see component_files.h.
 #include "download/component_files.h"
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
 #include "config/working_folders.h"
-#include "control/module_state.h"
-#include "download/distribution_list.h"
+#include "base/module_folders.h"
+#include "download/portable/distribution_list.h"
 #include "download/extract_cabinet.h"
+#include "base/portable/session_kinds.h"
 
 const char* KindComponentFolder(int kind) {
-  static const int kGroupOfKind[] = {0, 0, 1, 1, 2, 3};
-  if (kind < 0 || kind > 5) kind = 0;
-  return g_ComponentFolder[kGroupOfKind[kind]];
+  int group = SessionComponentGroup(kind);
+  return ComponentFolderPath(group < 0 ? 0 : group);
 }
 
 namespace {
@@ -23,12 +23,12 @@ bool FolderWithBackslash(const char* source, char* folder, size_t capacity) {
 }
 
 bool PlacedFolder(const char* namePart, int kind, char* folder, size_t capacity) {
-  DeploymentSettings& s = g_DeploymentSettings;
+  const DeploymentSettings& s = Settings();
   if (s.DesktopMode) return GetInstallFolderFor(folder, capacity, namePart);
   if (s.WorkingDirType == 1) {
     // Web mode with the personal working folder: the installation rule, with
     // the component folder standing in for the installation folder.
-    CopyText(s.InstallFolder, sizeof s.InstallFolder, g_ComponentFolder[0]);
+    SetInstallFolder(ComponentFolderPath(0));
     return GetInstallFolderFor(folder, capacity, namePart);
   }
   return FolderWithBackslash(KindComponentFolder(kind), folder, capacity);
@@ -37,7 +37,7 @@ bool PlacedFolder(const char* namePart, int kind, char* folder, size_t capacity)
 }  // namespace
 
 bool ComponentDownloadFolder(const char* namePart, int kind, char* folder, size_t capacity) {
-  if (IsCabinetName(namePart)) return FolderWithBackslash(g_ActiveXCacheFolder, folder, capacity);
+  if (IsCabinetName(namePart)) return FolderWithBackslash(ActiveXCacheFolderPath(), folder, capacity);
   return PlacedFolder(namePart, kind, folder, capacity);
 }
 
@@ -47,7 +47,7 @@ bool IsFileMissing(const char* namePart, int kind) {
   char folder[kPathCapacity];
   bool found;
   if (IsCabinetName(namePart)) {
-    found = FolderWithBackslash(g_ActiveXCacheFolder, folder, sizeof folder);
+    found = FolderWithBackslash(ActiveXCacheFolderPath(), folder, sizeof folder);
   } else if (CompareTextNoCase(namePart, "orvena.ini") == 0) {
     // Empty until an Orvena cabinet has been extracted: the name alone is
     // then looked for, as the platform resolves it.

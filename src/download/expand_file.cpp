@@ -5,12 +5,13 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 #include "download/component_files.h"
-#include "download/distribution_list.h"
-#include "download/special_names.h"
+#include "download/portable/distribution_list.h"
+#include "download/portable/special_names.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ ExpandOutcome ReplaceAtRestart(const char* namePart, const char* expanded, const
   if (named && MoveFileExA(rootCopy, installed,
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
     WriteLogLineF("   %s is in use; %s replaces it at the next restart.\r\n", installed, rootCopy);
-    MessageBoxA(nullptr, notice, "Web-to-Host Control", MB_ICONINFORMATION | MB_SETFOREGROUND);
+    MessageBoxA(nullptr, notice, kControlCaption, MB_ICONINFORMATION | MB_SETFOREGROUND);
   } else {
     // Nothing will ever move it: a copy left in the drive root would only
     // be litter.
@@ -103,7 +104,7 @@ ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
   }
   WriteLogLineF("   %s could not be expanded to %s: 0x%lX\r\n", namePart, target, result);
   const char* notice = InUseNoticeFor(namePart);
-  if (notice != nullptr && g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+  if (notice != nullptr && PlatformVersion().dwPlatformId == VER_PLATFORM_WIN32_NT) {
     return ReplaceAtRestart(namePart, expanded, sourceFolder, targetFolder, notice);
   }
   return kExpandFailed;

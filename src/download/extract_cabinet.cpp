@@ -4,20 +4,20 @@
 #include <setupapi.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
-#include "config/folder_path.h"
+#include "base/folder_path.h"
 #include "config/ini_reader.h"
 #include "config/initialization_file.h"
 #include "config/working_folders.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
-#include "download/cabinet_names.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
+#include "download/portable/cabinet_names.h"
 #include "download/component_files.h"
 #include "download/register_library.h"
 #include "download/run_program.h"
-#include "download/sibling_clients.h"
+#include "download/portable/sibling_clients.h"
 #include "download/sibling_settings.h"
 
 namespace {
@@ -111,11 +111,11 @@ UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info) {
   char target[MAX_PATH];
   bool fits;
   const char* renamed = DesktopInstalledName(name);
-  if (g_DeploymentSettings.DesktopMode && renamed == nullptr) {
+  if (Settings().DesktopMode && renamed == nullptr) {
     fits = GetInstallFolderFor(target, sizeof target, name);
     fits = AppendText(target, sizeof target, name) && fits;
   } else {
-    if (!g_DeploymentSettings.DesktopMode) renamed = name;
+    if (!Settings().DesktopMode) renamed = name;
     fits = CopyText(target, sizeof target, base);
     fits = AddBackslash(target, sizeof target) && fits;
     fits = AppendText(target, sizeof target, renamed) && fits;
@@ -196,7 +196,7 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
     g_OrvenaFolder[0] = '\0';
     g_ZelvicFolder[0] = '\0';
     if (run[0] != '\0') {
-      if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", g_TempFolder)) {
+      if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", TempFolderPath())) {
         WriteLogLineF("   %s: the temporary folder does not fit 259 characters.\r\n", fileName);
         return false;
       }
@@ -204,13 +204,13 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
       CreateFolderPath(g_ExtractFolder);
     } else {
       CopyText(g_ExtractFolder, sizeof g_ExtractFolder,
-               g_DeploymentSettings.DesktopMode ? g_DeploymentSettings.InstallFolder
+               Settings().DesktopMode ? Settings().InstallFolder
                                                 : KindComponentFolder(kind));
     }
   }
 
   char cabinetPath[kPathCapacity];
-  bool named = CopyText(cabinetPath, sizeof cabinetPath, g_ActiveXCacheFolder);
+  bool named = CopyText(cabinetPath, sizeof cabinetPath, ActiveXCacheFolderPath());
   named = AddBackslash(cabinetPath, sizeof cabinetPath) && named;
   named = AppendText(cabinetPath, sizeof cabinetPath, cabinetName) && named;
   BOOL extracted = FALSE;

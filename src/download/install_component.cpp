@@ -5,17 +5,17 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/emulator_registry.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 #include "download/component_files.h"
-#include "download/distribution_list.h"
+#include "download/portable/distribution_list.h"
 #include "download/expand_file.h"
 #include "download/extract_cabinet.h"
 #include "download/install_font.h"
 #include "download/register_library.h"
-#include "download/special_names.h"
+#include "download/portable/special_names.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/registry_values.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 
 namespace {
 
@@ -44,12 +44,12 @@ void InstallFont(const InstalledFont& font, const char* folder, const char* file
     return;
   }
   DeleteFileA(source);
-  const bool nt = g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  const bool nt = PlatformVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
   const char* fontsKey = nt ? "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
                             : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-  HKEY key = nullptr;
-  LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, fontsKey, 0, KEY_SET_VALUE, &key);
-  ScopedKey fonts(opened == ERROR_SUCCESS ? key : nullptr);
+  ScopedKey fonts;
+  LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, fontsKey, 0, KEY_SET_VALUE, fonts.Receive());
+  if (opened != ERROR_SUCCESS) fonts.Release();
   if (fonts.IsValid()) {
     SetTextValue(fonts.Get(), font.ValueName, font.FileName);
   } else {

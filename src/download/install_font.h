@@ -2,7 +2,7 @@
 #ifndef WEVELINK_DOWNLOAD_INSTALL_FONT_H
 #define WEVELINK_DOWNLOAD_INSTALL_FONT_H
 
-#include "download/special_names.h"
+#include "download/portable/special_names.h"
 
 // Installs the downloaded (or expanded) font fileName ("MARRKAPL.TTf")
 // from folder (ending in a backslash) into the Windows fonts folder, unless

@@ -6,17 +6,32 @@
 // writes at the same moment.
 #include "download/internet_session.h"
 
-#include "common/bounded_text.h"
-#include "control/check_parameter.h"
-#include "control/event_log.h"
-#include "control/page_values.h"
-#include "download/message_pump.h"
-#include "download/server_port.h"
+#include <string.h>
+
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
+#include "base/check_parameter.h"
+#include "base/event_log.h"
+#include "base/portable/page_values.h"
+#include "base/message_pump.h"
+#include "download/portable/server_port.h"
+#include "download/internet_session_private.h"
 
 char g_ServerUrl[260];
 unsigned short g_ServerPort = 80;
 long g_CacheRetries = 0;
 HINTERNET g_InternetSession = nullptr;
+
+const char* ServerUrl() { return g_ServerUrl; }
+bool SetServerUrl(const char* url) {
+  if (!url || strlen(url) >= sizeof g_ServerUrl) return false;
+  CopyText(g_ServerUrl, sizeof g_ServerUrl, url);
+  return true;
+}
+unsigned short ServerPort() { return g_ServerPort; }
+long CacheRetries() { return g_CacheRetries; }
+void SetCacheRetries(long retries) { g_CacheRetries = retries; }
+bool IsInternetSessionOpen() { return g_InternetSession != nullptr; }
 
 HINTERNET volatile CurrentRequest = nullptr;
 volatile LONG RequestComplete = 0;
@@ -26,8 +41,6 @@ volatile LONG RequestContext = 1;
 
 namespace {
 
-const char kCacheErrorCaption[] = "Web-to-Host Control - Cache Error";
-const UINT kErrorBoxStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 const DWORD kTimeoutCapacity = 16;
 
 // The "CacheTimeout" of the open session in milliseconds; 0 when the page
@@ -182,7 +195,7 @@ bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
                (int)GetLastError());
     WriteLogLineF("%s\r\n", message);
     EndEventLog();
-    MessageBoxA(ownerForBox, message, kCacheErrorCaption, kErrorBoxStyle);
+    ShowErrorBox(ownerForBox, message, kCacheErrorCaption);
     return false;
   }
   g_InternetSession = session;

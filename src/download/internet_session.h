@@ -14,31 +14,18 @@
 #include <wininet.h>
 
 // Server location, set by the driver before ParseServerPort: the folder URL
-// without file name, query or trailing separator (at most 259 characters).
-extern char g_ServerUrl[260];
+// without file name, query or trailing separator (at most 259 characters;
+// false, with nothing changed, for a longer one).
+const char* ServerUrl();
+bool SetServerUrl(const char* url);
 // 80 by default; 443 asks for secure requests. Set by ParseServerPort.
-extern unsigned short g_ServerPort;
+unsigned short ServerPort();
 // Extra attempts of CacheFileWithRetries ("CacheRetries"); below 0: none.
-extern long g_CacheRetries;
+long CacheRetries();
+void SetCacheRetries(long retries);
 
-// The open session, null when none.
-extern HINTERNET g_InternetSession;
-
-// Hand-over between the callback and the cacher. CurrentRequest is written
-// by the callback when the current request's handle is created and cleared
-// by the cacher after it closes the handle. RequestComplete is set to 1 by
-// the callback when the current request's asynchronous call completes,
-// after RequestResult and RequestError hold that call's INTERNET_ASYNC_RESULT;
-// the cacher clears it before each asynchronous call. Only notifications
-// whose context equals RequestContext touch these words, so a late
-// notification of an abandoned request cannot pass for the current one.
-extern HINTERNET volatile CurrentRequest;
-extern volatile LONG RequestComplete;
-extern volatile DWORD_PTR RequestResult;
-extern volatile DWORD RequestError;
-// Context of the current request: starts at 1 and is incremented before
-// each request, so the first request of the process has context 2.
-extern volatile LONG RequestContext;
+// Whether a session is open.
+bool IsInternetSessionOpen();
 
 // Marks the current request as over: a handle that WinINet creates for it
 // afterwards (its request was cancelled, or gave up waiting for it) is

@@ -5,17 +5,16 @@
 
 #include <commctrl.h>
 
-#include "control/module_state.h"
-#include "download/message_pump.h"
+#include "base/module_folders.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog_private.h"
 
-HWND ProgressDialog = nullptr;
-volatile BYTE CancelRequested = 0;
-HWND ProgressOwnerWindow = nullptr;
-volatile BYTE ProgressDestroyed = 0;
-BYTE OverallProgressSteps = 0;
-
 namespace {
+
+HWND g_Dialog = nullptr;           // null while none is shown
+HWND g_OwnerWindow = nullptr;      // disabled while the deployment runs
+volatile LONG g_Destroyed = 0;     // set by the dialog's last message
+BYTE g_OverallSteps = 0;           // 8 bits: wraps at 256
 
 const char kDialogClassName[] = "WevelinkDlgClass";
 
@@ -30,10 +29,10 @@ bool RegisterDialogClass() {
   wc.lpfnWndProc = DefDlgProcA;
   wc.cbClsExtra = 0;
   wc.cbWndExtra = DLGWINDOWEXTRA;
-  wc.hInstance = g_ModuleInstance;
-  wc.hIcon = LoadIconA(g_ModuleInstance, MAKEINTRESOURCEA(IDI_WEVELINK));
+  wc.hInstance = ModuleResources();
+  wc.hIcon = LoadIconA(ModuleResources(), MAKEINTRESOURCEA(IDI_WEVELINK));
   // The icon resource has its own 16 x 16 image for the caption.
-  wc.hIconSm = (HICON)LoadImageA(g_ModuleInstance, MAKEINTRESOURCEA(IDI_WEVELINK), IMAGE_ICON,
+  wc.hIconSm = (HICON)LoadImageA(ModuleResources(), MAKEINTRESOURCEA(IDI_WEVELINK), IMAGE_ICON,
                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                  LR_SHARED);
   wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
@@ -47,64 +46,79 @@ bool RegisterDialogClass() {
 // The last message has arrived and the handle is gone; on another thread the
 // flag is set a moment before DestroyWindow returns there.
 bool IsDialogDestroyed(void* dialog) {
-  return ProgressDestroyed != 0 && !IsWindow((HWND)dialog);
+  return InterlockedCompareExchange(&g_Destroyed, 0, 0) != 0 && !IsWindow((HWND)dialog);
 }
 
 }  // namespace
 
 void ResetProgressForDeployment() {
-  CancelRequested = 0;
-  OverallProgressSteps = 0;
+  ClearCancelRequest();
+  g_OverallSteps = 0;
 }
 
 bool IsProgressDialogDesktopMode() { return g_DesktopMode; }
 
+HWND ProgressDialogWindow() { return g_Dialog; }
+HWND ProgressOwnerWindow() { return g_OwnerWindow; }
+bool ProgressDialogDestroyed() { return InterlockedCompareExchange(&g_Destroyed, 0, 0) != 0; }
+BYTE OverallProgressSteps() { return g_OverallSteps; }
+
+BYTE StepOverallProgress() { return ++g_OverallSteps; }
+
+void ForgetProgressDialog(HWND dialog, bool destroyed) {
+  if (g_Dialog == dialog) {
+    g_Dialog = nullptr;
+    SetKeyboardDialog(nullptr);
+  }
+  InterlockedExchange(&g_Destroyed, destroyed ? 1 : 0);
+}
+
 bool CreateProgressDialog(bool desktopMode) {
-  if (ProgressDialog && IsWindow(ProgressDialog)) return true;
-  ProgressDialog = nullptr;
+  if (g_Dialog && IsWindow(g_Dialog)) return true;
+  g_Dialog = nullptr;
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   RegisterDialogClass();  // a failure shows as a failed creation below
 
-  if (!ProgressOwnerWindow) {
+  if (!g_OwnerWindow) {
     HWND active = GetActiveWindow();
     if (active) {
-      ProgressOwnerWindow = active;
+      g_OwnerWindow = active;
       EnableWindow(active, FALSE);
     }
   }
 
   g_DesktopMode = desktopMode;
   int templateId = desktopMode ? IDD_PROGRESS_DESKTOP : IDD_PROGRESS_WEB;
-  HWND dialog = CreateDialogParamA(g_ModuleInstance, MAKEINTRESOURCEA(templateId), nullptr,
+  HWND dialog = CreateDialogParamA(ModuleResources(), MAKEINTRESOURCEA(templateId), nullptr,
                                    ProgressDialogProc, 0);
   if (!dialog) return false;
-  ProgressDialog = dialog;
+  g_Dialog = dialog;
+  SetKeyboardDialog(dialog);
   ShowWindow(dialog, SW_SHOW);
   UpdateWindow(dialog);
   return true;
 }
 
 void CloseProgressDialog() {
-  HWND dialog = ProgressDialog;
+  HWND dialog = g_Dialog;
   if (!dialog) return;
-  ProgressDestroyed = 0;
-  ProgressDialog = nullptr;
+  ForgetProgressDialog(dialog, false);
   DestroyWindow(dialog);
 }
 
 void EnableOwnerWindow() {
-  HWND owner = ProgressOwnerWindow;
-  ProgressOwnerWindow = nullptr;
+  HWND owner = g_OwnerWindow;
+  g_OwnerWindow = nullptr;
   if (owner && IsWindow(owner)) EnableWindow(owner, TRUE);
 }
 
 bool DestroyProgressDialogAndWait(DWORD timeoutMs) {
-  HWND dialog = ProgressDialog;
+  HWND dialog = g_Dialog;
   bool gone = true;
   if (dialog && IsWindow(dialog)) {
-    ProgressDestroyed = 0;
+    InterlockedExchange(&g_Destroyed, 0);
     // Only the dialog's own thread may destroy it; any other asks it to.
     if (GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId()) {
       DestroyWindow(dialog);
@@ -113,7 +127,8 @@ bool DestroyProgressDialogAndWait(DWORD timeoutMs) {
     }
     gone = WaitWhilePumping(IsDialogDestroyed, dialog, timeoutMs, 0) == kWaitDone;
   }
-  ProgressDialog = nullptr;
-  if (gone) UnregisterClassA(kDialogClassName, g_ModuleInstance);
+  g_Dialog = nullptr;
+  SetKeyboardDialog(nullptr);
+  if (gone) UnregisterClassA(kDialogClassName, ModuleResources());
   return gone;
 }

@@ -1,9 +1,8 @@
 // The progress dialog shown while components are downloaded and installed,
-// the process-wide cancel flag it sets, and the texts and bars that the
-// download steps write into it.
+// and the texts and bars that the download steps write into it. Its Cancel
+// and close box make the cancel request of message_pump.h.
 //
-// Everything here runs on the user-interface thread that created the dialog;
-// only CancelRequested may be read elsewhere. The dialog is modeless: it gets
+// Everything here runs on the user-interface thread that created the dialog. The dialog is modeless: it gets
 // its messages from the browser's loop and from the waits in message_pump.h.
 #ifndef WEVELINK_DOWNLOAD_PROGRESS_DIALOG_H
 #define WEVELINK_DOWNLOAD_PROGRESS_DIALOG_H
@@ -13,31 +12,26 @@
 #include "resources/progress/progress_ids.h"
 
 // The dialog, null while none is shown.
-extern HWND ProgressDialog;
-
-// Set by the dialog's Cancel and close box (and by the driver and the first
-// paint of an embedded control); cleared at the start of every deployment.
-// Long steps poll it; the waits in message_pump.h can stop on it.
-extern volatile BYTE CancelRequested;
+HWND ProgressDialogWindow();
 
 // The window that was active when the dialog was first created in this
 // deployment; disabled while the deployment runs.
-extern HWND ProgressOwnerWindow;
+HWND ProgressOwnerWindow();
 
 // Cleared just before the dialog is destroyed, set by its last message.
-extern volatile BYTE ProgressDestroyed;
+bool ProgressDialogDestroyed();
 
 // Overall progress of the deployment in steps; wraps at 256.
-extern BYTE OverallProgressSteps;
+BYTE OverallProgressSteps();
 
-// Start of a deployment: clears CancelRequested and the step counter.
+// Start of a deployment: clears the cancel request and the step counter.
 void ResetProgressForDeployment();
 
 // Creates and shows the dialog unless it already exists: the desktop form
 // (template 102, with the overall bar) or the web form (template 101).
 // Registers "WevelinkDlgClass" and, if no owner is remembered yet, remembers
 // and disables the active window. Returns false when the dialog could not be
-// created; ProgressDialog then stays null and the deployment goes on.
+// created; ProgressDialogWindow() then stays null and the deployment goes on.
 bool CreateProgressDialog(bool desktopMode);
 
 // Whether the dialog that exists (or was last created) is the desktop form.

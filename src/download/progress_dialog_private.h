@@ -5,7 +5,15 @@
 #include <windows.h>
 
 // Posted by DestroyProgressDialogAndWait when it runs on another thread than
-// the dialog: the dialog destroys itself without setting CancelRequested.
+// the dialog: the dialog destroys itself without a cancel request.
 const UINT WM_PROGRESS_DESTROY = WM_APP + 0x0101;
+
+// The dialog procedure lets go of its dialog: forgotten when it is the one
+// shown, and the destruction flag set (its last message) or cleared (it is
+// about to be destroyed).
+void ForgetProgressDialog(HWND dialog, bool destroyed);
+
+// Advances the overall step counter by one and returns it.
+BYTE StepOverallProgress();
 
 #endif

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "control/module_state.h"
-#include "download/centre_window.h"
-#include "download/message_pump.h"
+#include "base/module_folders.h"
+#include "base/centre_window.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
 #include "download/progress_dialog_private.h"
 #include "download/transparent_bitmap.h"
@@ -42,7 +42,7 @@ void DeleteDialogBitmap() {
 
 INT_PTR OnInitDialog(HWND dialog) {
   DeleteDialogBitmap();
-  g_DialogBitmap = LoadBitmapA(g_ModuleInstance, MAKEINTRESOURCEA(CurrentPicture().resourceId));
+  g_DialogBitmap = LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(CurrentPicture().resourceId));
   InitialiseBar(dialog, IDC_DOWNLOAD_BAR);
   if (IsProgressDialogDesktopMode()) InitialiseBar(dialog, IDC_OVERALL_BAR);
   CentreWindow(dialog);
@@ -80,18 +80,15 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
 
 // Cancel button, close box and Esc: the deployment stops at its next poll.
 INT_PTR OnCancel(HWND dialog) {
-  CancelRequested = 1;
-  SignalWake();  // a wait on another thread of the process polls the flag too
-  if (ProgressDialog == dialog) ProgressDialog = nullptr;
-  ProgressDestroyed = 0;
+  RequestCancel();  // wakes a wait on another thread of the process too
+  ForgetProgressDialog(dialog, false);
   DestroyWindow(dialog);
   return TRUE;
 }
 
 INT_PTR OnNcDestroy(HWND dialog) {
   DeleteDialogBitmap();
-  if (ProgressDialog == dialog) ProgressDialog = nullptr;
-  ProgressDestroyed = 1;
+  ForgetProgressDialog(dialog, true);
   SignalWake();  // DestroyProgressDialogAndWait may wait on another thread
   return FALSE;  // the platform frees its own dialog data
 }

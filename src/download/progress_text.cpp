@@ -5,14 +5,15 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "download/message_pump.h"
+#include "base/portable/bounded_text.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
+#include "download/progress_dialog_private.h"
 
 namespace {
 
 HWND ProgressItem(int controlId) {
-  HWND dialog = ProgressDialog;
+  HWND dialog = ProgressDialogWindow();
   return dialog ? GetDlgItem(dialog, controlId) : nullptr;
 }
 
@@ -42,13 +43,13 @@ void SetStatusText(const char* text) {
 
 void AdvanceOverallProgress(BYTE steps) {
   for (unsigned step = 0; step < steps; ++step) {
-    ++OverallProgressSteps;  // 8 bits: wraps at 256
-    if (!ProgressDialog) continue;
+    BYTE counter = StepOverallProgress();
+    if (!ProgressDialogWindow()) continue;
     // The bar stops at its maximum; the text shows the counter as it is.
-    SetProgressBarPosition(IDC_OVERALL_BAR, OverallProgressSteps);
+    SetProgressBarPosition(IDC_OVERALL_BAR, counter);
     char percentage[16];
-    FormatText(percentage, sizeof percentage, "%d%% ", (int)OverallProgressSteps);
+    FormatText(percentage, sizeof percentage, "%d%% ", (int)counter);
     SetProgressItemText(IDC_PERCENTAGE, percentage);
-    PumpMessages(OverallProgressSteps > 60 ? 35 : 15, true);
+    PumpMessages(counter > 60 ? 35 : 15, true);
   }
 }

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "common/scoped_handles.h"
-#include "control/event_log.h"
+#include "base/scoped_handles.h"
+#include "base/event_log.h"
 #include "download/trusted_file.h"
 
 void RegisterLibrary(const char* path) {

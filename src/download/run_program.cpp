@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
-#include "control/event_log.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
+#include "base/event_log.h"
 #include "download/trusted_file.h"
-#include "download/worker_call.h"
+#include "base/worker_call.h"
 
 namespace {
 

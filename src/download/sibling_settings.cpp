@@ -1,17 +1,17 @@
 // Sibling client settings; see sibling_settings.h.
 #include "download/sibling_settings.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/registry_values.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 
 namespace {
 
 // Opens hive\path with full access, creating it; false (logged) when it
 // cannot be made or named.
-bool CreateKey(ScopedRegKey* key, HKEY hive, const char* path, bool named) {
-  LONG result = named ? key->Create(hive, path, KEY_ALL_ACCESS) : ERROR_FILENAME_EXCED_RANGE;
+bool CreateKey(ScopedKey* key, HKEY hive, const char* path, bool named) {
+  LONG result = named ? CreateRegKey(key, hive, path, kWriteAccess) : ERROR_FILENAME_EXCED_RANGE;
   if (result == ERROR_SUCCESS) return true;
   WriteLogLineF("   Unable to create key %s\\%s: error %ld\r\n", HiveName(hive), path, result);
   return false;
@@ -24,7 +24,7 @@ void WriteSiblingSettings(const SiblingClient& client, const char* version, cons
   bool programFits = FormatSiblingProgramPath(client, folder, program, sizeof program);
   char keyPath[kPathCapacity];
 
-  ScopedRegKey versionKey;
+  ScopedKey versionKey;
   bool named = FormatSiblingVersionKey(client, version, keyPath, sizeof keyPath);
   if (CreateKey(&versionKey, HKEY_LOCAL_MACHINE, keyPath, named)) {
     if (programFits) SetTextValue(versionKey.Get(), "", program);
@@ -34,13 +34,13 @@ void WriteSiblingSettings(const SiblingClient& client, const char* version, cons
     SetTextValue(versionKey.Get(), "InstallPath", isShort ? shortFolder : folder);
   }
 
-  ScopedRegKey userKey;
+  ScopedKey userKey;
   if (CreateKey(&userKey, HKEY_CURRENT_USER, client.ClientKey, true)) {
     SetTextValue(userKey.Get(), "Font", kSiblingFontText);
     SetTextValue(userKey.Get(), "Pos33", kSiblingPositionText);
   }
 
-  ScopedRegKey appPaths;
+  ScopedKey appPaths;
   named = FormatSiblingAppPathsKey(client, keyPath, sizeof keyPath);
   if (CreateKey(&appPaths, HKEY_LOCAL_MACHINE, keyPath, named)) {
     if (programFits) SetTextValue(appPaths.Get(), "", program);

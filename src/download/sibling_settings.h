@@ -3,7 +3,7 @@
 #ifndef WEVELINK_DOWNLOAD_SIBLING_SETTINGS_H
 #define WEVELINK_DOWNLOAD_SIBLING_SETTINGS_H
 
-#include "download/sibling_clients.h"
+#include "download/portable/sibling_clients.h"
 
 // Writes, all REG_SZ: under HKEY_LOCAL_MACHINE the client key followed by
 // "\Version " and version (default value the program's path in folder,

@@ -8,6 +8,7 @@
 // screen in one copy, so nothing flickers. The caller's bitmap is only read:
 // the blackening is done on a copy.
 #include "download/transparent_bitmap.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -17,24 +18,22 @@ class MemoryDc {
  public:
   explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
   ~MemoryDc() {
-    if (!dc_) return;
-    if (original_) SelectObject(dc_, original_);
-    DeleteDC(dc_);
+    if (dc_.IsValid() && original_) SelectObject(dc_.Get(), original_);
   }
   MemoryDc(const MemoryDc&) = delete;
   MemoryDc& operator=(const MemoryDc&) = delete;
 
   bool Select(HBITMAP bitmap) {
-    if (!dc_ || !bitmap) return false;
-    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (!dc_.IsValid() || !bitmap) return false;
+    HGDIOBJ previous = SelectObject(dc_.Get(), bitmap);
     if (!previous || previous == HGDI_ERROR) return false;
     if (!original_) original_ = previous;
     return true;
   }
-  HDC get() const { return dc_; }
+  HDC get() const { return dc_.Get(); }
 
  private:
-  HDC dc_;
+  ScopedMemoryDc dc_;
   HGDIOBJ original_ = nullptr;
 };
 
@@ -43,15 +42,10 @@ class MemoryDc {
 class OwnedBitmap {
  public:
   explicit OwnedBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-  ~OwnedBitmap() {
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  OwnedBitmap(const OwnedBitmap&) = delete;
-  OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-  HBITMAP get() const { return bitmap_; }
+  HBITMAP get() const { return (HBITMAP)bitmap_.Get(); }
 
  private:
-  HBITMAP bitmap_;
+  ScopedGdiObject bitmap_;
 };
 
 }  // namespace

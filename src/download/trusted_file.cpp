@@ -1,8 +1,10 @@
 // Publisher checks that report; see trusted_file.h.
 #include "download/trusted_file.h"
 
-#include "common/bounded_text.h"
-#include "control/event_log.h"
+#include "base/message_box.h"
+
+#include "base/portable/bounded_text.h"
+#include "base/event_log.h"
 #include "download/verify_trust.h"
 
 LONG CheckTrustOrReport(const char* path, const char* format) {

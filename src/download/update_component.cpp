@@ -3,23 +3,24 @@
 
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 #include "download/cache_file.h"
 #include "download/component_files.h"
-#include "download/distribution_list.h"
+#include "download/portable/distribution_list.h"
 #include "download/install_component.h"
-#include "download/message_pump.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
-#include "sessions/session_classes.h"
+#include "base/portable/session_kinds.h"
+#include "download/cache_file_private.h"
 
 namespace {
 
-const UINT kErrorStyle = MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 
 // Rebuilt by every list; large enough that it does not belong on the stack.
 DistributionList g_List;
@@ -42,25 +43,23 @@ void LogList(const DistributionList& list) {
 // "Error %d caching to %s." (web) or "Error %d writing to %s." (desktop):
 // logged, then shown in an unowned box.
 void ReportLocalFileError(DWORD error, const char* path) {
-  const bool desktop = g_DeploymentSettings.DesktopMode;
+  const bool desktop = Settings().DesktopMode;
   char message[kPathCapacity + 64];
   FormatText(message, sizeof message,
              desktop ? "Error %d writing to %s." : "Error %d caching to %s.", (int)error, path);
   WriteLogTimeStamp();
   WriteLogText(message);
   WriteLogText("\r\n");
-  MessageBoxA(nullptr, message,
-              desktop ? "Web-to-Host Control - Write Error" : "Web-to-Host Control - Cache Error",
-              kErrorStyle);
+  ShowErrorBox(nullptr, message, desktop ? kWriteErrorCaption : kCacheErrorCaption);
 }
 
 void ShowDownloadStart(const char* entry, int kind) {
-  if (!ProgressDialog) CreateProgressDialog(g_DeploymentSettings.DesktopMode);
+  if (!ProgressDialogWindow()) CreateProgressDialog(Settings().DesktopMode);
   SetProgressBarPosition(IDC_DOWNLOAD_BAR, 0);
   SetProgressItemText(IDC_STATUS_LINE, SessionInstallingText(kind));
   char name[kDistributionNameCapacity];
-  FormatComponentDisplayName(entry, g_DeploymentSettings.DesktopMode, name, sizeof name);
-  if (g_DeploymentSettings.DesktopMode) {
+  FormatComponentDisplayName(entry, Settings().DesktopMode, name, sizeof name);
+  if (Settings().DesktopMode) {
     SetProgressItemText(IDC_COMPONENT_LINE, name);
   } else {
     char line[kDistributionNameCapacity + 32];
@@ -69,10 +68,10 @@ void ShowDownloadStart(const char* entry, int kind) {
   }
   // Only the lines and the bar changed: repainting the whole dialog would
   // draw its picture again for every file.
-  if (ProgressDialog) {
+  if (ProgressDialogWindow()) {
     static const int kChanged[] = {IDC_COMPONENT_LINE, IDC_STATUS_LINE, IDC_DOWNLOAD_BAR};
     for (int id : kChanged) {
-      HWND item = GetDlgItem(ProgressDialog, id);
+      HWND item = GetDlgItem(ProgressDialogWindow(), id);
       if (item) UpdateWindow(item);
     }
   }
@@ -113,9 +112,9 @@ DownloadOutcome DownloadComponent(const char* entry, const char* folder, const c
   }
   bool arrived = CacheFile(entry, file.Get(), true);
   file.Reset();
-  if (CancelRequested || !arrived) {
+  if (CancelRequested() || !arrived) {
     DeleteFileA(temporary);
-    return CancelRequested ? kDownloadCancelled : kDownloadFailed;
+    return CancelRequested() ? kDownloadCancelled : kDownloadFailed;
   }
   if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
     DWORD error = GetLastError();
@@ -172,7 +171,7 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
 void UpdateComponent(const char* listName, int kind) {
   if (kind < 0 || kind > 5 || listName == nullptr) return;
   bool fetched = CacheFileWithRetries(listName, INVALID_HANDLE_VALUE);
-  if (CancelRequested) return;
+  if (CancelRequested()) return;
   if (!fetched) {
     // What the buffer holds now is some earlier read, not this list.
     WriteLogLineF("   Distribution list %s could not be fetched; its files are not updated.\r\n",
@@ -183,7 +182,7 @@ void UpdateComponent(const char* listName, int kind) {
   LogList(g_List);
   ScopedKey versions(OpenComponentVersions());
   for (int i = 0; i < g_List.Count; ++i) {
-    if (CancelRequested) return;
+    if (CancelRequested()) return;
     // A key that appeared with this list's first installation is read from
     // the next entry on.
     if (!versions.IsValid()) versions.Reset(OpenComponentVersions());

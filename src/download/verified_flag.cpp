@@ -2,13 +2,12 @@
 #include "download/verified_flag.h"
 
 #include "config/deployment_settings.h"
+#include "download/verified_flag_private.h"
+#include "base/scoped_handles.h"
 
 BYTE VerifiedFlag[kVerifiedKinds];
 
 const char kVerifiedFlagKey[] = "Software\\MARROCK\\Kestrava Web";
-const char* const kVerifiedValueNames[kVerifiedKinds] = {"KvmdVerified",  "KvmpVerified",
-                                                         "KvadVerified",  "KvapVerified",
-                                                         "KvftpVerified", "KvvtVerified"};
 
 namespace {
 
@@ -19,27 +18,33 @@ bool IsKind(int kind) { return kind >= 0 && kind < kVerifiedKinds; }
 LONG StoreVerifiedFlag(int kind, BYTE value) {
   if (!IsKind(kind)) return ERROR_INVALID_PARAMETER;
   VerifiedFlag[kind] = value;
-  HKEY key = nullptr;
+  ScopedKey key;
   LONG result = RegCreateKeyExA(EmulatorRootHive(), kVerifiedFlagKey, 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (result != ERROR_SUCCESS) return result;
-  result = RegSetValueExA(key, kVerifiedValueNames[kind], 0, REG_BINARY, &value, 1);
-  RegCloseKey(key);
-  return result;
+                                REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Receive(),
+                                nullptr);
+  if (result != ERROR_SUCCESS) {
+    key.Release();  // not a key
+    return result;
+  }
+  return RegSetValueExA(key.Get(), SessionVerifiedValueName(kind), 0, REG_BINARY, &value, 1);
 }
 
 void LoadVerifiedFlag(int kind) {
   if (!IsKind(kind)) return;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(EmulatorRootHive(), kVerifiedFlagKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  ScopedKey key;
+  if (RegOpenKeyExA(EmulatorRootHive(), kVerifiedFlagKey, 0, KEY_QUERY_VALUE, key.Receive()) !=
+      ERROR_SUCCESS) {
+    key.Release();  // not a key
     return;
+  }
   BYTE value = 0;
   DWORD type = 0;
   DWORD size = sizeof value;
-  if (RegQueryValueExA(key, kVerifiedValueNames[kind], nullptr, &type, &value, &size) ==
+  if (RegQueryValueExA(key.Get(), SessionVerifiedValueName(kind), nullptr, &type, &value, &size) ==
           ERROR_SUCCESS &&
       size == 1) {
     VerifiedFlag[kind] = value;
   }
-  RegCloseKey(key);
 }
+
+BYTE VerifiedFlagOf(int kind) { return IsKind(kind) ? VerifiedFlag[kind] : 0; }

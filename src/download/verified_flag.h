@@ -8,15 +8,17 @@
 
 #include <windows.h>
 
-enum { kVerifiedKinds = 6 };
+#include "base/portable/session_kinds.h"
 
-// 0 or 1 per session kind (0 to 5), process-wide, initially 0.
-extern BYTE VerifiedFlag[kVerifiedKinds];
+enum { kVerifiedKinds = kSessionKinds };
 
-// The key that holds the flags and the value name of each kind
-// ("KvmdVerified" ... "KvvtVerified").
+// The kind's flag in memory: 0 or 1 (0 for a kind outside 0-5),
+// process-wide, initially 0.
+BYTE VerifiedFlagOf(int kind);
+
+// The key that holds the flags; each kind's value is named by the kinds'
+// table (SessionVerifiedValueName: "KvmdVerified" ... "KvvtVerified").
 extern const char kVerifiedFlagKey[];
-extern const char* const kVerifiedValueNames[kVerifiedKinds];
 
 // Sets the kind's flag in memory, then writes it to the registry, creating
 // the key if needed. When the key cannot be opened or created only memory

@@ -1,11 +1,11 @@
-// Publisher checks and worker-thread boxes; see verify_trust.h.
+// Publisher checks; see verify_trust.h.
 #include "download/verify_trust.h"
 
 #include <softpub.h>
 #include <wintrust.h>
 
-#include "download/centre_window.h"
-#include "download/worker_call.h"
+#include "base/centre_window.h"
+#include "base/worker_call.h"
 
 namespace {
 
@@ -43,11 +43,6 @@ bool CentreSecurityWarning(void*) {
   return true;
 }
 
-LONG ShowBox(void* context) {
-  return MessageBoxA(nullptr, (const char*)context, "Web-to-Host Control",
-                     MB_ICONEXCLAMATION | MB_SETFOREGROUND);
-}
-
 }  // namespace
 
 LONG VerifyTrust(const char* path) {
@@ -55,10 +50,4 @@ LONG VerifyTrust(const char* path) {
   if (!path) return result;
   RunOnWorker(CheckFile, (void*)path, &result, CentreSecurityWarning, nullptr);
   return result;
-}
-
-int ThreadedMessageBox(const char* text) {
-  LONG result = 0;
-  RunOnWorker(ShowBox, (void*)(text ? text : ""), &result);
-  return (int)result;
 }

@@ -1,6 +1,6 @@
-// The publisher check of a program before it is started, and message boxes
-// that must not stop the page: both run on a worker thread while the
-// calling (user-interface) thread keeps dispatching messages.
+// The publisher check of a program before it is started. It runs on a
+// worker thread while the calling (user-interface) thread keeps
+// dispatching messages.
 #ifndef WEVELINK_DOWNLOAD_VERIFY_TRUST_H
 #define WEVELINK_DOWNLOAD_VERIFY_TRUST_H
 
@@ -13,9 +13,5 @@
 // appears meanwhile is centred once.
 LONG VerifyTrust(const char* path);
 
-// Shows text with the caption "Web-to-Host Control" and the error style in
-// an unowned box and returns its button code; 0 when the box's thread could
-// not be started.
-int ThreadedMessageBox(const char* text);
 
 #endif

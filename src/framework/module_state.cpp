@@ -4,7 +4,7 @@
 // apartment-threaded server lives on the thread that created it.
 #include "framework/module_state.h"
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "framework/control_window.h"
 
 namespace {

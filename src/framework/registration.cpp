@@ -7,7 +7,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "framework/module_state.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The container window's hook; see container_hook.h.
 #include "sessions/container_hook.h"
 
-#include "sessions/embedding_state.h"
+#include "sessions/session_state.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (message == WM_NCDESTROY) {
     // The window's last message: hand it its own procedure back first.
     RemoveContainerHook();
-    if (g_ContainerWindow == window) g_ContainerWindow = nullptr;
+    if (ContainerWindow() == window) SetContainerWindow(nullptr);
   }
   if (!container) return DefWindowProcA(window, message, wParam, lParam);
   return CallWindowProcA(container, window, message, wParam, lParam);

@@ -4,20 +4,21 @@
 #include <windows.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/message_box.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
-#include "config/shortcuts.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
-#include "download/message_pump.h"
+#include "desktop/shortcuts.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
+#include "base/message_pump.h"
 #include "download/verified_flag.h"
 #include "download/trusted_file.h"
-#include "sessions/embedding_state.h"
-#include "sessions/launch_text.h"
-#include "sessions/session_classes.h"
-#include "sessions/session_list.h"
+#include "sessions/session_state.h"
+#include "sessions/portable/launch_text.h"
+#include "base/portable/session_kinds.h"
+#include "sessions/portable/session_list.h"
 #include "sessions/session_shutdown.h"
 #include "sessions/session_window_table.h"
 
@@ -25,16 +26,15 @@ namespace {
 
 const UINT WM_SESSION_NEWPARENT = 0x049A;
 const UINT WM_SESSION_REFRESH = 0x0465;
-const UINT kLaunchErrorStyle = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
 // How often the foreground wait looks for the window besides the messages
 // that wake it: the window appears in another process.
 const DWORD kForegroundPassMs = 25;
 
-bool Embedding() { return g_EmbedMode != kEmbedOff; }
+bool Embedding() { return CurrentEmbedMode() != kEmbedOff; }
 
 void ReportLaunchFailure(const char* message) {
   WriteLogLineF("%s\r\n", message);
-  MessageBoxA(nullptr, message, "Program Launch Error", kLaunchErrorStyle);
+  ShowErrorBox(nullptr, message, kLaunchErrorCaption);
 }
 
 // Re-shows the running embedded session of the entry, if there is one.
@@ -46,21 +46,21 @@ bool ReuseEmbeddedSession(const char* command, int kind) {
   if (slot >= 0) {
     candidate = GetSessionWindow(kind, slot);
   } else {
-    slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+    slot = FindSessionSlotWithParent(kind, ContainerWindow());
     if (slot >= 0) candidate = GetSessionWindow(kind, slot);
   }
   if (candidate == nullptr) return false;
-  const RECT& r = g_EmbedRect;
-  if (GetParent(candidate) != g_ContainerWindow) {
+  const RECT& r = EmbedRect();
+  if (GetParent(candidate) != ContainerWindow()) {
     WriteLogLineF("%d's Parent set to %d\r\n", (int)(INT_PTR)candidate,
-                  (int)(INT_PTR)g_ContainerWindow);
-    SetParent(candidate, g_ContainerWindow);
+                  (int)(INT_PTR)ContainerWindow());
+    SetParent(candidate, ContainerWindow());
     SetWindowPos(candidate, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER);
-    PostMessageA(candidate, WM_SESSION_NEWPARENT, 0, (LPARAM)g_ContainerWindow);
+    PostMessageA(candidate, WM_SESSION_NEWPARENT, 0, (LPARAM)ContainerWindow());
   } else {
     WriteLogLineF("%d's Parent is %d\r\n", (int)(INT_PTR)candidate,
-                  (int)(INT_PTR)g_ContainerWindow);
+                  (int)(INT_PTR)ContainerWindow());
     SetWindowPos(candidate, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER);
   }
@@ -72,10 +72,12 @@ bool ReuseEmbeddedSession(const char* command, int kind) {
 // The publisher check of the line's program, once per kind until a newer
 // file of the kind arrives. False when the program must not start.
 bool CheckPublisher(const char* line) {
-  int kind = KindNeedingCheck(line, VerifiedFlag);
+  BYTE verified[kSessionKinds];
+  for (int k = 0; k < kSessionKinds; ++k) verified[k] = VerifiedFlagOf(k);
+  int kind = KindNeedingCheck(line, verified);
   if (kind < 0) return true;
   char program[kProgramPathCapacity];
-  ProgramPathOf(line, g_DeploymentSettings.DesktopMode, program, sizeof program);
+  ProgramPathOf(line, Settings().DesktopMode, program, sizeof program);
   // The refusal is logged as well as shown: the administrator sees it too.
   if (CheckTrustOrReport(program, "Security error %X launching session %s:\r\n%s") != 0) {
     return false;
@@ -105,7 +107,7 @@ void BringToFront(const char* line, int kind) {
   const DWORD start = GetTickCount();
   char instance[kLaunchLineCapacity];
   if (!InstanceTextOf(line, instance, sizeof instance)) return;
-  const bool desktop = g_DeploymentSettings.DesktopMode;
+  const bool desktop = Settings().DesktopMode;
   ForegroundSearch search = {};
   FormatText(search.classes[0], sizeof search.classes[0], "%s%s",
              LauncherWindowClassPrefix(kind, desktop), instance);
@@ -126,8 +128,8 @@ void BringToFront(const char* line, int kind) {
 }
 
 void LaunchEntry(int index, STARTUPINFOA* startup) {
-  const char* command = g_SessionList.Commands[index];
-  const bool desktop = g_DeploymentSettings.DesktopMode;
+  const char* command = CurrentSessionList().Commands[index];
+  const bool desktop = Settings().DesktopMode;
   const int kind = SessionKindOfCommand(command);
   if (kind < 0) {
     ReportLaunchFailure("Failed to launch session ... The session names no session program.");
@@ -135,14 +137,14 @@ void LaunchEntry(int index, STARTUPINFOA* startup) {
   }
   if (ReuseEmbeddedSession(command, kind)) return;
 
-  const char* folder = desktop ? g_DeploymentSettings.InstallFolder
-                               : g_ComponentFolder[SessionComponentGroup(kind)];
+  const char* folder = desktop ? Settings().InstallFolder
+                               : ComponentFolderPath(SessionComponentGroup(kind));
   char line[kLaunchLineCapacity];
   bool fits = BeginLaunchLine(line, sizeof line, folder, command, kind, desktop);
   int configSwitch = 1;
-  if (g_SessionList.Save[index]) configSwitch = InstanceConfigExists(line, kind) ? 0 : 2;
-  LaunchGeometry geometry = {(long)(INT_PTR)g_ContainerWindow, g_EmbedRect.left, g_EmbedRect.top,
-                             g_EmbedRect.right, g_EmbedRect.bottom};
+  if (CurrentSessionList().Save[index]) configSwitch = InstanceConfigExists(line, kind) ? 0 : 2;
+  LaunchGeometry geometry = {(long)(INT_PTR)ContainerWindow(), EmbedRect().left, EmbedRect().top,
+                             EmbedRect().right, EmbedRect().bottom};
   fits = fits && FinishLaunchLine(line, sizeof line, configSwitch,
                                   !desktop && Embedding() ? &geometry : nullptr);
   if (!fits) {
@@ -166,8 +168,8 @@ void LaunchEntry(int index, STARTUPINFOA* startup) {
   }
   ScopedKernelHandle processHandle(process.hProcess);
   ScopedKernelHandle threadHandle(process.hThread);
-  if (!Embedding() && g_PlatformVersion.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-      g_PlatformVersion.dwMajorVersion > 4) {
+  if (!Embedding() && PlatformVersion().dwPlatformId == VER_PLATFORM_WIN32_NT &&
+      PlatformVersion().dwMajorVersion > 4) {
     BringToFront(line, kind);
   }
 }
@@ -180,13 +182,13 @@ void LaunchSessions(const char* iniName) {
   STARTUPINFOA startup;
   GetStartupInfoA(&startup);
   startup.dwFlags |= STARTF_FORCEONFEEDBACK;
-  for (int index = 0; index < g_SessionList.Count && index < kSessionEntries; ++index) {
+  for (int index = 0; index < CurrentSessionList().Count && index < kSessionEntries; ++index) {
     LaunchEntry(index, &startup);
   }
   // Desktop mode made its shortcuts with the installation.
-  if (g_DeploymentSettings.DesktopMode) return;
+  if (Settings().DesktopMode) return;
   bool kindWanted = false;
-  for (const KindShortcut& kind : g_DeploymentSettings.KindShortcuts) kindWanted |= kind.Wanted;
+  for (const KindShortcut& kind : Settings().KindShortcuts) kindWanted |= kind.Wanted;
   if (kindWanted) CreateBrowserShortcuts();
   CreateCustomShortcuts();
 }

@@ -3,7 +3,7 @@
 #ifndef WEVELINK_SESSIONS_SESSION_LAUNCHER_H
 #define WEVELINK_SESSIONS_SESSION_LAUNCHER_H
 
-// Launches every entry of g_SessionList in order. iniName: the
+// Launches every entry of the session list in order. iniName: the
 // initialization file, read once more first; null for a local launch. A
 // failure is shown and logged and the next entry follows. On NT 5 and later
 // a session started in its own window is brought to the front once its

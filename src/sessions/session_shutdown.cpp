@@ -3,23 +3,23 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "common/scoped_handles.h"
+#include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
-#include "control/event_log.h"
-#include "download/message_pump.h"
-#include "sessions/embedding_state.h"
-#include "sessions/launch_text.h"
-#include "sessions/session_classes.h"
+#include "base/event_log.h"
+#include "base/message_pump.h"
+#include "sessions/session_state.h"
+#include "sessions/portable/launch_text.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 
 namespace {
 
 bool KeyExists(HKEY hive, const char* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  ScopedKey key;
+  if (RegOpenKeyExA(hive, path, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS) return true;
+  key.Release();  // not a key
+  return false;
 }
 
 // How often the close wait looks at the slot: a session program in another
@@ -29,7 +29,7 @@ const DWORD kClosePassMs = 50;
 }  // namespace
 
 bool InstanceConfigExists(const char* commandLine, int kind) {
-  const bool desktop = g_DeploymentSettings.DesktopMode;
+  const bool desktop = Settings().DesktopMode;
   char line[kLaunchLineCapacity];
   CopyText(line, sizeof line, commandLine);
   if (!strstr(line, "/s") && !strstr(line, "/S")) {
@@ -50,17 +50,17 @@ bool InstanceConfigExists(const char* commandLine, int kind) {
       continue;  // no such key can exist
     }
     if (KeyExists(HKEY_CURRENT_USER, path)) return true;
-    if (g_DeploymentSettings.BaseRegistry != 2 && KeyExists(HKEY_LOCAL_MACHINE, path)) return true;
+    if (Settings().BaseRegistry != 2 && KeyExists(HKEY_LOCAL_MACHINE, path)) return true;
   }
   return false;
 }
 
 void CloseEmbeddedSession() {
-  if (!SessionWindowTableIsOpen() || g_ContainerWindow == nullptr) return;
+  if (!SessionWindowTableIsOpen() || ContainerWindow() == nullptr) return;
   int kind = 0;
   int slot = -1;
   for (; kind < kSessionKinds; ++kind) {
-    slot = FindSessionSlotWithParent(kind, g_ContainerWindow);
+    slot = FindSessionSlotWithParent(kind, ContainerWindow());
     if (slot >= 0) break;
   }
   if (slot < 0) return;

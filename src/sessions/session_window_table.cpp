@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "sessions/session_classes.h"
+#include "base/portable/session_kinds.h"
 
 const char kSessionWindowTableName[] = "MarrockW2HCtrlSharedMem";
 
@@ -15,14 +15,13 @@ HANDLE g_TableSection = nullptr;
 volatile LONG* g_TableWords = nullptr;  // the view, as 32-bit words
 
 // Array offsets in kind order: the table puts both Display kinds first.
-const int kArrayOffsets[kSessionKinds] = {0, 792, 396, 1188, 1584, 1980};
 
 volatile LONG* SlotWord(int kind, int slot) {
   if (g_TableWords == nullptr || kind < 0 || kind >= kSessionKinds || slot < 0 ||
       slot >= kSessionSlotsPerKind) {
     return nullptr;
   }
-  return g_TableWords + kArrayOffsets[kind] / 4 + slot;
+  return g_TableWords + SessionKindRowOf(kind)->WindowArrayOffset / 4 + slot;
 }
 
 // Handles travel as their low 32 bits and come back sign-extended, as the
@@ -63,7 +62,7 @@ void CloseSessionWindowTable() {
 bool SessionWindowTableIsOpen() { return g_TableWords != nullptr; }
 
 int SessionWindowArrayOffset(int kind) {
-  return (kind >= 0 && kind < kSessionKinds) ? kArrayOffsets[kind] : -1;
+  return (kind >= 0 && kind < kSessionKinds) ? SessionKindRowOf(kind)->WindowArrayOffset : -1;
 }
 
 HWND GetSessionWindow(int kind, int slot) {

@@ -5,13 +5,14 @@
 #include <windows.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/emulator_registry.h"
 #include "config/ini_reader.h"
 #include "config_fixture.h"
-#include "control/module_state.h"
+#include "base/module_folders.h"
 #include "test_support.h"
+#include "config/deployment_settings_private.h"
 
 using namespace std::string_literals;
 
@@ -58,7 +59,7 @@ TEST_F(ConfigTest, WebModeUserHivePersonalWorkingFolderAndLock) {
 
   const KindShortcut* kinds = s.KindShortcuts;
   EXPECT_TRUE(kinds[0].Wanted);
-  EXPECT_EQ(std::string(g_TempFolder) + "Kestrava\\start.htm", kinds[0].Url);
+  EXPECT_EQ(std::string(TempFolderPath()) + "Kestrava\\start.htm", kinds[0].Url);
   EXPECT_STREQ("Host", kinds[0].Label);
   EXPECT_TRUE(kinds[5].Wanted);
   EXPECT_STREQ("http://web/vt.htm", kinds[5].Url);
@@ -160,7 +161,7 @@ TEST_F(ConfigTest, CustomShortcutsExpandAgainstTheModesBaseFolder) {
   ReadCustomShortcuts("custom.ini");
 
   const CustomShortcut* c = s.CustomShortcuts;
-  std::string web = std::string(g_TempFolder) + "Kestrava\\";
+  std::string web = std::string(TempFolderPath()) + "Kestrava\\";
   EXPECT_EQ(web + "KVSH.EXE /run", c[0].Target);
   EXPECT_STREQ("Scripts", c[0].Label);
   EXPECT_STREQ("http://web/help.htm", c[1].Target);

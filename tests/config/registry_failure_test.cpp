@@ -8,9 +8,10 @@
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
 #include "config/installation_keys.h"
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config_fixture.h"
 #include "test_support.h"
+#include "config/deployment_settings_private.h"
 
 using namespace std::string_literals;
 

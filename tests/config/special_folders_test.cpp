@@ -5,9 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "config_fixture.h"
-#include "control/module_state.h"
+#include "base/module_folders.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST_F(ConfigTest, SpecialFolderFoundOrPathLeftAlone) {
 }
 
 TEST_F(ConfigTest, DesktopOfAllUsersOnTheNtFamilyCreatedWhenMissing) {
-  ASSERT_EQ((DWORD)VER_PLATFORM_WIN32_NT, g_PlatformVersion.dwPlatformId);
+  ASSERT_EQ((DWORD)VER_PLATFORM_WIN32_NT, PlatformVersion().dwPlatformId);
   std::string common = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   ASSERT_FALSE(common.empty());
   // Removed only when empty; other tests of the run may have put shortcuts there.

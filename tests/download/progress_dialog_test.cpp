@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "control/module_state.h"
-#include "download/message_pump.h"
+#include "base/portable/bounded_text.h"
+#include "base/module_folders.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
 
 namespace {
@@ -23,10 +23,10 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-std::string ItemText(int id) { return TextOf(GetDlgItem(ProgressDialog, id)); }
+std::string ItemText(int id) { return TextOf(GetDlgItem(ProgressDialogWindow(), id)); }
 
 int BarPosition(int id) {
-  return (int)SendDlgItemMessageA(ProgressDialog, id, PBM_GETPOS, 0, 0);
+  return (int)SendDlgItemMessageA(ProgressDialogWindow(), id, PBM_GETPOS, 0, 0);
 }
 
 struct Child {
@@ -124,7 +124,7 @@ void ExpectControls(HWND dialog, const TemplateRow* rows, size_t count) {
 void ExpectPicture(HWND dialog, int bitmapId, int x0, int y0, COLORREF transparent) {
   RedrawWindow(dialog, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  HBITMAP picture = LoadBitmapA(g_ModuleInstance, MAKEINTRESOURCEA(bitmapId));
+  HBITMAP picture = LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(bitmapId));
   ASSERT_NE(nullptr, picture);
   BITMAP info;
   GetObjectA(picture, sizeof info, &info);
@@ -171,8 +171,8 @@ StaticColours ColoursOf(int id) {
   HDC dc = CreateCompatibleDC(nullptr);
   SetTextColor(dc, RGB(1, 2, 3));
   StaticColours colours;
-  colours.brush = SendMessageA(ProgressDialog, WM_CTLCOLORSTATIC, (WPARAM)dc,
-                               (LPARAM)GetDlgItem(ProgressDialog, id));
+  colours.brush = SendMessageA(ProgressDialogWindow(), WM_CTLCOLORSTATIC, (WPARAM)dc,
+                               (LPARAM)GetDlgItem(ProgressDialogWindow(), id));
   colours.text = GetTextColor(dc);
   colours.background = GetBkColor(dc);
   DeleteDC(dc);
@@ -182,7 +182,7 @@ StaticColours ColoursOf(int id) {
 class ProgressDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    g_ModuleInstance = GetModuleHandleA(nullptr);
+    SetModuleResources(GetModuleHandleA(nullptr));
     ResetProgressForDeployment();
   }
 
@@ -217,7 +217,7 @@ TEST_F(ProgressDialogTest, EachFormHasItsControlsPlaceColoursAndPicture) {
   for (bool desktop : {false, true}) {
     SCOPED_TRACE(desktop ? "desktop" : "web");
     ASSERT_TRUE(CreateProgressDialog(desktop));
-    HWND dialog = ProgressDialog;
+    HWND dialog = ProgressDialogWindow();
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(desktop, IsProgressDialogDesktopMode());
     char className[64] = {};
@@ -291,21 +291,21 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
     HWND owner = MakeActiveOwner();
     ASSERT_EQ(owner, GetActiveWindow());
     ASSERT_TRUE(CreateProgressDialog(false));
-    HWND dialog = ProgressDialog;
-    EXPECT_EQ(owner, ProgressOwnerWindow);
+    HWND dialog = ProgressDialogWindow();
+    EXPECT_EQ(owner, ProgressOwnerWindow());
     EXPECT_FALSE(IsWindowEnabled(owner));
-    EXPECT_EQ(0, CancelRequested);
+    EXPECT_FALSE(CancelRequested());
 
     way.act(dialog);
-    EXPECT_EQ(1, CancelRequested);
-    EXPECT_EQ(nullptr, ProgressDialog);
+    EXPECT_TRUE(CancelRequested());
+    EXPECT_EQ(nullptr, ProgressDialogWindow());
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(1, ProgressDestroyed);
+    EXPECT_TRUE(ProgressDialogDestroyed());
     EXPECT_FALSE(IsWindowEnabled(owner));
 
     EnableOwnerWindow();
     EXPECT_TRUE(IsWindowEnabled(owner));
-    EXPECT_EQ(nullptr, ProgressOwnerWindow);
+    EXPECT_EQ(nullptr, ProgressOwnerWindow());
     DestroyWindow(owner);
     owner_ = nullptr;
   }
@@ -314,18 +314,18 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
 TEST_F(ProgressDialogTest, ClosingForgetsTheDialogButNotTheOwner) {
   HWND owner = MakeActiveOwner();
   ASSERT_TRUE(CreateProgressDialog(false));
-  HWND dialog = ProgressDialog;
+  HWND dialog = ProgressDialogWindow();
   CloseProgressDialog();  // clears the flag, then the last message sets it
-  EXPECT_EQ(1, ProgressDestroyed);
-  EXPECT_EQ(nullptr, ProgressDialog);
+  EXPECT_TRUE(ProgressDialogDestroyed());
+  EXPECT_EQ(nullptr, ProgressDialogWindow());
   EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_EQ(0, CancelRequested);  // closing is not cancelling
+  EXPECT_FALSE(CancelRequested());  // closing is not cancelling
   CloseProgressDialog();          // nothing left to close
 
   // The dialog is now the last active window, not the browser; the owner
   // remembered at the first creation must stay the one that is re-enabled.
   ASSERT_TRUE(CreateProgressDialog(false));
-  EXPECT_EQ(owner, ProgressOwnerWindow);
+  EXPECT_EQ(owner, ProgressOwnerWindow());
   EnableOwnerWindow();
   EXPECT_TRUE(IsWindowEnabled(owner));
   // A second call finds nothing to enable.
@@ -338,37 +338,37 @@ TEST_F(ProgressDialogTest, ClosingForgetsTheDialogButNotTheOwner) {
 TEST_F(ProgressDialogTest, SixKindsBringTheOverallBarTo72AndBeyond100OnlyTheTextCounts) {
   ASSERT_TRUE(CreateProgressDialog(true));
   for (int kind = 0; kind < 6; ++kind) AdvanceOverallProgress(12);
-  EXPECT_EQ(72, OverallProgressSteps);
+  EXPECT_EQ(72, OverallProgressSteps());
   EXPECT_EQ(72, BarPosition(IDC_OVERALL_BAR));
   EXPECT_EQ("72% ", ItemText(IDC_PERCENTAGE));
 
   AdvanceOverallProgress(48);
-  EXPECT_EQ(120, OverallProgressSteps);
+  EXPECT_EQ(120, OverallProgressSteps());
   EXPECT_EQ(100, BarPosition(IDC_OVERALL_BAR));
   EXPECT_EQ("120% ", ItemText(IDC_PERCENTAGE));
   EXPECT_EQ(0, BarPosition(IDC_DOWNLOAD_BAR));
 }
 
 TEST_F(ProgressDialogTest, WithoutADialogTheCounterAdvancesAtOnceAndWrapsAt256) {
-  ASSERT_EQ(nullptr, ProgressDialog);
+  ASSERT_EQ(nullptr, ProgressDialogWindow());
   LARGE_INTEGER frequency, before, after;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&before);
   AdvanceOverallProgress(12);
   QueryPerformanceCounter(&after);
   double ms = (after.QuadPart - before.QuadPart) * 1000.0 / frequency.QuadPart;
-  EXPECT_EQ(12, OverallProgressSteps);
+  EXPECT_EQ(12, OverallProgressSteps());
   EXPECT_LT(ms, 5.0);
 
   AdvanceOverallProgress(0);
-  EXPECT_EQ(12, OverallProgressSteps);
+  EXPECT_EQ(12, OverallProgressSteps());
   SetProgressItemText(IDC_COMPONENT_LINE, "Kvmd.cab");  // no dialog: nothing to write
   SetProgressBarPosition(IDC_DOWNLOAD_BAR, 10);
-  EXPECT_EQ(nullptr, ProgressDialog);
+  EXPECT_EQ(nullptr, ProgressDialogWindow());
   AdvanceOverallProgress(250);
-  EXPECT_EQ(6, OverallProgressSteps);
+  EXPECT_EQ(6, OverallProgressSteps());
   ResetProgressForDeployment();
-  EXPECT_EQ(0, OverallProgressSteps);
+  EXPECT_EQ(0, OverallProgressSteps());
 }
 
 TEST_F(ProgressDialogTest, WritesReachTheDesktopFormAndTheWebFormIgnoresItsMissingControls) {
@@ -388,15 +388,15 @@ TEST_F(ProgressDialogTest, WritesReachTheDesktopFormAndTheWebFormIgnoresItsMissi
   CloseProgressDialog();
 
   ASSERT_TRUE(CreateProgressDialog(false));
-  for (int id : {1006, 1007, 1008, 1009}) EXPECT_EQ(nullptr, GetDlgItem(ProgressDialog, id)) << id;
-  std::vector<Child> before = ChildrenOf(ProgressDialog);
+  for (int id : {1006, 1007, 1008, 1009}) EXPECT_EQ(nullptr, GetDlgItem(ProgressDialogWindow(), id)) << id;
+  std::vector<Child> before = ChildrenOf(ProgressDialogWindow());
   SetStatusText("Installing Kestrava Mainframe Display");
   AdvanceOverallProgress(3);
   SetProgressItemText(IDC_KILOBYTES, "1KB/2KB ");
   SetProgressBarPosition(IDC_OVERALL_BAR, 50);
   SetProgressItemText(IDC_PERCENTAGE, "50% ");
-  ASSERT_TRUE(IsWindow(ProgressDialog));
-  std::vector<Child> after = ChildrenOf(ProgressDialog);
+  ASSERT_TRUE(IsWindow(ProgressDialogWindow()));
+  std::vector<Child> after = ChildrenOf(ProgressDialogWindow());
   ASSERT_EQ(before.size(), after.size());
   for (size_t i = 0; i < after.size(); ++i) {
     EXPECT_EQ(before[i].text, after[i].text) << "control " << after[i].id;
@@ -405,10 +405,10 @@ TEST_F(ProgressDialogTest, WritesReachTheDesktopFormAndTheWebFormIgnoresItsMissi
 
 TEST_F(ProgressDialogTest, ModuleExitDestroysWaitsAndUnregistersTheClass) {
   ASSERT_TRUE(CreateProgressDialog(true));
-  HWND dialog = ProgressDialog;
+  HWND dialog = ProgressDialogWindow();
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof wc;
-  EXPECT_TRUE(GetClassInfoExA(g_ModuleInstance, "WevelinkDlgClass", &wc));
+  EXPECT_TRUE(GetClassInfoExA(ModuleResources(), "WevelinkDlgClass", &wc));
   EXPECT_EQ((WNDPROC)DefDlgProcA, wc.lpfnWndProc);
   EXPECT_EQ(DLGWINDOWEXTRA, wc.cbWndExtra);
   EXPECT_EQ((UINT)CS_OWNDC, wc.style);
@@ -419,11 +419,11 @@ TEST_F(ProgressDialogTest, ModuleExitDestroysWaitsAndUnregistersTheClass) {
   // neither lost nor taken for a failure.
   PostQuitMessage(3);
   EXPECT_TRUE(DestroyProgressDialogAndWait(2000));
-  EXPECT_EQ(1, ProgressDestroyed);
-  EXPECT_EQ(nullptr, ProgressDialog);
+  EXPECT_TRUE(ProgressDialogDestroyed());
+  EXPECT_EQ(nullptr, ProgressDialogWindow());
   EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_FALSE(GetClassInfoExA(g_ModuleInstance, "WevelinkDlgClass", &wc));
-  EXPECT_EQ(0, CancelRequested);
+  EXPECT_FALSE(GetClassInfoExA(ModuleResources(), "WevelinkDlgClass", &wc));
+  EXPECT_FALSE(CancelRequested());
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
     DispatchMessageA(&msg);
@@ -444,7 +444,7 @@ struct DialogThread {
 DWORD WINAPI RunDialogThread(void* param) {
   auto* state = (DialogThread*)param;
   CreateProgressDialog(false);
-  state->dialog = ProgressDialog;
+  state->dialog = ProgressDialogWindow();
   SetEvent(state->ready);
   MSG msg;
   while (state->dialog && IsWindow(state->dialog) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -465,8 +465,8 @@ TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
 
   EXPECT_TRUE(DestroyProgressDialogAndWait(5000));
   EXPECT_FALSE(IsWindow(state.dialog));
-  EXPECT_EQ(nullptr, ProgressDialog);
-  EXPECT_EQ(0, CancelRequested);
+  EXPECT_EQ(nullptr, ProgressDialogWindow());
+  EXPECT_FALSE(CancelRequested());
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
   CloseHandle(thread);
   CloseHandle(state.ready);

@@ -11,8 +11,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "control/module_state.h"
-#include "download/message_pump.h"
+#include "base/module_folders.h"
+#include "base/message_pump.h"
 #include "download/progress_dialog.h"
 
 namespace {
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: progress_snapshot web|desktop|group OUTPUT.bmp\n");
     return 2;
   }
-  g_ModuleInstance = GetModuleHandleA(nullptr);
+  SetModuleResources(GetModuleHandleA(nullptr));
   bool desktop = *form != kWeb;
   ResetProgressForDeployment();
   if (!CreateProgressDialog(desktop)) {
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
   }
   FillSampleTexts(*form);
   PumpMessages(500, true);
-  bool saved = SaveWindow(ProgressDialog, argv[2]);
+  bool saved = SaveWindow(ProgressDialogWindow(), argv[2]);
   DestroyProgressDialogAndWait(2000);
   CloseWakeEvent();
   if (!saved) fprintf(stderr, "could not save %s (%lu)\n", argv[2], GetLastError());

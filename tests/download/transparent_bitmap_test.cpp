@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "control/module_state.h"
+#include "base/module_folders.h"
 #include "download/progress_dialog.h"
 #include "download/transparent_bitmap.h"
 
@@ -151,7 +151,7 @@ TEST(DrawTransparentBitmap, LeavesTheCallersBitmapUnchangedAndUsable) {
 }
 
 TEST(DrawTransparentBitmap, ResourcePicturesKeepTheBackgroundAroundThem) {
-  g_ModuleInstance = GetModuleHandleA(nullptr);
+  SetModuleResources(GetModuleHandleA(nullptr));
   struct Row {
     int id;
     int width, height;
@@ -160,7 +160,7 @@ TEST(DrawTransparentBitmap, ResourcePicturesKeepTheBackgroundAroundThem) {
   const Row rows[] = {{IDB_PROGRESS_WEB, 94, 42, W}, {IDB_PROGRESS_DESKTOP, 31, 31, R}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
-    HBITMAP picture = LoadBitmapA(g_ModuleInstance, MAKEINTRESOURCEA(row.id));
+    HBITMAP picture = LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(row.id));
     ASSERT_NE(nullptr, picture);
     BITMAP info;
     GetObjectA(picture, sizeof info, &info);

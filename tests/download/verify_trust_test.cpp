@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "box_recorder.h"
+#include "base/message_box.h"
 #include "download/verify_trust.h"
 #include "test_support.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cookie_maker.h"
-#include "sessions/blk_cookie.h"
+#include "sessions/portable/blk_cookie.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;

@@ -2,7 +2,7 @@
 // "%qy%" and "%kv%" stays within its field, whatever the folder holds.
 #include <stdint.h>
 
-#include "config/folder_macros.h"
+#include "config/portable/folder_macros.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,10 +3,11 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "control/page_values.h"
-#include "download/request_url.h"
-#include "download/server_port.h"
+#include "base/portable/page_values.h"
+#include "download/portable/request_url.h"
+#include "download/portable/server_port.h"
 #include "fuzz_input.h"
+#include "base/portable/session_kinds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> in = SplitInput(data, size, 3);
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (FileUrlToPath(in[1].c_str(), path, sizeof path)) {
     FormLocalPath(path, in[2].c_str(), local, sizeof local);
   }
-  KindTokenInName(in[2].c_str());
+  SessionKindInFileName(in[2].c_str());
   (void)strlen(LastPathComponent(in[0].c_str()));
   return 0;
 }

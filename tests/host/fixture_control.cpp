@@ -22,7 +22,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 
 namespace {
 

@@ -72,7 +72,8 @@ TEST(ParseHostOptions, HelpNeedsNoPage) {
   }
   std::string usage = HostUsageText();
   for (const char* option :
-       {"--module", "--clsid", "--stay", "--until", "--trace", "--boxes", "--box-delay", "--help"}) {
+       {"--module", "--clsid", "--stay", "--until", "--trace", "--boxes", "--box-delay", "--send",
+        "--help"}) {
     EXPECT_NE(std::string::npos, usage.find(option)) << option;
   }
 }
@@ -102,6 +103,8 @@ TEST(ParseHostOptions, UnusableArgumentsAreRefusedWithAReason) {
       {{"page", "--clsid", "{01D62088-DB72-4D35-AE5C}"}, "not a class id"},
       {{"page", "--clsid", "{01D62088-DB72-4D35-AE5C-E5861904B675"}, "not a class id"},
       {{"page", "--trace="}, "empty value"},
+      {{"--send", "shake"}, "not a container command: shake"},
+      {{"--send", "paint", "page"}, "--send takes no page"},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     SCOPED_TRACE(i);
@@ -109,6 +112,33 @@ TEST(ParseHostOptions, UnusableArgumentsAreRefusedWithAReason) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(0u, result.error.find(cases[i].error)) << result.error;
   }
+}
+
+TEST(ParseHostCommand, NamesAndSizes) {
+  const struct {
+    const char* text;
+    HostCommand command;
+    unsigned width, height;
+  } cases[] = {
+      {"focus", kCommandFocus, 0, 0},       {"blur", kCommandBlur, 0, 0},
+      {"paint", kCommandPaint, 0, 0},       {"destroy", kCommandDestroy, 0, 0},
+      {"resize=640x480", kCommandResize, 640, 480},
+      {"resize=1x32767", kCommandResize, 1, 32767},
+      {"resize=0x10", kCommandNone, 0, 0},  {"resize=32768x10", kCommandNone, 0, 0},
+      {"resize=640x", kCommandNone, 0, 0},  {"resize=640x480x", kCommandNone, 0, 0},
+      {"resize=64O", kCommandNone, 0, 0},   {"resize=0000000001x1", kCommandNone, 0, 0},
+      {"Focus", kCommandNone, 0, 0},        {"", kCommandNone, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    unsigned width = 9, height = 9;
+    EXPECT_EQ(c.command, ParseHostCommand(c.text, &width, &height));
+    EXPECT_EQ(c.width, width);
+    EXPECT_EQ(c.height, height);
+  }
+  Result result = Parse({"--send=resize=300x200"});
+  EXPECT_TRUE(result.ok) << result.error;
+  EXPECT_STREQ("resize=300x200", result.options.send);
 }
 
 TEST(ParseHostOptions, TooManyPagesIsAnError) {

@@ -8,9 +8,10 @@
 #include <string>
 
 #include "config/deployment_settings.h"
-#include "sessions/session_classes.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_shutdown.h"
 #include "test_support.h"
+#include "config/deployment_settings_private.h"
 
 using namespace testsupport;
 

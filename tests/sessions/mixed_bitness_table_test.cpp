@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "sessions/session_classes.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
 

@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "common/bounded_text.h"
-#include "control/event_log.h"
-#include "control/module_state.h"
+#include "base/portable/bounded_text.h"
+#include "base/event_log.h"
+#include "base/module_folders.h"
 #include "host_run.h"
-#include "sessions/embedding_state.h"
-#include "sessions/session_classes.h"
+#include "sessions/session_state.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_launcher.h"
-#include "sessions/session_list.h"
+#include "sessions/portable/session_list.h"
 #include "sessions/session_shutdown.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
@@ -408,15 +408,16 @@ TEST_F(SessionStubTest, KeptSlotOutlivesTheWindow) {
   EXPECT_TRUE(LogOf(stub).Has("destroy hwnd=" + Number(window) + " slot=kept"));
 }
 
-// The open event log's entries, read through the log's own handle (the
-// file is not shared).
+// The open event log's entries, read while the log is written.
 std::vector<std::string> OpenLogLines() {
   std::string text;
+  HANDLE file = CreateFileA(EventLogPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, file);
   char chunk[4096];
   DWORD got = 0;
-  SetFilePointer(EventLogFile, 0, nullptr, FILE_BEGIN);
-  while (ReadFile(EventLogFile, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
-  SetFilePointer(EventLogFile, 0, nullptr, FILE_END);
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+  CloseHandle(file);
   return LogLinesWithoutStamps(text);
 }
 
@@ -429,7 +430,7 @@ TEST_F(SessionStubTest, CloseEmbeddedSessionWaitsBoundedForTheSessionToGo) {
   ASSERT_TRUE(IsEventLogOpen());
   HWND container = Container();
   ASSERT_NE(nullptr, container);
-  g_ContainerWindow = container;
+  SetContainerWindow(container);
   const std::string handle = std::to_string((int)(LONG_PTR)container);
   const struct {
     const char* what;
@@ -478,7 +479,7 @@ TEST_F(SessionStubTest, CloseEmbeddedSessionWaitsBoundedForTheSessionToGo) {
     SetSessionWindow(kAs400Display, 1, nullptr);
   }
   SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
-  g_ContainerWindow = nullptr;
+  SetContainerWindow(nullptr);
   EndEventLog();
 }
 
@@ -493,11 +494,11 @@ TEST_F(SessionStubTest, LauncherReusesARunningSessionForTheContainer) {
   Stub& stub = Start("KVAD.PRO", "/s12 /fa /qy5250D /u1 /@");
   HWND window = WaitForSlot(kAs400Display, 11);
   ASSERT_NE(nullptr, window) << LogOf(stub).Text();
-  g_ContainerWindow = container;
-  g_EmbedMode = kEmbedPosition;
-  g_EmbedRect = {10, 20, 410, 320};
-  g_SessionList.Count = 1;
-  CopyText(g_SessionList.Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
+  SetContainerWindow(container);
+  SetEmbedMode(kEmbedPosition);
+  SetEmbedRect({10, 20, 410, 320});
+  SessionListToBuild()->Count = 1;
+  CopyText(SessionListToBuild()->Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
   const std::string w = Number(window), p = Number(container);
   for (const std::string& line : {w + "'s Parent set to " + p, w + "'s Parent is " + p}) {
     SCOPED_TRACE(line);
@@ -519,9 +520,9 @@ TEST_F(SessionStubTest, LauncherReusesARunningSessionForTheContainer) {
   EXPECT_EQ(1, (int)std::count_if(log.lines.begin(), log.lines.end(), [](const std::string& l) {
               return l.compare(0, 6, "start ") == 0;
             }));
-  g_EmbedMode = kEmbedOff;
-  g_ContainerWindow = nullptr;
-  g_SessionList.Count = 0;
+  SetEmbedMode(kEmbedOff);
+  SetContainerWindow(nullptr);
+  ClearSessionList();
   EndEventLog();
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sessions/session_classes.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 
 namespace {

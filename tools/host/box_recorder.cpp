@@ -8,7 +8,7 @@
 
 #include <tlhelp32.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "import_patch.h"
 #include "line_escape.h"
 

@@ -3,7 +3,7 @@
 
 #include <olectl.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "host_trace.h"
 #include "inplace_frame.h"
 

@@ -9,7 +9,7 @@
 #include <stdio.h>
 
 #include "box_recorder.h"
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "control_factory.h"
 #include "host_options.h"
 #include "host_trace.h"
@@ -214,6 +214,11 @@ int main() {
   if (options.help) {
     fputs(HostUsageText(), stdout);
     return kExitLoaded;
+  }
+  if (options.send != nullptr) {
+    if (SendHostCommand(options.send)) return kExitLoaded;
+    PrintError("no container is running to take %s%s", options.send, "");
+    return kExitPageFailed;
   }
   return Run(options);
 }

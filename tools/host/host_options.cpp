@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 
 namespace {
 
@@ -33,6 +33,9 @@ const char kUsage[] =
     "                    FILE: CAPTION<TAB>TEXT<TAB>0xSTYLE<TAB>ui|worker, and\n"
     "                    answer each box with its default button\n"
     "  --box-delay MS    wait this long before answering a box (default 300)\n"
+    "  --send COMMAND    send COMMAND to the container of the host that is running\n"
+    "                    and exit: resize=WxH, focus, blur, paint or destroy (the\n"
+    "                    page's container window)\n"
     "  --help            show this text\n"
     "\n"
     "A local page's address, as the control sees it through the container's\n"
@@ -77,7 +80,7 @@ bool IsGuidText(const char* text) {
   return true;
 }
 
-enum OptionKind { kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kHelp, kUnknown };
+enum OptionKind { kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kHelp, kUnknown };
 
 OptionKind KindOf(const char* name, size_t length) {
   struct Entry {
@@ -86,7 +89,7 @@ OptionKind KindOf(const char* name, size_t length) {
   };
   static const Entry kEntries[] = {
       {"--module", kModule}, {"--clsid", kClsid}, {"--stay", kStay},
-      {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes},
+      {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes}, {"--send", kSend},
       {"--box-delay", kBoxDelay}, {"--help", kHelp}, {"-h", kHelp}, {"/?", kHelp},
   };
   for (const Entry& entry : kEntries) {
@@ -103,6 +106,14 @@ bool StoreValue(OptionKind kind, const char* value, HostOptions* options, char* 
     case kTrace: options->tracePath = value; break;
     case kBoxes: options->boxesPath = value; break;
     case kUntil: options->untilPath = value; break;
+    case kSend: {
+      unsigned width = 0, height = 0;
+      if (ParseHostCommand(value, &width, &height) == kCommandNone) {
+        return Fail(error, capacity, "not a container command", value);
+      }
+      options->send = value;
+      break;
+    }
     case kClsid:
       if (!IsGuidText(value)) return Fail(error, capacity, "not a class id", value);
       options->clsid = value;
@@ -165,10 +176,38 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, c
     }
     if (!StoreValue(kind, value, options, error, errorCapacity)) return false;
   }
-  if (options->pageCount == 0 && !options->help) {
+  if (options->send != nullptr && options->pageCount > 0) {
+    return Fail(error, errorCapacity, "--send takes no page", options->pages[0]);
+  }
+  if (options->pageCount == 0 && !options->help && options->send == nullptr) {
     return Fail(error, errorCapacity, "no page given", "see --help");
   }
   return true;
+}
+
+HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height) {
+  *width = *height = 0;
+  if (text == nullptr) return kCommandNone;
+  if (strcmp(text, "focus") == 0) return kCommandFocus;
+  if (strcmp(text, "blur") == 0) return kCommandBlur;
+  if (strcmp(text, "paint") == 0) return kCommandPaint;
+  if (strcmp(text, "destroy") == 0) return kCommandDestroy;
+  if (strncmp(text, "resize=", 7) != 0) return kCommandNone;
+  unsigned sizes[2] = {0, 0};
+  const char* p = text + 7;
+  for (int i = 0; i < 2; ++i) {
+    int digits = 0;
+    while (*p >= '0' && *p <= '9' && digits < 6) {
+      sizes[i] = sizes[i] * 10 + (unsigned)(*p++ - '0');
+      ++digits;
+    }
+    if (digits == 0 || sizes[i] < 1 || sizes[i] > 32767) return kCommandNone;
+    if (i == 0 && *p++ != 'x') return kCommandNone;
+  }
+  if (*p != '\0') return kCommandNone;
+  *width = sizes[0];
+  *height = sizes[1];
+  return kCommandResize;
 }
 
 const char* HostUsageText() {

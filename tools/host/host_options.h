@@ -24,13 +24,34 @@ struct HostOptions {
   bool stayGiven;
   unsigned boxDelayMs;  // --box-delay
   bool help;            // --help (or -h, /?)
+  const char* send;     // --send: a command for the running container, no pages
 };
+
+// A command for the container window of the page on show: sent by
+// "--send COMMAND" from another process, or posted as kHostCommandMessage
+// (the registered message "WevelinkHostCommand") to the frame window
+// (class "WevelinkHostFrame") with the command in wParam and, for resize,
+// MAKELPARAM(width, height) in lParam.
+enum HostCommand {
+  kCommandNone = 0,
+  kCommandResize = 1,   // "resize=WxH": the container window's new size
+  kCommandFocus = 2,    // "focus": the frame takes the focus, then the container
+  kCommandBlur = 3,     // "blur": the frame takes the focus from the container
+  kCommandPaint = 4,    // "paint": invalidate and paint the container now
+  kCommandDestroy = 5,  // "destroy": destroy the container window
+};
+const char kHostCommandMessageName[] = "WevelinkHostCommand";
+
+// The command a "--send" value names, with the size for resize (1 to
+// 32767 each); kCommandNone for anything else.
+HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height);
 
 // Parses argv[1..argc). Options take their value as the next argument or
 // after "=" ("--stay 500", "--stay=500"); "--" ends the options. Returns
 // false with one line in error (no line end) when the arguments are not
 // usable: an unknown option, a missing or malformed value, too many pages,
-// or no page at all (unless --help was asked for).
+// or no page at all (unless --help or --send was given; --send takes no
+// page).
 bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, char* error,
                       size_t errorCapacity);
 

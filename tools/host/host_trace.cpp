@@ -3,7 +3,7 @@
 
 #include <stdarg.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "line_escape.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // The frame and container windows; see host_window.h.
 #include "host_window.h"
 
+#include "host_options.h"
+#include "host_trace.h"
 #include "page_controls.h"
 
 namespace {
@@ -19,7 +21,57 @@ void OnFrameSize(HWND frame) {
   }
 }
 
+UINT CommandMessage() {
+  static UINT message = RegisterWindowMessageA(kHostCommandMessageName);
+  return message;
+}
+
+// A command for the page's container window, from a test or an
+// administrator (--send); the container's own messages follow from it.
+void OnCommand(HWND frame, WPARAM command, LPARAM lParam) {
+  HWND container = g_container;
+  switch (command) {
+    case kCommandResize:
+      Trace("command resize %ux%u", (unsigned)LOWORD(lParam), (unsigned)HIWORD(lParam));
+      if (container) {
+        SetWindowPos(container, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    case kCommandFocus:
+      Trace("command focus");
+      // From the frame, so that the container gets WM_SETFOCUS even when it
+      // had the focus already.
+      SetFocus(frame);
+      if (container) SetFocus(container);
+      break;
+    case kCommandBlur:
+      Trace("command blur");
+      SetFocus(frame);
+      break;
+    case kCommandPaint:
+      Trace("command paint");
+      if (container) {
+        InvalidateRect(container, nullptr, TRUE);
+        UpdateWindow(container);
+      }
+      break;
+    case kCommandDestroy:
+      Trace("command destroy");
+      if (container) DestroyWindow(container);
+      Trace("command destroy done");
+      break;
+    default:
+      Trace("command unknown %lu", (unsigned long)command);
+      break;
+  }
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == CommandMessage() && message != 0) {
+    OnCommand(window, wParam, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_SIZE:
       OnFrameSize(window);
@@ -106,6 +158,14 @@ void SetFrameTitle(HWND frame, const wchar_t* address) {
   lstrcpynW(title, kTitlePrefix, ARRAYSIZE(title));
   lstrcpynW(title + lstrlenW(title), address, ARRAYSIZE(title) - lstrlenW(title));
   SetWindowTextW(frame, title);
+}
+
+bool SendHostCommand(const char* text) {
+  unsigned width = 0, height = 0;
+  HostCommand command = ParseHostCommand(text, &width, &height);
+  HWND frame = FindWindowW(kFrameClass, nullptr);
+  if (command == kCommandNone || frame == nullptr) return false;
+  return PostMessageW(frame, CommandMessage(), (WPARAM)command, MAKELPARAM(width, height)) != 0;
 }
 
 bool CloseRequested() {

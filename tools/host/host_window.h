@@ -18,6 +18,10 @@ HWND CreateContainerWindow(HWND frame);
 // Sets the frame's title for the page at address.
 void SetFrameTitle(HWND frame, const wchar_t* address);
 
+// Posts the command (host_options.h) to the frame of the host that is
+// running; false when there is none or the command is not one.
+bool SendHostCommand(const char* text);
+
 // True once the user (or anyone) asked to close the frame, or a WM_QUIT
 // arrived: the run ends after the current page.
 bool CloseRequested();

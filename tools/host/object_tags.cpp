@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 #include "html_text.h"
 
 namespace {

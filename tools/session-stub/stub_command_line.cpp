@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 
 namespace {
 

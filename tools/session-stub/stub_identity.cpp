@@ -4,8 +4,8 @@
 
 #include <string.h>
 
-#include "common/bounded_text.h"
-#include "sessions/session_classes.h"
+#include "base/portable/bounded_text.h"
+#include "base/portable/session_kinds.h"
 
 bool StubIdentityFromPath(const char* path, int* kind, bool* desktopMode) {
   if (path == nullptr) return false;

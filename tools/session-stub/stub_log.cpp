@@ -6,7 +6,7 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 
 void StubLog(const char* format, ...) {
   char path[MAX_PATH];

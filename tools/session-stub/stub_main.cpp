@@ -9,8 +9,8 @@
 // (stub_settings.h) so that the control's waits can be tested.
 #include <windows.h>
 
-#include "common/bounded_text.h"
-#include "sessions/session_classes.h"
+#include "base/portable/bounded_text.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 #include "stub_command_line.h"
 #include "stub_identity.h"

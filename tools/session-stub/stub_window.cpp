@@ -2,8 +2,8 @@
 // switch over small On... handlers, each of which records what arrived.
 #include "stub_window.h"
 
-#include "common/bounded_text.h"
-#include "sessions/session_classes.h"
+#include "base/portable/bounded_text.h"
+#include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 #include "stub_log.h"
 

@@ -12,7 +12,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "common/bounded_text.h"
+#include "base/portable/bounded_text.h"
 
 namespace {
 

@@ -1,0 +1,38 @@
+// Event log texts; see log_format.h.
+#include "base/portable/log_format.h"
+
+#include "base/portable/bounded_text.h"
+
+const char kLogVersionText[] = "3,2,1,296";
+
+bool FormatEventLogName(const LogTime& t, char* out, size_t capacity) {
+  return FormatText(out, capacity, "EventLog_%02d_%02d_%04d_%02d_%02d_%02d.Txt", t.month, t.day,
+                    t.year, t.hour, t.minute, t.second);
+}
+
+bool FormatLogTimeStamp(const LogTime& t, char* out, size_t capacity) {
+  return FormatText(out, capacity, "%02hu:%02hu:%02hu.%03hu ", t.hour, t.minute, t.second,
+                    t.milliseconds);
+}
+
+namespace {
+
+// Both banners: the word says which, the line ends frame it.
+bool FormatBanner(const LogTime& t, const char* before, const char* word, const char* after,
+                  char* out, size_t capacity) {
+  return FormatText(out, capacity,
+                    "%sWevelink.Ocx v%s Event Log %s %02hu/%02hu/%04hu at "
+                    "%02hu:%02hu:%02hu.%03hu%s",
+                    before, kLogVersionText, word, t.month, t.day, t.year, t.hour, t.minute,
+                    t.second, t.milliseconds, after);
+}
+
+}  // namespace
+
+bool FormatStartBanner(const LogTime& t, char* out, size_t capacity) {
+  return FormatBanner(t, "", "Started", "\r\n\r\n", out, capacity);
+}
+
+bool FormatEndBanner(const LogTime& t, char* out, size_t capacity) {
+  return FormatBanner(t, "\r\n", "Ended", "\r\n", out, capacity);
+}

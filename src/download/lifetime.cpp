@@ -1,0 +1,6 @@
+// End of download and update; see lifetime.h.
+#include "download/lifetime.h"
+
+#include "download/progress_dialog.h"
+
+void EndDownload() { DestroyProgressDialogAndWait(); }

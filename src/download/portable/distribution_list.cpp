@@ -1,0 +1,126 @@
+// Distribution-list parsing and component names; see distribution_list.h.
+#include "download/portable/distribution_list.h"
+
+#include <string.h>
+
+#include "base/portable/bounded_text.h"
+
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
+
+// atoi without its undefined overflow: leading blanks, an optional sign,
+// digits up to the first non-digit; saturates at the 32-bit limits.
+long ParseVersion(const char* text) {
+  while (*text == ' ' || *text == '\t') ++text;
+  bool negative = false;
+  if (*text == '+' || *text == '-') negative = *text++ == '-';
+  long long value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > 2147483648LL) value = 2147483648LL;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) value = 2147483647LL;
+  return (long)value;
+}
+
+void AddEntry(DistributionList* list, const char* line, size_t length) {
+  if (list->Count >= kDistributionEntries) {
+    ++list->LinesPastLimit;
+    return;
+  }
+  if (length >= kDistributionNameCapacity) {
+    if (list->LongLines++ == 0)
+      CopyTextN(list->FirstLongLine, sizeof list->FirstLongLine, line, length);
+    return;
+  }
+  DistributionEntry& entry = list->Entries[list->Count++];
+  CopyTextN(entry.FileName, sizeof entry.FileName, line, length);
+  entry.Version = 0;
+  char* comma = strchr(entry.FileName, ',');
+  if (comma) {
+    *comma = '\0';
+    entry.Version = ParseVersion(comma + 1);
+  }
+}
+
+}  // namespace
+
+void ParseDistributionText(const char* text, DistributionList* list) {
+  list->Count = 0;
+  list->LinesPastLimit = 0;
+  list->LongLines = 0;
+  list->FirstLongLine[0] = '\0';
+  if (!text) return;
+  const char* at = text;
+  while (*at) {
+    // A line ends at CR only: a LF inside it is kept. Line ends at the very
+    // start would make an empty entry, which names no file: skipped.
+    while (IsLineEnd(*at)) ++at;
+    if (!*at) break;
+    const char* end = at;
+    while (*end && *end != '\r') ++end;
+    AddEntry(list, at, (size_t)(end - at));
+    at = end;
+  }
+}
+
+const char* ComponentNamePart(const char* entry) {
+  const char* part = entry;
+  for (const char* at = entry; *at; ++at) {
+    if (*at == '/' || *at == '\\') part = at;
+  }
+  return part;
+}
+
+bool IsUsableNamePart(const char* namePart) {
+  const char* name = namePart;
+  if (*name == '/' || *name == '\\') ++name;
+  if (*name == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return false;
+  return strchr(name, ':') == nullptr;
+}
+
+bool IsCabinetName(const char* name) {
+  size_t length = strlen(name);
+  return length >= 3 && CompareTextNoCase(name + length - 3, "cab") == 0;
+}
+
+void FormatComponentDisplayName(const char* entry, bool desktopMode, char* out,
+                                size_t capacity) {
+  CopyText(out, capacity, entry);
+  if (!desktopMode) {
+    char* dot = strrchr(out, '.');
+    if (dot) *dot = '\0';
+  }
+  for (char* at = out; *at; ++at) *at = at == out ? UpperAscii(*at) : LowerAscii(*at);
+}
+
+CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capacity) {
+  static const struct {
+    char pair[3];
+    char letter;
+  } kExpansions[] = {{"EX", 'e'}, {"HL", 'p'}, {"DL", 'l'}, {"FO", 'n'}, {"ZM", 'd'},
+                     {"ZA", 'd'}, {"FT", 'p'}, {"ZV", 't'}, {"PE", 'm'}, {"TT", 'f'}};
+  CopyText(out, capacity, namePart);
+  size_t length = strlen(namePart);
+  if (length == 0 || namePart[length - 1] != '_') return kNotCompressed;
+  if (length >= 3 && namePart[length - 3] == '.' && namePart[length - 2] == '0') {
+    out[length - 1 < capacity ? length - 1 : capacity - 1] = '\0';
+    return kExpandedName;
+  }
+  if (length >= 3 && length < capacity) {
+    char pair[3] = {UpperAscii(namePart[length - 3]), UpperAscii(namePart[length - 2]), '\0'};
+    for (const auto& expansion : kExpansions) {
+      if (strcmp(pair, expansion.pair) == 0) {
+        out[length - 1] = expansion.letter;
+        return kExpandedName;
+      }
+    }
+  }
+  out[0] = '\0';
+  return kUnknownCompressed;
+}

@@ -1,0 +1,160 @@
+// Desktop mode end to end as far as this subsystem goes: both files read,
+// the folder trees created on disk, the installation keys and the uninstall
+// entry in the prefix's registry.
+#include "config/desktop_initialization_file.h"
+
+#include <windows.h>
+
+#include "base/portable/bounded_text.h"
+#include "config/deployment_settings.h"
+#include "config/initialization_file.h"
+#include "config/installation_keys.h"
+#include "config/special_folders.h"
+#include "config/working_folders.h"
+#include "config_fixture.h"
+#include "base/module_folders.h"
+#include "test_support.h"
+#include "config/deployment_settings_private.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+const DeploymentSettings& s = g_DeploymentSettings;
+
+bool IsFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+const char* const kSubfolders[] = {"Config", "Certs", "Macros", "Scripts",
+                                   "Transfer", "Spool", "Traces"};
+
+class DesktopTest : public ConfigTest {
+ protected:
+  void SetUp() override {
+    ConfigTest::SetUp();
+    // A tree of its own whose parents do not exist yet.
+    root_ = "C:\\WevelinkConfigTest" + std::to_string(GetTickCount());
+  }
+  std::string root_;
+};
+
+TEST_F(DesktopTest, FoldersKeysAndUninstallEntry) {
+  WriteIni("site.ini",
+           "[Kestrava]\r\nDesktopMode=setup/desk.ini\r\n"
+           "[Mainframe Printer]\r\nShortCutURL=http://web/mp.htm\r\n");
+  std::string install = root_ + "\\Apps\\Kestrava\\";  // trailing backslash
+  WriteIni("desk.ini",
+           "[KVSetup]\r\nDestinationDir=" + install + "\r\nWorkingDir=" + install +
+               "Work\r\nConnection=s3\r\n"
+               "[Program Group]\r\nUseGroup=yes\r\nGroupName=Host Access\r\n"
+               "MainframeDisplayText=Mainframe Display\r\nHllapiRedirectorText=HLLAPI\r\n"
+               "[Desktop Shortcuts]\r\nMainframeDisplay=Y\r\nFTP=yes\r\nVT=N\r\n"
+               "ScriptingHost=y\r\n");
+  ReadInitializationFile("site.ini");
+  char path[MAX_PATH];
+  ASSERT_TRUE(ComposeDesktopIniPath(path, sizeof path));
+  EXPECT_EQ(std::string(DownloadFolderPath()) + "\\desk.ini", path);
+  ReadDesktopInitializationFile();
+
+  EXPECT_EQ(install, s.InstallFolder);
+  EXPECT_EQ(install + "Work", s.WorkingFolder);
+  EXPECT_EQ(0, s.ConnectionType);
+  EXPECT_TRUE(s.GroupWanted);
+  EXPECT_STREQ("Host Access", s.GroupName);
+  EXPECT_STREQ("Mainframe Display", s.ProgramLabels[kLabelMainframeDisplay]);
+  EXPECT_STREQ("HLLAPI", s.ProgramLabels[kLabelHllapiRedirector]);
+  EXPECT_STREQ("", s.ProgramLabels[kLabelVT]);
+  // The desktop file decides every kind, the one a URL wanted included.
+  const bool wanted[kShortcutKinds] = {true, false, false, false, true, false};
+  for (int kind = 0; kind < kShortcutKinds; ++kind) {
+    EXPECT_EQ(wanted[kind], s.KindShortcuts[kind].Wanted) << kind;
+  }
+  EXPECT_FALSE(s.SessionManagerShortcut);
+  EXPECT_TRUE(s.ScriptingHostShortcut);
+
+  CreateFolderTree();
+  EXPECT_TRUE(IsFolder(install + "Certs"));
+  for (const char* sub : kSubfolders) EXPECT_TRUE(IsFolder(install + "Work\\" + sub)) << sub;
+
+  WritePreferredConnectionType(s.ConnectionType);
+  DWORD type = 0;
+  EXPECT_EQ(install + '\0', Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Installation Directory", &type));
+  EXPECT_EQ((DWORD)REG_SZ, type);
+  EXPECT_EQ("\0"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "WorkingDirType", &type));
+  EXPECT_EQ((DWORD)REG_BINARY, type);
+  EXPECT_EQ(install + "Work" + '\0', Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Working Directory"));
+  EXPECT_EQ("Host Access\0"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Program Group"));
+  EXPECT_EQ("\0"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Preferred Connection Type"));
+  EXPECT_EQ("Kestrava\0"s, Value(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+  EXPECT_EQ(install + "Unins.Exe" + '\0',
+            Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+  EXPECT_FALSE(testsupport::RegKeyExists(HKEY_CURRENT_USER, kDesktopRoot));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DesktopTest, PersonalWorkingFolderGoesToTheUserHiveTwice) {
+  WriteIni("personal.ini",
+           "[Kestrava]\r\nDesktopMode=dp.ini\r\nUsePersonalFolderAsWorkingDir=Y\r\n");
+  WriteIni("dp.ini", "[KVSetup]\r\nDestinationDir=" + root_ + "\\K\r\nWorkingDir=C:\\Ignored\r\n"
+                     "[Program Group]\r\nUseGroup=no\r\nGroupName=not read\r\n");
+  ReadInitializationFile("personal.ini");
+  ReadDesktopInitializationFile();
+  CreateFolderTree();
+
+  std::string working = PersonalFolder() + "\\Kestrava";
+  EXPECT_EQ(1, s.WorkingDirType);
+  EXPECT_EQ(working, s.WorkingFolder);
+  EXPECT_FALSE(s.GroupWanted);
+  EXPECT_STREQ("", s.GroupName);
+  EXPECT_TRUE(IsFolder(root_ + "\\K\\Certs"));
+  EXPECT_TRUE(IsFolder(working + "\\Traces"));
+  EXPECT_EQ(working + '\0', Value(HKEY_CURRENT_USER, kWebRoot, "Working Directory"));
+  EXPECT_EQ(working + '\0', Value(HKEY_CURRENT_USER, kDesktopRoot, "Working Directory"));
+  EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Working Directory"));
+  EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Program Group"));
+  EXPECT_EQ("\x01"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "WorkingDirType"));
+  EXPECT_EQ(root_ + "\\K\\Unins.Exe" + '\0',
+            Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+}
+
+TEST_F(DesktopTest, DefaultsOfTheDesktopFile) {
+  WriteIni("plain.ini", "[Kestrava]\r\nDesktopMode=plain-desk.ini\r\n");
+  WriteIni("plain-desk.ini", "[Program Group]\r\nUseGroup=yes\r\n");
+  ReadInitializationFile("plain.ini");
+  ReadDesktopInitializationFile();
+
+  char windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(windows, sizeof windows), 0u);
+  std::string expected = std::string(1, windows[0]) + ":\\Program Files\\MARROCK\\Kestrava";
+  EXPECT_EQ(expected, s.InstallFolder);
+  EXPECT_EQ(expected, s.WorkingFolder);
+  EXPECT_EQ(2, s.ConnectionType);
+  EXPECT_TRUE(s.GroupWanted);
+  EXPECT_STREQ("", s.GroupName);
+}
+
+// Where installed files go once the folders are known.
+TEST_F(DesktopTest, InstallFolderForEachKindOfFile) {
+  CopyText(g_DeploymentSettings.InstallFolder, kSettingPathCapacity, "C:\\K");
+  CopyText(g_DeploymentSettings.WorkingFolder, kSettingPathCapacity, "C:\\W\\");
+  char desktop[MAX_PATH] = "";
+  ASSERT_TRUE(GetDesktopFolder(desktop, sizeof desktop));
+  struct {
+    const char* name;
+    std::string folder;
+  } rows[] = {
+      {"setup.lnk", desktop},       {"host.Xmd", "C:\\W\\Config\\"},
+      {"keys.Xdk", "C:\\W\\Config\\"}, {"macro.Xzm", "C:\\W\\Macros\\"},
+      {"run.js", "C:\\W\\Scripts\\"}, {"KVMD.EXE", "C:\\K\\"},
+      {"name.", "C:\\K\\"},          {"a.b.Xmd", "C:\\K\\"},
+  };
+  for (const auto& row : rows) {
+    char folder[MAX_PATH] = "";
+    EXPECT_TRUE(GetInstallFolderFor(folder, sizeof folder, row.name)) << row.name;
+    EXPECT_EQ(row.folder, folder) << row.name;
+  }
+}
+
+}  // namespace

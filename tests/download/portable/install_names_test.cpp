@@ -1,0 +1,58 @@
+// The names installation decides on: cabinet entries that would leave their
+// folder, and the sibling clients' keys and texts.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "download/portable/cabinet_names.h"
+#include "download/portable/sibling_clients.h"
+
+namespace {
+
+TEST(CabinetNames, OnlyRelativePathsThatStayInsideAreContained) {
+  const struct {
+    const char* name;
+    bool contained;
+  } cases[] = {
+      {"KVMD.PRO", true},       {"sub\\KVMD.PRO", true},   {"sub/x/..x", true},
+      {"a..b\\c", true},        {".\\x", true},            {"..\\x", false},
+      {"sub\\..\\..\\x", false}, {"sub/../x", false},       {"x\\..", false},
+      {"..", false},            {"\\windows\\x", false},   {"/etc/x", false},
+      {"C:\\x", false},         {"C:x", false},            {"x:stream", false},
+      {"", false},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(cases[i].contained, IsContainedRelativePath(cases[i].name));
+  }
+  EXPECT_FALSE(IsContainedRelativePath(nullptr));
+}
+
+TEST(SiblingClients, CabinetsChooseTheirClientByFirstLetter) {
+  EXPECT_EQ('O', SiblingClientForCabinet("ov9c.cab")->Letter);
+  EXPECT_EQ('O', SiblingClientForCabinet("ORVENA.CAB")->Letter);
+  EXPECT_EQ('Z', SiblingClientForCabinet("zv.cab")->Letter);
+  EXPECT_EQ(nullptr, SiblingClientForCabinet("KVMD.CAB"));
+  EXPECT_EQ(nullptr, SiblingClientForCabinet(""));
+
+  const SiblingClient& zelvic = *SiblingClientByLetter('z');
+  char text[300];
+  ASSERT_TRUE(FormatSiblingVersionKey(zelvic, "2.1", text, sizeof text));
+  EXPECT_STREQ("Software\\MARROCK\\Zelvic Windows Client\\Version 2.1", text);
+  ASSERT_TRUE(FormatSiblingAppPathsKey(zelvic, text, sizeof text));
+  EXPECT_STREQ("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\zv9c.exe", text);
+  for (const char* folder : {"C:\\Zelvic", "C:\\Zelvic\\"}) {
+    ASSERT_TRUE(FormatSiblingProgramPath(zelvic, folder, text, sizeof text));
+    EXPECT_STREQ("C:\\Zelvic\\zv9c.exe", text);
+  }
+  char small[12];
+  EXPECT_FALSE(FormatSiblingProgramPath(zelvic, "C:\\Zelvic", small, sizeof small));
+  // 60 bytes of a LOGFONTA: OEM character set at byte 23, the face name
+  // "Terminal" from byte 28.
+  EXPECT_EQ(120u, strlen(kSiblingFontText));
+  EXPECT_EQ(0, strncmp(kSiblingFontText + 46, "FF", 2));
+  EXPECT_EQ(0, strncmp(kSiblingFontText + 56, "5465726D696E616C00", 18));
+  EXPECT_STREQ("2500B9008C024B01", kSiblingPositionText);
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// The session-list builder on a page of parameters: command texts, Save
+// flags, log lines, which parameters are read, embedding requests, cookies
+// and the limits.
+#include "sessions/portable/session_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cookie_maker.h"
+
+namespace {
+
+typedef std::map<std::string, std::string> Page;
+
+class FakeHost : public SessionListHost {
+ public:
+  Page page;
+  bool desktop = false;
+  bool sited = true;
+  int mode = kEmbedModeOff;
+  const char* cookie = nullptr;  // the fetched response; null: the fetch fails
+  bool cancelled = false;
+  std::vector<std::string> reads, logs, fetched;
+  std::vector<long> cookieErrors;
+  int dispatches = 0;
+
+  ParameterRead ReadParameter(const char* name, size_t capacity, char* value,
+                              size_t valueSize) override {
+    reads.push_back(name);
+    auto found = page.find(name);
+    if (found == page.end()) return kParameterAbsent;
+    if (capacity > 0 && found->second.size() >= capacity) return kParameterTooLong;
+    snprintf(value, valueSize, "%s", found->second.c_str());
+    return kParameterPresent;
+  }
+  void Log(const char* text) override { logs.push_back(text); }
+  bool DesktopMode() override { return desktop; }
+  int EmbedMode() override { return mode; }
+  int RequestEmbedMode(int wanted) override { return mode = sited ? wanted : kEmbedModeOff; }
+  const char* FetchCookie(const char* address) override {
+    fetched.push_back(address);
+    return cookie;
+  }
+  void ShowCookieError(long code) override { cookieErrors.push_back(code); }
+  void DispatchPending() override { ++dispatches; }
+  bool CancelRequested() override { return cancelled; }
+  void RequestCancel() override { cancelled = true; }
+
+  bool Read(const std::string& name) const {
+    return std::find(reads.begin(), reads.end(), name) != reads.end();
+  }
+  bool Logged(const std::string& line) const {
+    return std::find(logs.begin(), logs.end(), line + "\r\n") != logs.end();
+  }
+};
+
+SessionList g_List;
+
+std::vector<std::string> Build(FakeHost& host, const char* sessions) {
+  BuildSessionList(sessions, &host, &g_List);
+  std::vector<std::string> entries;
+  for (int i = 0; i < g_List.Count; ++i)
+    entries.push_back(std::string(g_List.Commands[i]) + (g_List.Save[i] ? " [save]" : ""));
+  return entries;
+}
+
+TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
+  const Page example = {{"MD_S1", "tso.zmd"}, {"MD_S1_HostAddress", "10.1.1.5"},
+                        {"MD_S1_Port", "23"}, {"MD_S1_Save", "Y"},
+                        {"AP_SX", "prt1"},    {"AP_SX_Var2", "a b"}};
+  const struct {
+    const char* what;
+    Page page;
+    const char* sessions;
+    bool desktop;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"worked example", example, "MD_S1,AP_SX", false,
+       {"KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 [save]", "KVAP.PRO /fprt1 /2\"a b\""}},
+      {"worked example, desktop", example, "MD_S1,AP_SX", true,
+       {"KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 [save]", "KVAP.EXE /fprt1 /2\"a b\""}},
+      {"FTP instance one later", {{"FTP_S3", "f"}, {"FTP_SX", "f"}, {"FTP_Sx", "f"}},
+       "FTP_S3,FTP_SX,FTP_Sx", false,
+       {"KVFTP.PRO /s3 /f\"f\"", "KVFTP.PRO /f\"f\"", "KVFTP.PRO /f\"f\""}},
+      {"printers unquoted", {{"MP_S12", "p"}, {"AD_S1", "a"}}, "MP_S12,AD_S1", false,
+       {"KVMP.PRO /s12 /fp", "KVAD.PRO /s1 /f\"a\""}},
+      {"lower case selects no kind", {{"md_s1", "x"}, {"md_s1_HostAddress", "h"}}, "md_s1",
+       true, {" /Hh"}},
+      {"every switch in its order",
+       {{"VT_S1", "v"},          {"VT_S1_Model", "m"},   {"VT_S1_Device", "d"},
+        {"VT_S1_Lu", "l"},       {"VT_S1_Description", "desc x"},
+        {"VT_S1_Var9", "9"},     {"VT_S1_Var1", "1"},    {"VT_S1_Var0", "0"},
+        {"VT_S1_Var10", "10"},   {"VT_S1_Save", "no"},   {"VT_S1_QueueName", "q"}},
+       "VT_S1", false,
+       {"KVVT.PRO /s1 /f\"v\" /D\"desc x\" /Ll /Ld /Aq /Zm /1\"1\" /9\"9\""}},
+      {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}}, "MD_S2,MD_S,FTP_S,MD_S1",
+       false, {"KVMD.PRO /s1 /f\"a\""}},
+      {"blanks are part of names", {{"MD_S1", "a"}, {" MD_S1", "b"}, {" MD_S1_Port", "9"}}, " MD_S1",
+       false, {" /O9"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeHost host;
+    host.page = c.page;
+    host.desktop = c.desktop;
+    EXPECT_EQ(c.expected, Build(host, c.sessions));
+    EXPECT_FALSE(host.cancelled);
+  }
+}
+
+TEST(SessionListTest, LogLinesAndWhatIsNeverRead) {
+  FakeHost host;
+  host.page = {{"VT_S2", "vt.zvt"}, {"MD_S2_HostAddress", "never"}, {"VT_S2_Var0", "x"}};
+  EXPECT_EQ(std::vector<std::string>{"KVVT.PRO /s2 /f\"vt.zvt\""}, Build(host, "VT_S2,MD_S2,MD_S"));
+  EXPECT_EQ((std::vector<std::string>{
+                "VT_S2=vt.zvt\r\n", "VT_S2: Embed Mode is Disabled\r\n", "VT_S2: Save=No\r\n",
+                "Session name MD_S is not usable (it needs 5 to 31 characters); it is skipped.\r\n"}),
+            host.logs);
+  for (const char* name : {"MD_S2_HostAddress", "VT_S2_Var0", "VT_S2_Var10", "MD_S_Port"})
+    EXPECT_FALSE(host.Read(name)) << name;
+  EXPECT_TRUE(host.Read("VT_S2_Var9"));
+  EXPECT_EQ(2, host.dispatches);  // between the three names
+}
+
+TEST(SessionListTest, LimitsAndLengthChecks) {
+  {
+    FakeHost host;
+    std::string sessions;
+    for (int i = 1; i <= 40; ++i) {
+      std::string name = "MD_S" + std::to_string(i);
+      host.page[name] = "c";
+      sessions += (i > 1 ? "," : "") + name;
+    }
+    EXPECT_EQ(32u, Build(host, sessions.c_str()).size());
+    EXPECT_FALSE(host.Read("MD_S33"));
+  }
+  const struct {
+    const char* parameter;
+    size_t length;
+    bool cancels;
+  } checks[] = {
+      {"MD_S1", 63, false}, {"MD_S1", 64, true},          {"MD_S1_Port", 15, false},
+      {"MD_S1_Port", 16, true}, {"MD_S1_Var3", 64, true}, {"MD_S1_Blk", 260, true},
+  };
+  for (const auto& c : checks) {
+    SCOPED_TRACE(std::string(c.parameter) + " of " + std::to_string(c.length));
+    FakeHost host;
+    host.page = {{"MD_S1", "c"}, {"VT_S1", "v"}};
+    host.page[c.parameter] = std::string(c.length, '7');
+    std::vector<std::string> entries = Build(host, "MD_S1,VT_S1");
+    EXPECT_EQ(c.cancels, host.cancelled);
+    EXPECT_EQ(c.cancels ? 0u : 2u, entries.size());
+    EXPECT_EQ(!c.cancels, host.Read("VT_S1"));
+  }
+  FakeHost host;
+  host.cancelled = true;
+  host.page = {{"MD_S1", "c"}};
+  EXPECT_TRUE(Build(host, "MD_S1").empty());
+}
+
+TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
+  const struct {
+    const char* value;
+    bool sited;
+    int mode;
+    const char* line;
+  } cases[] = {
+      {"Fullscreen", true, kEmbedModeFullScreen, "Full Screen"},
+      {"f", false, kEmbedModeOff, ""},
+      {"yes", true, kEmbedModePosition, "Position"},
+      {"p", true, kEmbedModePosition, "Position"},
+      {"No", true, kEmbedModeOff, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    FakeHost host;
+    host.sited = c.sited;
+    host.page = {{"MD_S1", "c"}, {"MD_S1_RunInBrowser", c.value}, {"VT_S1", "v"}};
+    Build(host, "MD_S1,VT_S1");
+    EXPECT_EQ(c.mode, host.mode);
+    std::string enabled = std::string(": Embed Mode is Enabled - ") + c.line;
+    std::string expected = *c.line ? enabled : ": Embed Mode is Disabled";
+    EXPECT_TRUE(host.Logged("MD_S1" + expected));
+    // The next session without its own value keeps the mode.
+    EXPECT_TRUE(host.Logged("VT_S1" + expected));
+  }
+}
+
+TEST(SessionListTest, CookieFieldsBecomeSwitches) {
+  const std::string good = "x=1; " + MakeCookie("alice", "s3cret", "ticket") + "; y=2";
+  const std::string noFirst = MakeCookie("", "s3cret", "");
+  const struct {
+    const char* what;
+    const char* response;  // null: the fetch fails
+    const char* expected;
+    long error;
+  } cases[] = {
+      {"valid", good.c_str(), "KVMD.PRO /s1 /f\"c\" /ialice /js3cret /kticket", 0},
+      {"empty fields add nothing", noFirst.c_str(), "KVMD.PRO /s1 /f\"c\" /js3cret", 0},
+      {"no cookie", "nothing here", "KVMD.PRO /s1 /f\"c\"", 504},
+      {"not fetched", nullptr, "KVMD.PRO /s1 /f\"c\"", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeHost host;
+    host.page = {{"MD_S1", "c"}, {"MD_S1_Blk", "sso/cookie.asp"}};
+    host.cookie = c.response;
+    EXPECT_EQ(std::vector<std::string>{c.expected}, Build(host, "MD_S1"));
+    EXPECT_EQ(std::vector<std::string>{"sso/cookie.asp"}, host.fetched);
+    EXPECT_EQ(c.error ? std::vector<long>{c.error} : std::vector<long>{}, host.cookieErrors);
+    EXPECT_EQ(c.response == nullptr,
+              host.Logged("MD_S1: the cookie could not be fetched; the session starts without it."));
+  }
+}
+
+}  // namespace

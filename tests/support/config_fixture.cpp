@@ -1,0 +1,109 @@
+// See config_fixture.h.
+#include "config_fixture.h"
+
+#include <shlobj.h>
+
+#include "box_recorder.h"
+#include "config/deployment_settings.h"
+#include "base/module_folders.h"
+#include "test_support.h"
+#include "config/deployment_settings_private.h"
+
+const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
+const char kDesktopRoot[] = "Software\\MARROCK\\Kestrava";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrava";
+
+namespace {
+
+// Gives hive\path an empty (deny-all) DACL, or none (allow-all) again.
+void SetKeyDacl(HKEY hive, const std::string& path, bool denyAll) {
+  HKEY key;
+  if (RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot open " << path << " to change its access";
+    return;
+  }
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  ACL empty;
+  InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, denyAll ? &empty : nullptr, FALSE);
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd));
+  RegCloseKey(key);
+}
+
+void DeleteConfigKeys() {
+  testsupport::DeleteRegTree(HKEY_CURRENT_USER, "Software\\MARROCK");
+  testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
+  testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+}  // namespace
+
+void ConfigTest::SetUp() {
+  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
+  ResetModule();
+  boxRecord_ = testsupport::TestEnvDir() + "\\config-boxes-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+  DeleteFileA(boxRecord_.c_str());
+  std::wstring wide(boxRecord_.begin(), boxRecord_.end());
+  ASSERT_TRUE(StartBoxRecorder(wide.c_str(), 100, GetCurrentThreadId()));
+}
+
+void ConfigTest::TearDown() {
+  StopBoxRecorder();
+  AllowDeniedKeys();
+  DeleteConfigKeys();
+}
+
+void ConfigTest::ResetModule() {
+  g_DeploymentSettings = DeploymentSettings{};
+  DeleteConfigKeys();
+}
+
+std::string ConfigTest::WriteIni(const std::string& name, const std::string& text) {
+  std::string path = std::string(DownloadFolderPath()) + "\\" + name;
+  EXPECT_TRUE(testsupport::WriteFileBytes(path, text));
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+  return path;
+}
+
+void ConfigTest::DenyKey(HKEY hive, const std::string& path) {
+  denied_.push_back({hive, path});
+  SetKeyDacl(hive, path, true);
+}
+
+void ConfigTest::AllowDeniedKeys() {
+  for (const auto& key : denied_) SetKeyDacl(key.first, key.second, false);
+  denied_.clear();
+}
+
+std::vector<std::string> ConfigTest::Boxes() {
+  std::string bytes;
+  std::vector<std::string> boxes;
+  if (!testsupport::ReadFileBytes(boxRecord_, &bytes)) return boxes;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    boxes.push_back(line.substr(0, line.rfind('\t')));  // without the thread
+    start = end + 1;
+  }
+  return boxes;
+}
+
+std::string ConfigTest::Value(HKEY hive, const std::string& key, const std::string& name,
+                              DWORD* type) {
+  DWORD valueType = 0;
+  std::string bytes;
+  if (!testsupport::ReadRegValue(hive, key, name, &valueType, &bytes)) return "missing";
+  if (type != nullptr) *type = valueType;
+  return bytes;
+}
+
+std::string ConfigTest::PersonalFolder() {
+  char path[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
+  return path;
+}
