@@ -40,7 +40,9 @@ namespace {
 // The driver's state that outlives a deployment.
 bool g_LocalLaunch = false;              // set by a page, never cleared
 char g_IniFileName[260] = "Default.Ini";  // holds any "IniFile" value
-BYTE g_ControlSited = 0;                 // flips on every OnSetClientSite
+// Set when a deployment with embedded sessions ended and left their launch
+// to the control's first paint; taken by that paint.
+bool g_LaunchDeferred = false;
 
 const char kInstallationErrorCaption[] = "Web-to-Host Control - Installation Error";
 
@@ -316,11 +318,22 @@ void EndDeployment() {
     SetDeploymentBusy(0);
     return;
   }
-  if (CurrentEmbedMode() == kEmbedOff) FinishDeployment();
-  // Embedded sessions wait for the control's first paint.
+  if (CurrentEmbedMode() == kEmbedOff) {
+    FinishDeployment();
+  } else {
+    // Embedded sessions wait for the control's first paint, which knows
+    // where they go.
+    g_LaunchDeferred = true;
+  }
 }
 
 }  // namespace
+
+bool TakeDeferredLaunch() {
+  bool deferred = g_LaunchDeferred && !g_DeploymentRunning;
+  g_LaunchDeferred = false;
+  return deferred;
+}
 
 void FinishDeployment() {
   CloseProgressDialog();
@@ -346,6 +359,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
   d.message[0] = '\0';
 
   SetDeploymentBusy(1);
+  g_LaunchDeferred = false;
   ResetProgressForDeployment();
   ClearSessionList();
   RenameCodeBaseSearchPath();
@@ -387,15 +401,15 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
 }
 
 void NoteClientSiteChange(COleControl* control, void (*frameworkOnSetClientSite)(COleControl*)) {
-  if (!g_ControlSited) {
+  if (!IsControlSited()) {
     WriteLogLine("Entering OnSetClientSite( ) 1...\r\n");
-    g_ControlSited = 1;
+    SetControlSited(true);
     frameworkOnSetClientSite(control);
     WriteLogLine("... (2) Leaving OnSetClientSite( ) 1\r\n");
     return;
   }
   WriteLogLine("Entering OnSetClientSite( ) 0...\r\n");
-  g_ControlSited = 0;
+  SetControlSited(false);
   // The page is going away: hide the first session embedded in it (the
   // container window's own procedure closes it when the window goes).
   if (SessionWindowTableIsOpen() && ContainerWindow() != nullptr) {

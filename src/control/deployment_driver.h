@@ -19,6 +19,11 @@ void RunDeployment(COleControl* control, CPropExchange* pPX);
 // its course when sessions are not embedded.
 void FinishDeployment();
 
+// Whether the last deployment left its embedded sessions' launch to the
+// control's first paint and no deployment runs now; true once per such
+// deployment.
+bool TakeDeferredLaunch();
+
 // Body of the control's OnSetClientSite: logs, toggles ControlSited and
 // hides the first embedded session window when the site goes away. Calls
 // frameworkOnSetClientSite(control) where the framework's own must run.

@@ -1,11 +1,14 @@
 // The control class; see wevelink_ctrl.h.
 #include "control/wevelink_ctrl.h"
 
+#include "base/event_log.h"
+#include "base/message_pump.h"
 #include "control/deployment_driver.h"
 #include "control/wevelink_ids.h"
 #include "framework/class_factory.h"
 #include "framework/registration.h"
 #include "resources/resource_ids.h"
+#include "sessions/session_state.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ const ControlTypeInfo kWevelinkTypeInfo = {
 
 CWevelinkCtrl::CWevelinkCtrl() : COleControl(kWevelinkTypeInfo), objectSafety_(this) {}
 
-CWevelinkCtrl::~CWevelinkCtrl() {}
+CWevelinkCtrl::~CWevelinkCtrl() { ForgetEmbeddingControl(this); }
 
 void CWevelinkCtrl::DoPropExchange(CPropExchange* pPX) {
   ExchangeVersion(pPX, kWevelinkPropVersion, true);
@@ -29,10 +32,38 @@ void CWevelinkCtrl::DoPropExchange(CPropExchange* pPX) {
 
 void CWevelinkCtrl::OnResetState() { COleControl::OnResetState(); }
 
+namespace {
+
+bool ReadControlRect(void* control, RECT* rect) {
+  return static_cast<CWevelinkCtrl*>(control)->GetRectInContainer(rect);
+}
+
+}  // namespace
+
+// The control paints nothing. With sessions embedded it learns where they
+// go and, at the first paint after a deployment that left their launch to
+// it, launches them.
 void CWevelinkCtrl::OnDraw(HDC dc, const RECT& bounds, const RECT& invalid) {
-  // The control paints nothing; the deferred launch of embedded sessions
-  // at the first paint while sited will start from here.
+  WriteLogLine("Entering OnDraw( ) ...\r\n");
+  const EmbedMode mode = CurrentEmbedMode();
+  if (IsControlSited() && mode != kEmbedOff) {
+    RememberEmbeddingControl(ReadControlRect, this);
+    RECT rect = {0, 0, 0, 0};
+    if (mode == kEmbedPosition) {
+      if (GetRectInContainer(&rect)) SetEmbedRect(rect);
+    } else if (ContainerWindow() && GetClientRect(ContainerWindow(), &rect)) {
+      SetEmbedRect(rect);
+    }
+    // The cancel request keeps the launch to once. Only a deployment that
+    // ended and left the launch here is launched: a paint while the next
+    // page's deployment runs must neither launch nor cancel it.
+    if (!CancelRequested() && TakeDeferredLaunch()) {
+      RequestCancel();
+      FinishDeployment();
+    }
+  }
   COleControl::OnDraw(dc, bounds, invalid);
+  WriteLogLine("... Leaving OnDraw( )\r\n");
 }
 
 HRESULT CWevelinkCtrl::GetClassID(CLSID* clsid) {

@@ -48,9 +48,16 @@ STDMETHODIMP XPersistPropertyBag::GetClassID(CLSID* clsid) {
 
 STDMETHODIMP XPersistPropertyBag::InitNew() { return owner_->ResetState(); }
 
+// A load may run a long nested message loop (the control's whole work), in
+// which the container can let go of its last reference: the control stays
+// alive until the load returns.
 STDMETHODIMP XPersistPropertyBag::Load(IPropertyBag* bag, IErrorLog* errorLog) {
   if (bag == nullptr) return E_POINTER;
-  return owner_->LoadFromBag(bag, errorLog);
+  COleControl* owner = owner_;
+  owner->ExternalAddRef();
+  HRESULT hr = owner->LoadFromBag(bag, errorLog);
+  owner->ExternalRelease();  // may delete this object with its owner
+  return hr;
 }
 
 STDMETHODIMP XPersistPropertyBag::Save(IPropertyBag* bag, BOOL, BOOL) {
@@ -68,7 +75,11 @@ STDMETHODIMP XPersistStreamInit::IsDirty() { return S_FALSE; }
 
 STDMETHODIMP XPersistStreamInit::Load(IStream* stream) {
   if (stream == nullptr) return E_POINTER;
-  return owner_->LoadFromStream(stream);
+  COleControl* owner = owner_;
+  owner->ExternalAddRef();  // as in XPersistPropertyBag::Load
+  HRESULT hr = owner->LoadFromStream(stream);
+  owner->ExternalRelease();
+  return hr;
 }
 
 STDMETHODIMP XPersistStreamInit::Save(IStream* stream, BOOL) {

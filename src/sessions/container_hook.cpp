@@ -1,12 +1,116 @@
 // The container window's hook; see container_hook.h.
 #include "sessions/container_hook.h"
 
+#include "base/event_log.h"
+#include "base/message_pump.h"
+#include "sessions/session_shutdown.h"
 #include "sessions/session_state.h"
+#include "sessions/session_window_table.h"
 
 namespace {
 
 WNDPROC g_ContainerProc = nullptr;
 HWND g_HookedWindow = nullptr;
+
+// How long the container's destruction waits for the embedded session to
+// clear its slot, and how often it looks (the session program clears it
+// in another process, without waking this thread).
+const DWORD kDestroyWaitMs = 10000;
+const DWORD kDestroyPassMs = 25;
+
+LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC container = g_ContainerProc;
+  if (!container) return DefWindowProcA(window, message, wParam, lParam);
+  return CallWindowProcA(container, window, message, wParam, lParam);
+}
+
+BOOL CALLBACK InvalidateChildWindow(HWND window, LPARAM) {
+  InvalidateRect(window, nullptr, TRUE);
+  return TRUE;
+}
+
+struct SlotWatch {
+  int kind, slot;
+  HWND window;
+};
+
+bool IsSlotCleared(void* context) {
+  const SlotWatch* watch = (const SlotWatch*)context;
+  return GetSessionWindow(watch->kind, watch->slot) != watch->window;
+}
+
+// The container is going: the embedded session is asked to close and
+// given kDestroyWaitMs to clear its slot, so that a session that does not
+// close cannot hang the browser.
+void CloseForDestroy(int kind, int slot, HWND session) {
+  PostMessageA(session, WM_CLOSE, 0, 0);
+  SlotWatch watch = {kind, slot, session};
+  const DWORD start = GetTickCount();
+  while (!IsSlotCleared(&watch)) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kDestroyWaitMs) {
+      WriteLogLineF("Window %d did not close within %d seconds; the container goes on without it.\r\n",
+                    (int)(INT_PTR)session, (int)(kDestroyWaitMs / 1000));
+      return;
+    }
+    WriteLogLine(". 1 .\r\n");
+    DWORD pass = kDestroyWaitMs - elapsed < kDestroyPassMs ? kDestroyWaitMs - elapsed : kDestroyPassMs;
+    WaitWhilePumping(IsSlotCleared, &watch, pass, 0);
+  }
+}
+
+void OnPaint(HWND session) {
+  if (GetDeploymentBusy() != 0) {
+    WriteLogLine(". skip .\r\n");
+    return;
+  }
+  if (!IsControlSited() || CurrentEmbedMode() != kEmbedPosition) return;
+  EnumChildWindows(session, InvalidateChildWindow, 0);
+  RECT rect;
+  if (ReadEmbeddingControlRect(&rect)) SetEmbedRect(rect);
+  rect = EmbedRect();
+  SetWindowPos(session, nullptr, rect.left, rect.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS);
+}
+
+LRESULT HandleContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  const bool passedFirst = message == WM_SIZE || message == WM_SETFOCUS;
+  if (passedFirst) result = PassOn(window, message, wParam, lParam);
+  int kind = 0, slot = -1;
+  HWND session = nullptr;
+  if (FindEmbeddedSession(ContainerWindow(), &kind, &slot)) session = GetSessionWindow(kind, slot);
+  const bool fullScreen = CurrentEmbedMode() == kEmbedFullScreen;
+  switch (message) {
+    case WM_SIZE:
+      if (session && fullScreen) {
+        RECT client;
+        if (GetClientRect(ContainerWindow(), &client)) {
+          SetWindowPos(session, nullptr, 0, 0, client.right - client.left,
+                       client.bottom - client.top, SWP_NOMOVE | SWP_NOZORDER);
+        }
+      }
+      break;
+    case WM_PAINT:
+      if (session) OnPaint(session);
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (session && fullScreen) {
+        SendMessageA(session, message, 0, 0);
+        if (message == WM_SETFOCUS) PostMessageA(session, WM_SESSION_REFRESH, 0, 0);
+      }
+      break;
+    case WM_DESTROY:
+      if (session) CloseForDestroy(kind, slot, session);
+      break;
+  }
+  if (!passedFirst) result = PassOn(window, message, wParam, lParam);
+  // The container's own procedure goes back once its destruction has been
+  // passed on.
+  if (message == WM_DESTROY) RemoveContainerHook();
+  return result;
+}
 
 }  // namespace
 
@@ -27,7 +131,14 @@ bool InstallContainerHook(HWND window) {
 void RemoveContainerHook() {
   if (!g_ContainerProc) return;
   if (IsWindow(g_HookedWindow) &&
-      (WNDPROC)GetWindowLongPtrA(g_HookedWindow, GWLP_WNDPROC) == ClientWndProc) {
+      (WNDPROC)GetWindowLongPtrA(g_HookedWindow, GWLP_WNDPROC) != ClientWndProc) {
+    // Someone subclassed the container after us and calls us on: putting
+    // our recorded procedure back would cut that one off, so the chain
+    // stays and we go on passing messages to the container's procedure.
+    WriteLogLine("The container window was subclassed after the control; its procedure is left in place.\r\n");
+    return;
+  }
+  if (IsWindow(g_HookedWindow)) {
     SetWindowLongPtrA(g_HookedWindow, GWLP_WNDPROC, (LONG_PTR)g_ContainerProc);
   }
   g_ContainerProc = nullptr;
@@ -35,12 +146,28 @@ void RemoveContainerHook() {
 }
 
 LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC container = g_ContainerProc;
-  if (message == WM_NCDESTROY) {
-    // The window's last message: hand it its own procedure back first.
-    RemoveContainerHook();
-    if (ContainerWindow() == window) SetContainerWindow(nullptr);
+  switch (message) {
+    case WM_DESTROY:
+    case WM_SIZE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_PAINT: {
+      WriteLogLineF("Entering ClientWndProc( ) ... %u\r\n", message);
+      LRESULT result = HandleContainerMessage(window, message, wParam, lParam);
+      WriteLogLine("... Leaving ClientWndProc( )\r\n");
+      return result;
+    }
+    case WM_NCDESTROY: {
+      // The window's last message: hand it its own procedure back first.
+      LRESULT result = PassOn(window, message, wParam, lParam);
+      if (g_HookedWindow == window) {
+        g_ContainerProc = nullptr;
+        g_HookedWindow = nullptr;
+      }
+      if (ContainerWindow() == window) SetContainerWindow(nullptr);
+      return result;
+    }
+    default:
+      return PassOn(window, message, wParam, lParam);
   }
-  if (!container) return DefWindowProcA(window, message, wParam, lParam);
-  return CallWindowProcA(container, window, message, wParam, lParam);
 }

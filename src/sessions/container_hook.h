@@ -15,11 +15,19 @@ bool InstallContainerHook(HWND window);
 // Whether a container procedure is recorded (the hook is in place).
 bool IsContainerHookInstalled();
 
-// Puts the container's own procedure back, if the hook is still in place.
+// Puts the container's own procedure back, once, and only while the hook
+// is still the container's procedure: when something subclassed the
+// container after us, the chain is left as it is (and logged).
 void RemoveContainerHook();
 
-// The hook itself. The embedded sessions' sizing, focus and closing join
-// here; until then every message goes on to the container's procedure.
+// The hook itself: WM_SIZE (FullScreen sizes the embedded session to the
+// container's client area), WM_PAINT (Position moves it to the control's
+// rectangle, keeping its size; ". skip ." while a deployment runs),
+// WM_SETFOCUS and WM_KILLFOCUS (relayed in FullScreen, the focus followed
+// by the session's refresh message), WM_DESTROY (the embedded session is
+// asked to close and waited for, at most 10 seconds, then the container's
+// own procedure goes back). Each of the five is logged on entry and exit;
+// every other message goes on to the container's procedure unchanged.
 LRESULT CALLBACK ClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -24,8 +24,6 @@
 
 namespace {
 
-const UINT WM_SESSION_NEWPARENT = 0x049A;
-const UINT WM_SESSION_REFRESH = 0x0465;
 // How often the foreground wait looks for the window besides the messages
 // that wake it: the window appears in another process.
 const DWORD kForegroundPassMs = 25;

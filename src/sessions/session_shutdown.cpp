@@ -55,15 +55,22 @@ bool InstanceConfigExists(const char* commandLine, int kind) {
   return false;
 }
 
+bool FindEmbeddedSession(HWND container, int* kind, int* slot) {
+  if (!SessionWindowTableIsOpen() || container == nullptr) return false;
+  for (int k = 0; k < kSessionKinds; ++k) {
+    int s = FindSessionSlotWithParent(k, container);
+    if (s < 0) continue;
+    *kind = k;
+    *slot = s;
+    return true;
+  }
+  return false;
+}
+
 void CloseEmbeddedSession() {
-  if (!SessionWindowTableIsOpen() || ContainerWindow() == nullptr) return;
   int kind = 0;
   int slot = -1;
-  for (; kind < kSessionKinds; ++kind) {
-    slot = FindSessionSlotWithParent(kind, ContainerWindow());
-    if (slot >= 0) break;
-  }
-  if (slot < 0) return;
+  if (!FindEmbeddedSession(ContainerWindow(), &kind, &slot)) return;
   HWND window = GetSessionWindow(kind, slot);
   WriteLogLineF("WM_CLOSE posted to window %d\r\n", (int)(INT_PTR)window);
   PostMessageA(window, WM_CLOSE, 0, 0);

@@ -15,6 +15,11 @@ bool InstanceConfigExists(const char* commandLine, int kind);
 // How long CloseEmbeddedSession waits for the session to go.
 enum { kEmbeddedCloseTimeoutMs = 10000 };
 
+// The embedded session window: the first one of the table (kinds in
+// order, slots 0-98) whose parent is container. False, with nothing
+// written, when there is none or no table.
+bool FindEmbeddedSession(HWND container, int* kind, int* slot);
+
 // Posts WM_CLOSE to the first session window (kinds in order, slots 0-98)
 // whose parent is the container window, and waits, dispatching messages,
 // until its slot is cleared, at most kEmbeddedCloseTimeoutMs; a session

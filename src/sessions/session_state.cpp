@@ -7,6 +7,9 @@ SessionList g_SessionList;
 EmbedMode g_EmbedMode = kEmbedOff;
 HWND g_ContainerWindow = nullptr;
 RECT g_EmbedRect = {0, 0, 0, 0};
+bool g_ControlSited = false;
+ControlRectReader g_ReadControlRect = nullptr;
+void* g_EmbeddingControl = nullptr;
 
 }  // namespace
 
@@ -19,3 +22,20 @@ void SetEmbedRect(const RECT& rect) { g_EmbedRect = rect; }
 const SessionList& CurrentSessionList() { return g_SessionList; }
 void ClearSessionList() { g_SessionList.Count = 0; }
 SessionList* SessionListToBuild() { return &g_SessionList; }
+bool IsControlSited() { return g_ControlSited; }
+void SetControlSited(bool sited) { g_ControlSited = sited; }
+
+void RememberEmbeddingControl(ControlRectReader read, void* control) {
+  g_ReadControlRect = read;
+  g_EmbeddingControl = control;
+}
+
+void ForgetEmbeddingControl(void* control) {
+  if (g_EmbeddingControl != control) return;
+  g_ReadControlRect = nullptr;
+  g_EmbeddingControl = nullptr;
+}
+
+bool ReadEmbeddingControlRect(RECT* rect) {
+  return g_ReadControlRect && g_EmbeddingControl && g_ReadControlRect(g_EmbeddingControl, rect);
+}

@@ -23,6 +23,19 @@ void SetContainerWindow(HWND window);
 RECT EmbedRect();
 void SetEmbedRect(const RECT& rect);
 
+// Set while the control has a client site (its OnSetClientSite).
+bool IsControlSited();
+void SetControlSited(bool sited);
+
+// The control whose rectangle embedded windows follow, remembered by its
+// first paint: read(control, rect) gives its rectangle in the container's
+// client coordinates. Forgotten when that control goes.
+typedef bool (*ControlRectReader)(void* control, RECT* rect);
+void RememberEmbeddingControl(ControlRectReader read, void* control);
+void ForgetEmbeddingControl(void* control);
+// The remembered control's rectangle; false when none is known.
+bool ReadEmbeddingControlRect(RECT* rect);
+
 // The session list of the current deployment.
 const SessionList& CurrentSessionList();
 void ClearSessionList();

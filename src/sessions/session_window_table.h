@@ -68,4 +68,10 @@ void SetDeploymentBusy(DWORD value);
 // the first free one are not looked at. Needs no table.
 int FindFreeInstance(int kind, bool desktopMode);
 
+
+// The private messages the control sends a session program's window: its
+// new parent (lParam), and repaint and take the keyboard.
+const UINT WM_SESSION_NEWPARENT = 0x049A;
+const UINT WM_SESSION_REFRESH = 0x0465;
+
 #endif

@@ -226,7 +226,9 @@ TEST_F(ShortcutsPageTest, DesktopInstallationAdvancesTwentyThreeSteps) {
     CopyText(s.GroupName, sizeof s.GroupName, "Steps \"Group\"");
     CopyText(s.InstallFolder, sizeof s.InstallFolder, TestEnvDir().c_str());
     ResetProgressForDeployment();
-    if (c.dialog) ASSERT_TRUE(CreateProgressDialog(true));
+    if (c.dialog) {
+      ASSERT_TRUE(CreateProgressDialog(true));
+    }
     RunDesktopInstallation();
     EXPECT_EQ(23, (int)OverallProgressSteps());
     if (c.dialog) DestroyProgressDialogAndWait();

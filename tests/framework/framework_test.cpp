@@ -11,6 +11,7 @@
 
 #include <string.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/ole_control.h"
@@ -23,6 +24,8 @@ const IID kProbeEventsIid = {0x5a1e0002, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44
 const ControlTypeInfo kProbeTypeInfo = {nullptr, 1, 0, nullptr, &kProbeEventsIid, 0x20191, nullptr, 0};
 const RECT kPosition = {10, 20, 110, 70};
 
+int g_probesDestroyed = 0;
+
 // A windowless-capable control that keeps what the framework gave it.
 class ProbeControl : public COleControl {
  public:
@@ -30,8 +33,10 @@ class ProbeControl : public COleControl {
     iniFile.Set("keep-me");
     logEvents.Set("untouched");
   }
+  ~ProbeControl() override { ++g_probesDestroyed; }
 
   void DoPropExchange(CPropExchange* pPX) override {
+    if (duringExchange) duringExchange();
     ++exchanges;
     mode = pPX->GetMode();
     sitedDuringExchange = GetClientSite() != nullptr;
@@ -60,6 +65,7 @@ class ProbeControl : public COleControl {
   }
   DWORD GetControlFlags() override { return COleControl::GetControlFlags() | windowlessActivate; }
 
+  std::function<void()> duringExchange;  // what the container does meanwhile
   int exchanges = 0;
   CPropExchange::Mode mode = CPropExchange::kReset;
   bool sitedDuringExchange = false;
@@ -141,6 +147,26 @@ class FrameworkTest : public ::testing::Test {
   ProbeControl* probe_ = nullptr;
   Held<IOleObject> object_{NewProbe<IOleObject>(IID_IOleObject, &probe_)};
 };
+
+// A load runs the control's whole work with messages dispatched; a
+// container may let go of its last reference meanwhile. The control lives
+// until the load returns, then goes.
+TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
+  ScopedOle ole;
+  ProbeControl* probe = nullptr;
+  IPersistPropertyBag* bag = NewProbe<IPersistPropertyBag>(IID_IPersistPropertyBag, &probe);
+  const int destroyedBefore = g_probesDestroyed;
+  bool aliveAfterRelease = false;
+  probe->duringExchange = [&] {
+    bag->Release();
+    aliveAfterRelease = g_probesDestroyed == destroyedBefore;
+  };
+  TestPropertyBag values;
+  values.Set(L"IniFile", L"site.ini");
+  EXPECT_EQ(S_OK, bag->Load(&values, nullptr));
+  EXPECT_TRUE(aliveAfterRelease);
+  EXPECT_EQ(destroyedBefore + 1, g_probesDestroyed);
+}
 
 TEST_F(FrameworkTest, LoadGivesPresentParamsAndLeavesAbsentOnesUntouched) {
   TestPropertyBag bag;

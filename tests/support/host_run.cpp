@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <stdlib.h>
+#include <string.h>
 
 #include "test_support.h"
 
@@ -45,6 +46,95 @@ HostRun RunHostProgram(const std::string& program, const std::vector<std::string
 }
 
 }  // namespace
+
+RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
+    : boxes_(TempName("box")), trace_(TempName("trc")), until_(TempName("unt")) {
+  DeleteFileA(until_.c_str());
+  std::string command = "\"" + HostExePath() + "\" --box-delay 100 --boxes \"" + boxes_ +
+                        "\" --trace \"" + trace_ + "\" --until \"" + until_ + "\" " + extraArgs;
+  for (const std::string& page : pages) command += " \"" + page + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return;
+  }
+  CloseHandle(process.hThread);
+  process_ = process.hProcess;
+  processId_ = process.dwProcessId;
+}
+
+RunningHost::~RunningHost() {
+  if (process_) {
+    TerminateProcess(process_, 255);
+    CloseHandle(process_);
+  }
+  DeleteFileA(boxes_.c_str());
+  DeleteFileA(trace_.c_str());
+  DeleteFileA(until_.c_str());
+}
+
+namespace {
+struct FrameSearch {
+  DWORD processId;
+  HWND found;
+};
+BOOL CALLBACK FindFrame(HWND window, LPARAM context) {
+  FrameSearch* search = (FrameSearch*)context;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (owner != search->processId || strcmp(name, "WevelinkHostFrame") != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+}  // namespace
+
+HWND RunningHost::Frame() const {
+  FrameSearch search = {processId_, nullptr};
+  if (process_) EnumWindows(FindFrame, (LPARAM)&search);
+  return search.found;
+}
+
+bool RunningHost::Send(unsigned command, LPARAM lParam) const {
+  HWND frame = Frame();
+  return frame && PostMessageA(frame, RegisterWindowMessageA("WevelinkHostCommand"),
+                               (WPARAM)command, lParam);
+}
+
+std::vector<std::string> RunningHost::Trace() const {
+  std::string text;
+  ReadFileBytes(trace_, &text);
+  return SplitLines(text);
+}
+
+HostRun RunningHost::Finish(unsigned long timeoutMs) {
+  HostRun run;
+  if (!process_) return run;
+  WriteFileBytes(until_, "");
+  run.finished = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+  if (!run.finished) TerminateProcess(process_, 255);
+  DWORD code = 255;
+  GetExitCodeProcess(process_, &code);
+  run.exitCode = code;
+  CloseHandle(process_);
+  process_ = nullptr;
+  std::string text;
+  if (ReadFileBytes(boxes_, &text)) run.boxes = SplitLines(text);
+  if (ReadFileBytes(trace_, &text)) run.trace = SplitLines(text);
+  return run;
+}
+
+bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+}
 
 std::string HostExePath() { return BuildDir() + "\\tools\\host\\wevelink-host.exe"; }
 

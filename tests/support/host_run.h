@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,35 @@ HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraA
 // answers GetVersionExA with that platform and version for this run only.
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs = "", unsigned long timeoutMs = 60000);
+
+// A container that keeps its page up while the test drives its window:
+// started with --until, it shows the pages and stays on the last one until
+// Finish. Send posts a container command (tools/host: "WevelinkHostCommand"
+// to the frame, wParam the command, lParam for resize).
+class RunningHost {
+ public:
+  explicit RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs = "");
+  ~RunningHost();
+  RunningHost(const RunningHost&) = delete;
+  RunningHost& operator=(const RunningHost&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  // The host's frame window; null until it exists.
+  HWND Frame() const;
+  bool Send(unsigned command, LPARAM lParam = 0) const;
+  // What the trace holds so far.
+  std::vector<std::string> Trace() const;
+  // Lets the host leave its page and exit, at most timeoutMs.
+  HostRun Finish(unsigned long timeoutMs = 60000);
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+  std::string boxes_, trace_, until_;
+};
+
+// Polls done() every 20 ms for at most timeoutMs; whether it came true.
+bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs);
 
 // The control's event logs in the download folder (%TEMP%\Kestrava).
 std::string DownloadFolder();

@@ -88,6 +88,9 @@ void OnPaint(HWND window) {
   FormatText(text, sizeof text, "%s stand-in, instance %d, %s mode",
              SessionProgramTag(g_Params.kind), g_Params.instance,
              g_Params.desktopMode ? "desktop" : "web");
+  // A terminal's look, so that an embedded stand-in stands out on a page.
+  SetBkColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, RGB(0, 224, 0));
   TextOutA(dc, 8, 8, text, lstrlenA(text));
   EndPaint(window, &paint);
 }
@@ -133,7 +136,7 @@ int RunStubWindow(HINSTANCE instance, const StubWindowParams& params) {
   windowClass.lpfnWndProc = StubWindowProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
   windowClass.lpszClassName = params.className;
   if (!RegisterClassA(&windowClass)) {
     StubLog("error RegisterClassA %lu", GetLastError());
