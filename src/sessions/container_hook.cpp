@@ -108,7 +108,10 @@ LRESULT HandleContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
   if (!passedFirst) result = PassOn(window, message, wParam, lParam);
   // The container's own procedure goes back once its destruction has been
   // passed on.
-  if (message == WM_DESTROY) RemoveContainerHook();
+  if (message == WM_DESTROY) {
+    RemoveContainerHook();
+    if (ContainerWindow() == window) SetContainerWindow(nullptr);
+  }
   return result;
 }
 

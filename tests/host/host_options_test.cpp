@@ -73,7 +73,7 @@ TEST(ParseHostOptions, HelpNeedsNoPage) {
   std::string usage = HostUsageText();
   for (const char* option :
        {"--module", "--clsid", "--stay", "--until", "--trace", "--boxes", "--box-delay", "--send",
-        "--help"}) {
+        "--keep-container", "--help"}) {
     EXPECT_NE(std::string::npos, usage.find(option)) << option;
   }
 }
@@ -139,6 +139,9 @@ TEST(ParseHostCommand, NamesAndSizes) {
   Result result = Parse({"--send=resize=300x200"});
   EXPECT_TRUE(result.ok) << result.error;
   EXPECT_STREQ("resize=300x200", result.options.send);
+  result = Parse({"--keep-container", "page"});
+  EXPECT_TRUE(result.ok) << result.error;
+  EXPECT_TRUE(result.options.keepContainer);
 }
 
 TEST(ParseHostOptions, TooManyPagesIsAnError) {

@@ -68,15 +68,7 @@ class EmbeddedSessionTest : public ::testing::Test {
   // Ends the stand-ins still running (one that ignores WM_CLOSE stays).
   void TearDown() override {
     SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
-    for (const std::string& line : StubLines()) {
-      if (line.compare(0, 4, "pid=") != 0 || line.find(" start ") == std::string::npos) continue;
-      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                   strtoul(line.c_str() + 4, nullptr, 10));
-      if (!process) continue;
-      TerminateProcess(process, 1);
-      WaitForSingleObject(process, 5000);
-      CloseHandle(process);
-    }
+    EndStandInsOf(stubLog_);
     HWND window = GetSessionWindow(kAs400Display, 0);
     if (window) ClearSessionWindow(kAs400Display, 0, window);
   }
@@ -265,6 +257,27 @@ TEST_F(EmbeddedSessionTest, LeavingThePageHidesThenClosesTheSession) {
   std::vector<std::string> log = LogLines();
   EXPECT_EQ(1u, Count(log, "... (1) Leaving OnSetClientSite( ) 0"));
   EXPECT_LE(1u, Count(log, "Entering ClientWndProc( ) ... 2"));
+}
+
+// The next page in the same browser window with the same instance: the
+// running session is shown again in its place, not started a second time.
+TEST_F(EmbeddedSessionTest, TheNextPageReusesTheRunningSession) {
+  const std::string first = PublishEmbeddingPage("embed-reuse", "P");
+  std::string html;
+  ASSERT_TRUE(ReadFileBytes(WwwDir() + "\\embed-reuse\\index.htm", &html));
+  const std::string second = PublishPage("embed-reuse/again.htm", html);
+  RunningHost host({first, second}, "--keep-container --stay 4000");
+  ASSERT_TRUE(host.Started());
+  HWND window = WaitForEmbeddedWindow();
+  ASSERT_NE(nullptr, window);
+  EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), "'s Parent is ") > 0; }, 20000));
+  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), "message REFRESH") > 0; }, 5000));
+  EXPECT_EQ(1u, Count(StubLines(), " start "));
+  EXPECT_EQ(window, GetSessionWindow(kAs400Display, 0));
+  EXPECT_TRUE(IsWindowVisible(window));
+  HostRun run = host.Finish();
+  EXPECT_TRUE(run.finished);
+  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));  // with the window, at the end
 }
 
 }  // namespace

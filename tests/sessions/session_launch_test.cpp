@@ -118,16 +118,7 @@ class SessionLaunchTest : public ::testing::Test {
   // Ends the stand-ins of the last case that are still running (those
   // without a window stay a few seconds), which hold their program files.
   void EndStandIns() {
-    if (stubLog_.empty()) return;
-    for (const std::string& line : ReadLines(stubLog_)) {
-      if (line.compare(0, 4, "pid=") != 0 || line.find(" start ") == std::string::npos) continue;
-      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                   strtoul(line.c_str() + 4, nullptr, 10));
-      if (!process) continue;
-      TerminateProcess(process, 1);
-      WaitForSingleObject(process, 5000);
-      CloseHandle(process);
-    }
+    if (!stubLog_.empty()) EndStandInsOf(stubLog_);
   }
 
   std::string stubLog_;

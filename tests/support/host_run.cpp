@@ -127,6 +127,18 @@ HostRun RunningHost::Finish(unsigned long timeoutMs) {
   return run;
 }
 
+void EndStandInsOf(const std::string& stubLog) {
+  for (const std::string& line : ReadLines(stubLog)) {
+    if (line.compare(0, 4, "pid=") != 0 || line.find(" start ") == std::string::npos) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                 strtoul(line.c_str() + 4, nullptr, 10));
+    if (!process) continue;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {

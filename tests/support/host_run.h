@@ -69,6 +69,10 @@ class RunningHost {
   std::string boxes_, trace_, until_;
 };
 
+// Ends every stand-in whose start the stand-in log at stubLog records and
+// that still runs (they hold their program files).
+void EndStandInsOf(const std::string& stubLog);
+
 // Polls done() every 20 ms for at most timeoutMs; whether it came true.
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs);
 

@@ -101,6 +101,7 @@ const char* StayEndName(StayEnd end) {
 // counts as failed).
 int ShowPages(const HostOptions& options, HWND frame, REFCLSID clsid, const wchar_t* untilPath) {
   int failed = 0;
+  KeepContainerBetweenPages(options.keepContainer);
   for (int i = 0; i < options.pageCount; ++i) {
     wchar_t address[2100];
     if (!WideFromUtf8(options.pages[i], address, ARRAYSIZE(address))) {

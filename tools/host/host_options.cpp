@@ -33,6 +33,8 @@ const char kUsage[] =
     "                    FILE: CAPTION<TAB>TEXT<TAB>0xSTYLE<TAB>ui|worker, and\n"
     "                    answer each box with its default button\n"
     "  --box-delay MS    wait this long before answering a box (default 300)\n"
+    "  --keep-container  show every page in one container window, as a browser\n"
+    "                    window that navigates keeps its own\n"
     "  --send COMMAND    send COMMAND to the container of the host that is running\n"
     "                    and exit: resize=WxH, focus, blur, paint or destroy (the\n"
     "                    page's container window)\n"
@@ -80,7 +82,9 @@ bool IsGuidText(const char* text) {
   return true;
 }
 
-enum OptionKind { kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kHelp, kUnknown };
+enum OptionKind {
+  kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer, kHelp, kUnknown
+};
 
 OptionKind KindOf(const char* name, size_t length) {
   struct Entry {
@@ -90,6 +94,7 @@ OptionKind KindOf(const char* name, size_t length) {
   static const Entry kEntries[] = {
       {"--module", kModule}, {"--clsid", kClsid}, {"--stay", kStay},
       {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes}, {"--send", kSend},
+      {"--keep-container", kKeepContainer},
       {"--box-delay", kBoxDelay}, {"--help", kHelp}, {"-h", kHelp}, {"/?", kHelp},
   };
   for (const Entry& entry : kEntries) {
@@ -164,6 +169,10 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, c
     if (kind == kUnknown) return Fail(error, errorCapacity, "unknown option", argument);
     if (kind == kHelp) {
       options->help = true;
+      continue;
+    }
+    if (kind == kKeepContainer) {
+      options->keepContainer = true;
       continue;
     }
     const char* value = nullptr;

@@ -24,6 +24,7 @@ struct HostOptions {
   bool stayGiven;
   unsigned boxDelayMs;  // --box-delay
   bool help;            // --help (or -h, /?)
+  bool keepContainer;   // --keep-container: the pages share one container window
   const char* send;     // --send: a command for the running container, no pages
 };
 

@@ -16,6 +16,10 @@
 
 namespace {
 
+// --keep-container: one container window for every page, as a browser
+// window that navigates keeps its own; the frame takes it at the end.
+bool g_keepContainer = false;
+
 const int kObjectMargin = 10;  // pixels around and between objects
 const LONG kHimetricPerInch = 2540;
 
@@ -267,7 +271,9 @@ void StopControl(HostedControl* control) {
 bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* clsidText,
                const char** reason) {
   LeavePage();
+  HWND kept = g_keepContainer ? g_page.container : nullptr;
   ZeroMemory(&g_page, sizeof g_page);
+  g_page.container = kept;
   g_page.entered = true;
   *reason = "";
 
@@ -305,7 +311,9 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
     return false;
   }
 
-  g_page.container = CreateContainerWindow(frame);
+  if (g_page.container == nullptr || !IsWindow(g_page.container)) {
+    g_page.container = CreateContainerWindow(frame);
+  }
   Trace("window frame=0x%lX container=0x%lX", (unsigned long)(ULONG_PTR)frame,
         (unsigned long)(ULONG_PTR)g_page.container);
   if (g_page.container == nullptr) {
@@ -324,12 +332,16 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
   return loaded;
 }
 
+void KeepContainerBetweenPages(bool keep) { g_keepContainer = keep; }
+
 void LeavePage() {
   if (!g_page.entered) return;
   for (int i = 0; i < g_page.controlCount; ++i) StopControl(&g_page.controls[i]);
   g_page.controlCount = 0;
-  if (g_page.container != nullptr) DestroyWindow(g_page.container);
-  g_page.container = nullptr;
+  if (!g_keepContainer) {
+    if (g_page.container != nullptr) DestroyWindow(g_page.container);
+    g_page.container = nullptr;
+  }
   ReleaseAndClear(&g_page.moniker);
   g_page.entered = false;
   Trace("left");

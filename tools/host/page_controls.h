@@ -22,6 +22,9 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
 // Leaves the current page (nothing when there is none).
 void LeavePage();
 
+// Whether the pages share one container window (--keep-container).
+void KeepContainerBetweenPages(bool keep);
+
 // Draws the page's loaded controls into the container's paint DC.
 void PaintPageControls(HDC dc);
 
