@@ -18,9 +18,9 @@ char g_ComponentFolder[kComponentGroups][kPathCapacity];
 void ReadActiveXCacheFolder() {
   CopyText(g_ActiveXCacheFolder, kPathCapacity, g_TempFolder);
   ScopedKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
-                    KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
+  if (OpenRegKey(&key, HKEY_LOCAL_MACHINE,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                 KEY_QUERY_VALUE) != ERROR_SUCCESS) {
     return;
   }
   char value[kPathCapacity];

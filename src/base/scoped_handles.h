@@ -30,11 +30,6 @@ class ScopedHandle {
     handle_ = Traits::Invalid();
     return handle;
   }
-  // For the platform's out-parameters; closes what was held first.
-  Type* Receive() {
-    Reset();
-    return &handle_;
-  }
 
  private:
   Type handle_ = Traits::Invalid();
@@ -97,6 +92,23 @@ typedef ScopedHandle<InternetTraits> ScopedInternet;
 typedef ScopedHandle<GdiObjectTraits> ScopedGdiObject;
 typedef ScopedHandle<MemoryDcTraits> ScopedMemoryDc;
 typedef ScopedHandle<DdeConversationTraits> ScopedDdeConversation;
+
+// Opens or creates (no class, non-volatile, default security) a registry
+// key into key, which holds it only on ERROR_SUCCESS (whatever the platform
+// left in its out-parameter otherwise). Returns the platform's result.
+inline LONG OpenRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access) {
+  HKEY opened = nullptr;
+  LONG result = RegOpenKeyExA(hive, path, 0, access, &opened);
+  key->Reset(result == ERROR_SUCCESS ? opened : nullptr);
+  return result;
+}
+inline LONG CreateRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access) {
+  HKEY created = nullptr;
+  LONG result = RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                &created, nullptr);
+  key->Reset(result == ERROR_SUCCESS ? created : nullptr);
+  return result;
+}
 
 // A DDE string handle belongs to its client instance, which frees it.
 class ScopedDdeString {

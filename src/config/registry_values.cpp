@@ -6,14 +6,6 @@
 #include "base/message_box.h"
 #include "base/portable/bounded_text.h"
 
-LONG CreateRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access) {
-  HKEY created = nullptr;
-  LONG result = RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                                &created, nullptr);
-  key->Reset(result == ERROR_SUCCESS ? created : nullptr);
-  return result;
-}
-
 LONG SetTextValue(HKEY key, const char* name, const char* text) {
   if (text == nullptr) text = "";
   return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);

@@ -10,11 +10,6 @@
 
 #include "base/scoped_handles.h"
 
-// RegCreateKeyExA into key (closing what it held): no class, non-volatile,
-// default security. Returns the platform's result; the key is held only on
-// ERROR_SUCCESS.
-LONG CreateRegKey(ScopedKey* key, HKEY hive, const char* path, REGSAM access);
-
 // What the writers of values need: query, set, and create below.
 const REGSAM kWriteAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 

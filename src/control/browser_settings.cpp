@@ -13,8 +13,8 @@ const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 void RenameCodeBaseSearchPath() {
   ScopedKey scoped;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    scoped.Receive()) != ERROR_SUCCESS) {
+  if (OpenRegKey(&scoped, HKEY_LOCAL_MACHINE, kInternetSettings, KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+      ERROR_SUCCESS) {
     return;
   }
   HKEY key = scoped.Get();
@@ -32,8 +32,7 @@ void RenameCodeBaseSearchPath() {
 
 void WriteMaxConnections(long count, bool forVersion10) {
   ScopedKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_SET_VALUE, key.Receive()) !=
-      ERROR_SUCCESS) {
+  if (OpenRegKey(&key, HKEY_CURRENT_USER, kInternetSettings, KEY_SET_VALUE) != ERROR_SUCCESS) {
     return;
   }
   DWORD value = (DWORD)count;

@@ -105,8 +105,7 @@ namespace {
 // into text (kCommandCapacity bytes); false when it cannot be read.
 bool ReadMachineDefault(const char* keyName, char* text) {
   ScopedKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
-    return false;
+  if (OpenRegKey(&key, HKEY_LOCAL_MACHINE, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
   char value[kCommandCapacity + 1] = "";
   DWORD size = kCommandCapacity;
   DWORD type = 0;

@@ -48,8 +48,7 @@ void InstallFont(const InstalledFont& font, const char* folder, const char* file
   const char* fontsKey = nt ? "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
                             : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
   ScopedKey fonts;
-  LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, fontsKey, 0, KEY_SET_VALUE, fonts.Receive());
-  if (opened != ERROR_SUCCESS) fonts.Release();
+  LONG opened = OpenRegKey(&fonts, HKEY_LOCAL_MACHINE, fontsKey, KEY_SET_VALUE);
   if (fonts.IsValid()) {
     SetTextValue(fonts.Get(), font.ValueName, font.FileName);
   } else {

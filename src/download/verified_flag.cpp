@@ -19,24 +19,15 @@ LONG StoreVerifiedFlag(int kind, BYTE value) {
   if (!IsKind(kind)) return ERROR_INVALID_PARAMETER;
   VerifiedFlag[kind] = value;
   ScopedKey key;
-  LONG result = RegCreateKeyExA(EmulatorRootHive(), kVerifiedFlagKey, 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Receive(),
-                                nullptr);
-  if (result != ERROR_SUCCESS) {
-    key.Release();  // not a key
-    return result;
-  }
+  LONG result = CreateRegKey(&key, EmulatorRootHive(), kVerifiedFlagKey, KEY_SET_VALUE);
+  if (result != ERROR_SUCCESS) return result;
   return RegSetValueExA(key.Get(), SessionVerifiedValueName(kind), 0, REG_BINARY, &value, 1);
 }
 
 void LoadVerifiedFlag(int kind) {
   if (!IsKind(kind)) return;
   ScopedKey key;
-  if (RegOpenKeyExA(EmulatorRootHive(), kVerifiedFlagKey, 0, KEY_QUERY_VALUE, key.Receive()) !=
-      ERROR_SUCCESS) {
-    key.Release();  // not a key
-    return;
-  }
+  if (OpenRegKey(&key, EmulatorRootHive(), kVerifiedFlagKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
   BYTE value = 0;
   DWORD type = 0;
   DWORD size = sizeof value;

@@ -2,7 +2,6 @@
 #include "sessions/container_hook.h"
 
 #include "base/event_log.h"
-#include "base/message_pump.h"
 #include "sessions/session_shutdown.h"
 #include "sessions/session_state.h"
 #include "sessions/session_window_table.h"
@@ -11,12 +10,6 @@ namespace {
 
 WNDPROC g_ContainerProc = nullptr;
 HWND g_HookedWindow = nullptr;
-
-// How long the container's destruction waits for the embedded session to
-// clear its slot, and how often it looks (the session program clears it
-// in another process, without waking this thread).
-const DWORD kDestroyWaitMs = 10000;
-const DWORD kDestroyPassMs = 25;
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WNDPROC container = g_ContainerProc;
@@ -27,36 +20,6 @@ LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL CALLBACK InvalidateChildWindow(HWND window, LPARAM) {
   InvalidateRect(window, nullptr, TRUE);
   return TRUE;
-}
-
-struct SlotWatch {
-  int kind, slot;
-  HWND window;
-};
-
-bool IsSlotCleared(void* context) {
-  const SlotWatch* watch = (const SlotWatch*)context;
-  return GetSessionWindow(watch->kind, watch->slot) != watch->window;
-}
-
-// The container is going: the embedded session is asked to close and
-// given kDestroyWaitMs to clear its slot, so that a session that does not
-// close cannot hang the browser.
-void CloseForDestroy(int kind, int slot, HWND session) {
-  PostMessageA(session, WM_CLOSE, 0, 0);
-  SlotWatch watch = {kind, slot, session};
-  const DWORD start = GetTickCount();
-  while (!IsSlotCleared(&watch)) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= kDestroyWaitMs) {
-      WriteLogLineF("Window %d did not close within %d seconds; the container goes on without it.\r\n",
-                    (int)(INT_PTR)session, (int)(kDestroyWaitMs / 1000));
-      return;
-    }
-    WriteLogLine(". 1 .\r\n");
-    DWORD pass = kDestroyWaitMs - elapsed < kDestroyPassMs ? kDestroyWaitMs - elapsed : kDestroyPassMs;
-    WaitWhilePumping(IsSlotCleared, &watch, pass, 0);
-  }
 }
 
 void OnPaint(HWND session) {
@@ -102,7 +65,12 @@ LRESULT HandleContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
       }
       break;
     case WM_DESTROY:
-      if (session) CloseForDestroy(kind, slot, session);
+      // The container is going: a session that does not close in time
+      // must not hang the browser.
+      if (session && !CloseSessionAndWait(kind, slot, ". 1 .\r\n")) {
+        WriteLogLineF("Window %d did not close within %d seconds; the container goes on without it.\r\n",
+                      (int)(INT_PTR)session, kEmbeddedCloseTimeoutMs / 1000);
+      }
       break;
   }
   if (!passedFirst) result = PassOn(window, message, wParam, lParam);

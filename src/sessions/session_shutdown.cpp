@@ -17,14 +17,22 @@ namespace {
 
 bool KeyExists(HKEY hive, const char* path) {
   ScopedKey key;
-  if (RegOpenKeyExA(hive, path, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS) return true;
-  key.Release();  // not a key
-  return false;
+  return OpenRegKey(&key, hive, path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
 // How often the close wait looks at the slot: a session program in another
 // process clears it without waking this thread.
 const DWORD kClosePassMs = 50;
+
+struct SlotWatch {
+  int kind, slot;
+  HWND window;
+};
+
+bool IsSlotCleared(void* context) {
+  const SlotWatch* watch = (const SlotWatch*)context;
+  return GetSessionWindow(watch->kind, watch->slot) != watch->window;
+}
 
 }  // namespace
 
@@ -67,21 +75,30 @@ bool FindEmbeddedSession(HWND container, int* kind, int* slot) {
   return false;
 }
 
+bool CloseSessionAndWait(int kind, int slot, const char* passLine) {
+  HWND window = GetSessionWindow(kind, slot);
+  if (!window) return true;
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  SlotWatch watch = {kind, slot, window};
+  const DWORD start = GetTickCount();
+  while (!IsSlotCleared(&watch)) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kEmbeddedCloseTimeoutMs) return false;
+    WriteLogLine(passLine);
+    DWORD left = kEmbeddedCloseTimeoutMs - elapsed;
+    WaitWhilePumping(IsSlotCleared, &watch, left < kClosePassMs ? left : kClosePassMs, 0);
+  }
+  return true;
+}
+
 void CloseEmbeddedSession() {
   int kind = 0;
   int slot = -1;
   if (!FindEmbeddedSession(ContainerWindow(), &kind, &slot)) return;
   HWND window = GetSessionWindow(kind, slot);
   WriteLogLineF("WM_CLOSE posted to window %d\r\n", (int)(INT_PTR)window);
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  const DWORD start = GetTickCount();
-  while (GetSessionWindow(kind, slot) != nullptr) {
-    if (GetTickCount() - start >= kEmbeddedCloseTimeoutMs) {
-      WriteLogLineF("Window %d did not close within %d seconds; it is left running.\r\n",
-                    (int)(INT_PTR)window, kEmbeddedCloseTimeoutMs / 1000);
-      return;
-    }
-    WriteLogLine(". 2 .\r\n");
-    PumpMessages(kClosePassMs, true);
+  if (!CloseSessionAndWait(kind, slot, ". 2 .\r\n")) {
+    WriteLogLineF("Window %d did not close within %d seconds; it is left running.\r\n",
+                  (int)(INT_PTR)window, kEmbeddedCloseTimeoutMs / 1000);
   }
 }

@@ -20,6 +20,12 @@ enum { kEmbeddedCloseTimeoutMs = 10000 };
 // written, when there is none or no table.
 bool FindEmbeddedSession(HWND container, int* kind, int* slot);
 
+// Posts WM_CLOSE to the session window in the kind's slot and waits,
+// dispatching messages, until the slot no longer holds it, at most
+// kEmbeddedCloseTimeoutMs; passLine is logged once per pass of the wait.
+// False when the session did not go in time.
+bool CloseSessionAndWait(int kind, int slot, const char* passLine);
+
 // Posts WM_CLOSE to the first session window (kinds in order, slots 0-98)
 // whose parent is the container window, and waits, dispatching messages,
 // until its slot is cleared, at most kEmbeddedCloseTimeoutMs; a session

@@ -56,6 +56,9 @@ const SessionKindRow kRows[kSessionKinds] = {
 
 bool IsKind(int kind) { return kind >= 0 && kind < kSessionKinds; }
 
+// A file name is looked at in its first 259 characters.
+const size_t kFileNameCapacity = 260;
+
 }  // namespace
 
 const SessionKindRow* SessionKindRowOf(int kind) { return IsKind(kind) ? &kRows[kind] : nullptr; }
@@ -85,7 +88,7 @@ int SessionKindFromTag(const char* tag) {
 }
 
 int SessionKindInFileName(const char* fileName) {
-  char upper[260];
+  char upper[kFileNameCapacity];
   CopyText(upper, sizeof upper, fileName ? fileName : "");
   UpperCaseText(upper);
   for (int kind = 0; kind < kSessionKinds; ++kind) {
