@@ -62,10 +62,13 @@ void OpenLogFile() {
   AddBackslash(path, sizeof path);
   if (!AppendText(path, sizeof path, name)) return;
   // Readers may look at the log while it is written (the administrator's
-  // editor, a test); nobody else writes to it.
-  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  // editor, a test); nobody else writes to it. The name has whole seconds:
+  // a log that ended within the same second (a failed page followed by the
+  // next) is continued, not replaced, so that its record is kept.
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
+  SetFilePointer(file, 0, nullptr, FILE_END);
   CopyText(g_EventLogPath, sizeof g_EventLogPath, path);
   g_EventLogFile = file;
   StartEventLog();

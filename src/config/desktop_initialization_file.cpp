@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string.h>
+
+#include "base/event_log.h"
 #include "base/portable/bounded_text.h"
 #include "config/deployment_settings.h"
 #include "config/ini_reader.h"
@@ -30,9 +33,28 @@ void SetDefaultInstallFolder(char* folder, size_t capacity) {
   if (length > 0 && length < sizeof windows) folder[0] = windows[0];
 }
 
+// A folder key read whole (one character more than it may hold, so that a
+// longer value is told from one that fits) and given in full; otherwise
+// logged and left empty, so that the default stands: a cut or relative
+// folder would be some other folder.
+void ReadFolderKey(const char* path, const char* key, char* folder, size_t capacity) {
+  char value[kSettingPathCapacity + 1];
+  ReadIniText(path, "KVSetup", key, "", value, sizeof value);
+  folder[0] = '\0';
+  if (value[0] == '\0') return;
+  if (strlen(value) >= capacity) {
+    WriteLogLineF("[KVSetup] %s is longer than %d characters; it is not used.\r\n", key,
+                  (int)capacity - 1);
+  } else if (!IsFullFolderPath(value)) {
+    WriteLogLineF("[KVSetup] %s=%s is not a full folder path; it is not used.\r\n", key, value);
+  } else {
+    CopyText(folder, capacity, value);
+  }
+}
+
 void ReadFolders(const char* path) {
   DeploymentSettings& s = g_DeploymentSettings;
-  ReadIniText(path, "KVSetup", "DestinationDir", "", s.InstallFolder, sizeof s.InstallFolder);
+  ReadFolderKey(path, "DestinationDir", s.InstallFolder, sizeof s.InstallFolder);
   if (s.InstallFolder[0] == '\0') SetDefaultInstallFolder(s.InstallFolder, sizeof s.InstallFolder);
 
   if (s.WorkingDirType == 1) {
@@ -41,7 +63,7 @@ void ReadFolders(const char* path) {
     CopyText(s.WorkingFolder, sizeof s.WorkingFolder, s.InstallFolder);
     return;
   }
-  ReadIniText(path, "KVSetup", "WorkingDir", "", s.WorkingFolder, sizeof s.WorkingFolder);
+  ReadFolderKey(path, "WorkingDir", s.WorkingFolder, sizeof s.WorkingFolder);
   if (s.WorkingFolder[0] == '\0') CopyText(s.WorkingFolder, sizeof s.WorkingFolder, s.InstallFolder);
 }
 

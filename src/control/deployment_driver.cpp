@@ -22,6 +22,7 @@
 #include "control/session_parameters.h"
 #include "download/cache_file.h"
 #include "download/internet_session.h"
+#include "download/portable/distribution_list.h"
 #include "base/message_pump.h"
 #include "download/progress_dialog.h"
 #include "download/update_component.h"
@@ -147,7 +148,14 @@ bool ApplyConnectionSettings(Deployment& d) {
   bool tooLong = false;
   if (ReadParameter(d, "CacheRetries", 16, &value, &tooLong)) {
     if (tooLong) return false;
-    SetCacheRetries(ParseNumber(value.Text()));
+    const long asked = ParseNumber(value.Text());
+    if (asked > kMaxCacheRetries) {
+      // Against a failing server every retry costs a timeout: a huge count
+      // would keep the page busy for hours.
+      WriteLogLineF("Cache Retries of %ld is more than %ld; %ld retries are made.\r\n", asked,
+                    kMaxCacheRetries, kMaxCacheRetries);
+    }
+    SetCacheRetries(asked);
     WriteLogLineF("Cache Retries is %ld\r\n", CacheRetries());
   }
   long perServer = 2;
@@ -207,6 +215,16 @@ bool LocalCopyPath(const char* name, char* path, size_t capacity) {
   return AppendText(path, capacity, LastPathComponent(name)) && fits;
 }
 
+// A server name whose local copy would be a device or a stream of another
+// file ends the deployment with the name in the message, before any file is
+// opened. False when it was refused.
+bool CheckLocalCopyName(Deployment& d, const char* what, const char* name, const char* caption) {
+  if (IsUsableNamePart(LastPathComponent(name))) return true;
+  FormatText(d.message, sizeof d.message, "%s %s names no file that can be kept.", what, name);
+  ReportEndingFailure(d, caption);
+  return false;
+}
+
 HANDLE CreateLocalCopy(const char* path) {
   return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -221,6 +239,9 @@ bool OpenSession(Deployment& d) {
 
 // Step 11. False when the deployment has ended.
 bool CacheInitializationFile(Deployment& d) {
+  if (!CheckLocalCopyName(d, "Initialization File", g_IniFileName, kCacheErrorCaption)) {
+    return false;
+  }
   char path[260];
   ScopedFile file;
   if (LocalCopyPath(g_IniFileName, path, sizeof path)) {
@@ -252,6 +273,9 @@ bool PrepareMode(Deployment& d) {
   }
   WriteLogLine("Desktop Mode is Enabled\r\n");
   const char* name = Settings().DesktopIniName;
+  if (!CheckLocalCopyName(d, "Desktop Initialization File", name, kInstallationErrorCaption)) {
+    return false;
+  }
   char path[260];
   HANDLE file = INVALID_HANDLE_VALUE;
   if (LocalCopyPath(name, path, sizeof path)) {

@@ -136,7 +136,9 @@ int ProgmanGroup() {
   ProgmanConversation conversation(true);
   if (!conversation.Initialised()) return 0;
   char command[kSettingLabelCapacity + 32];
-  if (FormCommand(command, sizeof command, "[CreateGroup(%s)]", Settings().GroupName)) {
+  if (!IsPlainGroupName(Settings().GroupName)) {
+    WriteLogLineF("Program Manager: %s cannot be sent and is left out.\r\n", Settings().GroupName);
+  } else if (FormCommand(command, sizeof command, "[CreateGroup(%s)]", Settings().GroupName)) {
     conversation.Execute(command);
   }
   return 1;
@@ -149,7 +151,7 @@ int ProgmanItems() {
   // Items go to the group last created; when this one could not be sent,
   // that would be some other program's group.
   char group[kSettingLabelCapacity + 2];
-  if (!ProgmanArgument(s.GroupName, group, sizeof group)) {
+  if (!IsPlainGroupName(s.GroupName) || !ProgmanArgument(s.GroupName, group, sizeof group)) {
     WriteLogLine("Program Manager: the group's items are left out with it.\r\n");
     return 1;
   }

@@ -76,7 +76,14 @@ void CloseCurrentRequest() {
 
 bool IsRequestComplete(void*) { return InterlockedCompareExchange(&RequestComplete, 0, 0) != 0; }
 
-bool IsHandleCreated(void*) { return CurrentRequest != nullptr || IsRequestComplete(nullptr); }
+bool IsRedirectLimitReached() {
+  return InterlockedCompareExchange(&RedirectLimitReached, 0, 0) != 0;
+}
+
+// The waits of an opening request also end when it has redirected too often.
+bool IsOpenComplete(void*) { return IsRequestComplete(nullptr) || IsRedirectLimitReached(); }
+
+bool IsHandleCreated(void*) { return CurrentRequest != nullptr || IsOpenComplete(nullptr); }
 
 void BeginAsyncCall() {
   RequestResult = 0;
@@ -202,6 +209,8 @@ enum OpenOutcome { kOpened, kOpenCancelled, kOpenFailed };
 // and left CurrentRequest null.
 OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showErrors) {
   InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
+  InterlockedExchange(&RequestRedirects, 0);
+  InterlockedExchange(&RedirectLimitReached, 0);
   BeginAsyncCall();
   HINTERNET opened = InternetOpenUrlA(g_InternetSession, url, nullptr, 0, flags, context);
   if (opened) {
@@ -216,7 +225,12 @@ OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showEr
   }
 
   PumpWaitResult wait = WaitWhilePumping(IsHandleCreated, nullptr, kHandleCreationLimitMs);
-  if (wait == kWaitDone) wait = WaitWhilePumping(IsRequestComplete, nullptr, INFINITE);
+  if (wait == kWaitDone) wait = WaitWhilePumping(IsOpenComplete, nullptr, INFINITE);
+  if (wait == kWaitDone && IsRedirectLimitReached()) {
+    WriteLogLineF("   Request ended after %d redirects.\r\n", (int)kRedirectLimit);
+    FailRequestOpen(ERROR_HTTP_REDIRECT_FAILED, showErrors);
+    return kOpenFailed;
+  }
   if (wait == kWaitDone && RequestResult != 0) {
     // The completion of an opened URL carries the request handle as well.
     if (!CurrentRequest)

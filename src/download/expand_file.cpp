@@ -12,6 +12,8 @@
 #include "download/component_files.h"
 #include "download/portable/distribution_list.h"
 #include "download/portable/special_names.h"
+#include "download/portable/szdd_check.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -69,6 +71,29 @@ ExpandOutcome ReplaceAtRestart(const char* namePart, const char* expanded, const
   return kReplacedAtRestart;
 }
 
+// Reads the downloaded file through and checks that it decodes to the size
+// its header announces. False (logged) when it does not or cannot be read:
+// the expansion would write what it could decode and report success.
+bool IsWholeCompressedFile(const char* namePart, const char* source) {
+  ScopedFile file(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) {
+    WriteLogLineF("   %s could not be read: error %lu\r\n", source, GetLastError());
+    return false;
+  }
+  SzddCheck check;
+  static unsigned char piece[16 * 1024];  // not on the stack
+  DWORD count = 0;
+  while (ReadFile(file.Get(), piece, sizeof piece, &count, nullptr) && count > 0) {
+    check.Feed(piece, count);
+  }
+  if (check.IsWhole()) return true;
+  WriteLogLineF("   %s is damaged: it decodes to %lu of the %lu bytes it announces; it is not "
+                "installed.\r\n",
+                namePart, check.Decoded(), check.Announced());
+  return false;
+}
+
 }  // namespace
 
 ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
@@ -96,6 +121,11 @@ ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
     WriteLogLineF("   %s: its expanded path does not fit 259 characters; it is not expanded.\r\n",
                   namePart);
     return kExpandFailed;
+  }
+  if (!IsWholeCompressedFile(namePart, source)) {
+    // Not kept: the next load downloads it again.
+    DeleteFileA(source);
+    return kDamagedDownload;
   }
   DWORD result = Install(namePart, expanded, sourceFolder, targetFolder);
   if (result == 0) {

@@ -9,6 +9,7 @@ enum ExpandOutcome {
   kExpanded,            // expanded; the compressed file is deleted
   kExpandFailed,        // the compressed file is left as it was
   kReplacedAtRestart,   // an in-use library waits in the drive root for the restart
+  kDamagedDownload,     // cut short or lying about its size: deleted, nothing installed
 };
 
 // Expands namePart of kind from the folder the download put it in into the
@@ -18,7 +19,10 @@ enum ExpandOutcome {
 // expanded into the root of the Windows drive and moved over the installed
 // file at the next restart, with the library's notice in a box; when the
 // move cannot be scheduled, the root copy is removed again. Either way the
-// compressed file is deleted once the root copy was made.
+// compressed file is deleted once the root copy was made. A compressed
+// file that does not decode to the size its header announces is logged and
+// deleted before anything is expanded (the platform would install what it
+// could decode).
 ExpandOutcome ExpandComponentFile(const char* namePart, int kind);
 
 #endif

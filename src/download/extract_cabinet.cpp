@@ -28,6 +28,12 @@ char g_ExtractFolder[kPathCapacity];
 char g_OrvenaFolder[kPathCapacity];
 char g_ZelvicFolder[kPathCapacity];
 char g_LastCabinetName[kPathCapacity];
+// The file being extracted: it is written under a temporary name beside its
+// target and put in place only once it arrived whole, so that a cabinet cut
+// short leaves the installed file as it was.
+char g_PendingTarget[kPathCapacity];
+char g_PendingTemporary[kPathCapacity];
+DWORD g_PendingSize;  // as the cabinet gives it
 
 enum { kVersionCapacity = 32 };  // 31 characters
 
@@ -125,23 +131,67 @@ UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info) {
                   cabinet, name);
     return FILEOP_SKIP;
   }
-  CopyText(info->FullTargetName, sizeof info->FullTargetName, target);
+  // The temporary name: "~wvlcab.tmp" in the target's folder.
+  char temporary[MAX_PATH];
+  const char* slash = strrchr(target, '\\');
+  if (slash == nullptr ||
+      !FormatText(temporary, sizeof temporary, "%.*s\\~wvlcab.tmp", (int)(slash - target), target)) {
+    WriteLogLineF("   %s: the target of %s does not fit 259 characters; it is skipped.\r\n",
+                  cabinet, name);
+    return FILEOP_SKIP;
+  }
+  DeleteFileA(temporary);
+  CopyText(g_PendingTarget, sizeof g_PendingTarget, target);
+  CopyText(g_PendingTemporary, sizeof g_PendingTemporary, temporary);
+  g_PendingSize = info->FileSize;
+  CopyText(info->FullTargetName, sizeof info->FullTargetName, temporary);
   return FILEOP_DOIT;
 }
 
+// Removes what an extraction that did not finish left under the temporary
+// name.
+void DropPendingFile() {
+  if (g_PendingTemporary[0] != '\0') DeleteFileA(g_PendingTemporary);
+  g_PendingTemporary[0] = '\0';
+  g_PendingTarget[0] = '\0';
+}
+
 UINT OnFileExtracted(const FILEPATHS_A* paths) {
+  char target[kPathCapacity];
+  CopyText(target, sizeof target, g_PendingTarget[0] ? g_PendingTarget : paths->Target);
   if (paths->Win32Error != NO_ERROR) {
-    WriteLogLineF("   %s could not be extracted: error %u\r\n", paths->Target,
+    WriteLogLineF("   %s could not be extracted: error %u\r\n", target,
                   (unsigned)paths->Win32Error);
+    DropPendingFile();
     return NO_ERROR;
   }
+  // The platform reports a file of a cabinet cut short as extracted with
+  // the blocks that were there.
+  WIN32_FILE_ATTRIBUTE_DATA written = {};
+  if (g_PendingTemporary[0] != '\0' &&
+      (!GetFileAttributesExA(g_PendingTemporary, GetFileExInfoStandard, &written) ||
+       written.nFileSizeHigh != 0 || written.nFileSizeLow != g_PendingSize)) {
+    WriteLogLineF("   %s could not be extracted: %lu of its %lu bytes arrived\r\n", target,
+                  written.nFileSizeHigh != 0 ? 0UL : (unsigned long)written.nFileSizeLow,
+                  (unsigned long)g_PendingSize);
+    DropPendingFile();
+    return NO_ERROR;
+  }
+  if (g_PendingTemporary[0] != '\0' &&
+      !MoveFileExA(g_PendingTemporary, target, MOVEFILE_REPLACE_EXISTING)) {
+    WriteLogLineF("   %s could not be put in place: error %lu\r\n", target, GetLastError());
+    DropPendingFile();
+    return NO_ERROR;
+  }
+  g_PendingTemporary[0] = '\0';
+  g_PendingTarget[0] = '\0';
   char lower[MAX_PATH];
-  CopyText(lower, sizeof lower, paths->Target);
+  CopyText(lower, sizeof lower, target);
   for (char* c = lower; *c; ++c) {
     if (*c >= 'A' && *c <= 'Z') *c = (char)(*c - 'A' + 'a');
   }
   if (strstr(lower, "kvwhll.dll") != nullptr || strstr(lower, "kvftp.dll") != nullptr) {
-    RegisterLibrary(paths->Target);
+    RegisterLibrary(target);
   }
   return NO_ERROR;
 }
@@ -216,6 +266,10 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
   BOOL extracted = FALSE;
   if (named) {
     extracted = SetupIterateCabinetA(cabinetPath, 0, OnCabinetNotify, nullptr);
+    DWORD error = GetLastError();
+    // A cabinet cut short ends inside a file, without its notification.
+    DropPendingFile();
+    SetLastError(error);
     if (!extracted) {
       WriteLogLineF("   %s could not be extracted: error %lu\r\n", cabinetPath, GetLastError());
     }

@@ -74,7 +74,10 @@ void MoveSiblingSettingsFile(const char* namePart, char client, int kind) {
 }  // namespace
 
 void InstallComponentFile(const char* namePart, long version, int kind) {
-  if (ExpandComponentFile(namePart, kind) == kUnknownCompression) return;
+  // A damaged download is not recorded: its version stays as it was and
+  // the next load fetches it again.
+  const ExpandOutcome expanded = ExpandComponentFile(namePart, kind);
+  if (expanded == kUnknownCompression || expanded == kDamagedDownload) return;
 
   const char* library = SelfRegisteredLibraryFor(namePart);
   if (library != nullptr && NeedsUpdate(namePart, version, kind)) {

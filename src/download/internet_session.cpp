@@ -30,7 +30,9 @@ bool SetServerUrl(const char* url) {
 }
 unsigned short ServerPort() { return g_ServerPort; }
 long CacheRetries() { return g_CacheRetries; }
-void SetCacheRetries(long retries) { g_CacheRetries = retries; }
+void SetCacheRetries(long retries) {
+  g_CacheRetries = retries > kMaxCacheRetries ? kMaxCacheRetries : retries;
+}
 bool IsInternetSessionOpen() { return g_InternetSession != nullptr; }
 
 HINTERNET volatile CurrentRequest = nullptr;
@@ -38,6 +40,8 @@ volatile LONG RequestComplete = 0;
 volatile DWORD_PTR RequestResult = 0;
 volatile DWORD RequestError = 0;
 volatile LONG RequestContext = 1;
+volatile LONG RequestRedirects = 0;
+volatile LONG RedirectLimitReached = 0;
 
 namespace {
 
@@ -156,6 +160,19 @@ void OnRequestComplete(DWORD_PTR context, const void* information, DWORD length)
   SignalWake();
 }
 
+// WinINet follows redirects by itself without a bound of its own under Wine,
+// so a server that redirects to itself would hold the page for good. Past
+// the limit the request is detached from this callback (Wine's worker may
+// go on with it, but never calls into the module again) and the cacher is
+// woken to end it.
+void OnRedirect(HINTERNET handle, DWORD_PTR context) {
+  if (!IsCurrentContext(context)) return;
+  if (InterlockedIncrement(&RequestRedirects) <= kRedirectLimit) return;
+  if (InterlockedExchange(&RedirectLimitReached, 1) != 0) return;
+  if (handle) InternetSetStatusCallback(handle, nullptr);
+  SignalWake();
+}
+
 }  // namespace
 
 void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status,
@@ -176,6 +193,9 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
       break;
     case INTERNET_STATUS_REQUEST_COMPLETE:
       OnRequestComplete(context, information, informationLength);
+      break;
+    case INTERNET_STATUS_REDIRECT:
+      OnRedirect(handle, context);
       break;
     default:
       break;
@@ -212,7 +232,16 @@ bool OpenInternetSession(HWND ownerForBox, const char* cacheTimeout) {
       EndEventLog();
       return false;
     }
-    DWORD timeout = (DWORD)ParseNumber(cacheTimeout);
+    long number = 0;
+    if (!ParsePositiveNumber(cacheTimeout, &number)) {
+      // atol's 0 would remove every timeout: a stalled server would then
+      // hold the page for good.
+      WriteLogLineF("Cache Timeout \"%s\" is not a positive number; the platform's timeout "
+                    "stands.\r\n",
+                    cacheTimeout);
+      return true;
+    }
+    DWORD timeout = (DWORD)number;
     if (!InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout)) {
       WriteLogLineF("Error %d setting the cache timeout.\r\n", (int)GetLastError());
     }

@@ -21,8 +21,13 @@ bool SetServerUrl(const char* url);
 // 80 by default; 443 asks for secure requests. Set by ParseServerPort.
 unsigned short ServerPort();
 // Extra attempts of CacheFileWithRetries ("CacheRetries"); below 0: none.
+// SetCacheRetries keeps at most kMaxCacheRetries.
+const long kMaxCacheRetries = 100;
 long CacheRetries();
 void SetCacheRetries(long retries);
+
+// Redirects one request may follow; the next one ends it as a failure.
+const long kRedirectLimit = 10;
 
 // Whether a session is open.
 bool IsInternetSessionOpen();
@@ -35,7 +40,8 @@ void EndRequestContext();
 // Opens the session (agent "Wevelink", the system's proxy settings,
 // asynchronous), installs OnInternetStatus and applies the "CacheTimeout"
 // page value when the page gave one (cacheTimeout non-null) as the receive
-// timeout. On failure to open: logs "Error %d opening connection to
+// timeout; a value that is not a positive number is logged and the
+// platform's timeout stays. On failure to open: logs "Error %d opening connection to
 // internet.", closes the event log, shows the text in a box owned by
 // ownerForBox and returns false. A cacheTimeout of 16 characters or more
 // fails its length check (which shows its own box): the session is closed

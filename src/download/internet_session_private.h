@@ -32,5 +32,10 @@ extern volatile DWORD RequestError;
 // Context of the current request: starts at 1 and is incremented before
 // each request, so the first request of the process has context 2.
 extern volatile LONG RequestContext;
+// Redirects the current request has followed, counted by the callback;
+// RedirectLimitReached is set to 1 (and the waits woken) when a request
+// goes past kRedirectLimit.
+extern volatile LONG RequestRedirects;
+extern volatile LONG RedirectLimitReached;
 
 #endif

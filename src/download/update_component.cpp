@@ -136,9 +136,13 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
       IsFileMissing(namePart, kind) || NeedsUpdateIn(versions, namePart, entry.Version);
   if (!due) {
     // A cabinet that is only unpacked where the files are needed (neither
-    // DestDir nor Run) is unpacked again from the cache on every load.
+    // DestDir nor Run) is unpacked again from the cache on every load. Its
+    // section is the file's own name, as ExtractCabinet reads it: under the
+    // listed name a cabinet in a folder would run its setup every time.
+    const char* fileName = namePart;
+    while (*fileName == '\\' || *fileName == '/') ++fileName;
     if (IsCabinetName(entry.FileName) &&
-        GetDistFileSetupKind(LastInitializationFileName(), entry.FileName) == 0) {
+        GetDistFileSetupKind(LastInitializationFileName(), fileName) == 0) {
       InstallComponentFile(namePart, entry.Version, kind);
     }
     return true;

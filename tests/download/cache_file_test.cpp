@@ -101,6 +101,16 @@ TEST_F(CacheFileTest, RetriesAreSilentUntilTheLastAttempt) {
   EXPECT_EQ(3u, RequestsFor("/cacher/busy.ini").size());
   EXPECT_EQ(1u, Boxes().size());
 
+  // A cancel ends the attempts: at most the one under way is made. Its result
+  // depends on whether the cancel or the response came first; the caller
+  // tests the cancel itself.
+  g_CacheRetries = 100;
+  RequestCancel();
+  CacheFileWithRetries("busy.ini", output_);
+  EXPECT_GE(4u, RequestsFor("/cacher/busy.ini").size());
+  EXPECT_EQ(1u, Boxes().size());
+  ResetProgressForDeployment();
+
   // The first success ends the attempts.
   g_CacheRetries = 5;
   Serve("fine.ini", "[Kestrava]\r\n");
@@ -126,6 +136,32 @@ TEST_F(CacheFileTest, TruncatedBodyIsAFailure) {
   g_CacheRetries = 1;
   EXPECT_FALSE(CacheFileWithRetries("cut.bin", output_));
   EXPECT_SAME_BYTES(Pattern(100000, 2).substr(0, 30000), CloseOutput());
+}
+
+// A server that redirects to itself ends in the cacher's failure after ten
+// redirects, not in a hang. Wine's worker goes on redirecting the closed
+// request in the background; it no longer calls into the module.
+TEST_F(CacheFileTest, RedirectLoopEndsAfterTenRedirects) {
+  SetServerRules("/cacher/loop.ini redirect=/cacher/loop.ini\n");
+  Serve("loop.ini", "[Kestrava]\r\n");
+  DWORD start = GetTickCount();
+  EXPECT_FALSE(CacheFile("loop.ini", NewOutput(), true));
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  EXPECT_EQ("", CloseOutput());
+  EXPECT_EQ(nullptr, CurrentRequest);
+  std::vector<Box> boxes = Boxes();
+  ASSERT_EQ(1u, boxes.size());
+  EXPECT_EQ("Error 12156 opening HTTP request to server.", boxes[0].text);
+  EXPECT_LE(12u, RequestsFor("/cacher/loop.ini", 12).size());
+  std::string log = CloseLog();
+  EXPECT_EQ(11u, CountOf(log, " REDIRECT 110\r\n"));
+  EXPECT_NE(std::string::npos, log.find("   Request ended after 10 redirects.\r\n"));
+  EXPECT_EQ(std::string::npos, log.find("Successfully cached"));
+
+  // The session goes on: a redirect within the limit is followed.
+  SetServerRules("/cacher/moved.ini redirect=/cacher/loop.ini\n");
+  EXPECT_TRUE(CacheFile("moved.ini", nullptr, false));
+  EXPECT_STREQ("[Kestrava]\r\n", TransferBuffer);
 }
 
 TEST_F(CacheFileTest, ResponseWithoutLengthLeavesTheProgressAlone) {

@@ -54,6 +54,18 @@ void Serve(const std::string& name, const std::string& bytes) {
   ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
 }
 
+void DeleteEventLogFiles() {
+  EndEventLog();
+  std::string pattern = std::string(DownloadFolderPath()) + "\\EventLog_*.Txt";
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    DeleteFileA((std::string(DownloadFolderPath()) + "\\" + found.cFileName).c_str());
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+}
+
 size_t CountOf(const std::string& text, const std::string& needle) {
   size_t count = 0;
   for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
@@ -81,6 +93,9 @@ void CacherTest::SetUp() {
   g_CacheRetries = 0;
   g_DeploymentSettings.BaseRegistry = 0;
   UseServer(CacherUrl());
+  // Log names have whole seconds: without this a test would continue the
+  // log of the one before it.
+  DeleteEventLogFiles();
   ApplyLogEventsSetting(true);
   ASSERT_TRUE(IsEventLogOpen());
 

@@ -57,6 +57,9 @@ class CacherTest : public ::testing::Test {
   size_t serverLogStart_ = 0;
 };
 
+// Ends the event log and deletes every log file in the download folder.
+void DeleteEventLogFiles();
+
 // Number of times needle occurs in text.
 size_t CountOf(const std::string& text, const std::string& needle);
 

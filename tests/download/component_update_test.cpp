@@ -117,6 +117,7 @@ TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
     long stored;  // -1: none
     bool fetched;
     long recorded;  // -1: none
+    const char* listedAs = nullptr;  // the list's name when it has a folder
   } cases[] = {
       {"SAME.PRO", "SAME.PRO", 5, 5, false, 5},
       {"NEWER.PRO", "NEWER.PRO", 5, 6, false, 6},
@@ -136,12 +137,16 @@ TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       // cache, one with Run is left alone.
       {"PLAIN.CAB", "PLAIN.CAB", 5, 7, false, 5},
       {"RUN.CAB", "RUN.CAB", 5, 7, false, 7},
+      // The section is the cabinet's own name, whatever folder the list
+      // gives; its version is kept under the name part, "/RUNS.CAB".
+      {"/RUNS.CAB", "RUNS.CAB", 5, 7, false, 7, "cabs/RUNS.CAB"},
   };
   std::string list;
   std::vector<std::pair<std::string, std::string>> files;
   for (const auto& c : cases) {
-    list += std::string(c.name) + "," + std::to_string(c.listed) + "\r\n";
-    files.push_back({c.name, std::string("new ") + c.name});
+    const std::string listed = c.listedAs ? c.listedAs : c.name;
+    list += listed + "," + std::to_string(c.listed) + "\r\n";
+    files.push_back({listed, std::string("new ") + c.name});
     std::string folder = std::string(c.name).find(".CAB") != std::string::npos
                              ? ActiveXCacheFolder()
                              : DownloadFolder();
@@ -153,11 +158,13 @@ TEST_F(ComponentUpdateTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   }
   files.push_back({"vt.lst", list});
   std::string page =
-      Site("versions", "[Kestrava]\r\n[RUN.CAB]\r\nRun=setup.exe\r\n", files, {{"VT_DistFile", "vt.lst"}});
+      Site("versions", "[Kestrava]\r\n[RUN.CAB]\r\nRun=setup.exe\r\n[RUNS.CAB]\r\nRun=setup.exe\r\n",
+           files, {{"VT_DistFile", "vt.lst"}});
   Deploy(page);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.fetched ? 1u : 0u, Requests(std::string("/versions/") + c.name));
+    EXPECT_EQ(c.fetched ? 1u : 0u,
+              Requests(std::string("/versions/") + (c.listedAs ? c.listedAs : c.name)));
     EXPECT_EQ(c.recorded < 0 ? "(none)" : Le32(c.recorded),
               RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, c.name));
   }

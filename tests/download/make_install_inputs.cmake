@@ -23,31 +23,12 @@ set(stage ${OUT}/stage)
 file(REMOVE_RECURSE ${stage} ${OUT}/unsigned)
 file(MAKE_DIRECTORY ${stage} ${OUT}/unsigned)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_QUIET)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed: ${ARGN}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/site_tools.cmake)
 
 function(sign in out)
   file(REMOVE ${out})
   run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -n "Wevelink registration probe"
       -h sha256 -in ${in} -out ${out})
-endfunction()
-
-# mscompress names its output NAME.EXT_; the compressed name keeps two
-# letters of the extension and the "_" (KVMD.EX_).
-function(compress in out)
-  get_filename_component(name ${in} NAME)
-  file(COPY_FILE ${in} ${stage}/${name})
-  run(${MSCOMPRESS} ${stage}/${name})
-  file(RENAME ${stage}/${name}_ ${out})
-endfunction()
-
-function(cabinet out)
-  file(REMOVE ${out})
-  run(${GCAB} -c -n ${out} ${ARGN})
 endfunction()
 
 string(REPEAT "A compressed program of the Mainframe Display kind.\r\n" 40 program)

@@ -60,6 +60,20 @@ TEST_F(SessionTest, OverlongCacheTimeoutEndsTheDeployment) {
   ApplyLogEventsSetting(true);
   ASSERT_TRUE(OpenInternetSession(nullptr, "999999999999999"));
   EXPECT_NE(std::string::npos, CloseLog().find("Cache Timeout is 2147483647 milliseconds\r\n"));
+
+  // Not a positive number: atol's 0 would remove every timeout.
+  for (const char* value : {"", "abc", "0", "-5", "12abc"}) {
+    SCOPED_TRACE(value);
+    CloseInternetSession(false);
+    DeleteEventLogFiles();
+    ApplyLogEventsSetting(true);
+    ASSERT_TRUE(OpenInternetSession(nullptr, value));
+    log = CloseLog();
+    EXPECT_NE(std::string::npos,
+              log.find("Cache Timeout \"" + std::string(value) +
+                       "\" is not a positive number; the platform's timeout stands.\r\n"));
+    EXPECT_EQ(std::string::npos, log.find("Cache Timeout is"));
+  }
 }
 
 TEST_F(SessionTest, StatusLinesCarryTheRequestContext) {

@@ -4,7 +4,8 @@
 // name, so that the length bytes behind a valid checksum get explored too.
 // The next three bytes size the outputs, each allocated to exactly that
 // size so that the sanitizer sees a byte past it; an error must leave all
-// of them as they were.
+// of them as they were. A cookie that decodes holds its payload's fields
+// and issued again decodes to the same fields.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -38,6 +39,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (result == kCookieOk) {
     if (memchr(buffers[0], 0, capacities[0]) == nullptr || memchr(buffers[1], 0, capacities[1]) == nullptr ||
         thirdLength >= capacities[2] || buffers[2][thirdLength] != 0)
+      abort();
+    const std::string first((const char*)buffers[0]), second((const char*)buffers[1]);
+    const std::string third((const char*)buffers[2], thirdLength);
+    if (data[0] & 1) {
+      // The fields are the payload's own, by its length bytes.
+      const size_t length1 = (unsigned char)rest[0], length2 = (unsigned char)rest[1 + length1];
+      if (rest.size() != length1 + length2 + 3 + thirdLength || memcmp(buffers[0], &rest[1], length1) != 0 ||
+          buffers[0][length1] != 0 || memcmp(buffers[1], &rest[2 + length1], length2) != 0 ||
+          buffers[1][length2] != 0 || third != rest.substr(3 + length1 + length2))
+        abort();
+    }
+    // What was decoded, issued again, decodes to the same fields.
+    char again[2][40];
+    unsigned char againThird[512];
+    unsigned long againLength = 0;
+    if (blk_ParseCookie(MakeCookie(first, second, third).c_str(), again[0], capacities[0], again[1], capacities[1],
+                        againThird, capacities[2], &againLength) != kCookieOk ||
+        first != again[0] || second != again[1] || third != std::string((const char*)againThird, againLength))
       abort();
   } else {
     if (result != kCookieInvalid || thirdLength != 0xABCD) abort();

@@ -69,8 +69,10 @@ class EmbeddedSessionTest : public ::testing::Test {
   void TearDown() override {
     SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
     EndStandInsOf(stubLog_);
-    HWND window = GetSessionWindow(kAs400Display, 0);
-    if (window) ClearSessionWindow(kAs400Display, 0, window);
+    for (int kind : {kAs400Display, kMainframeDisplay}) {
+      HWND window = GetSessionWindow(kind, 0);
+      if (window) ClearSessionWindow(kind, 0, window);
+    }
   }
 
   // The page with one AS/400 display session embedded as mode asks.
@@ -172,6 +174,25 @@ TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) 
   EXPECT_EQ(height, now.bottom - now.top);
   // Later paints do not launch again.
   EXPECT_EQ(1u, Count(StubLines(), " start "));
+
+  // A second session window in the same container (a program that embedded
+  // itself there): the container's destruction closes only its own session.
+  std::string line = "\"" + WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/programs/KVMD.PRO") +
+                     "\" /s1 /*" + std::to_string((unsigned long)(ULONG_PTR)container) +
+                     " /(0 /)0 /_60 /+40 /@";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION second = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &second));
+  CloseHandle(second.hThread);
+  CloseHandle(second.hProcess);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        HWND other = GetSessionWindow(kMainframeDisplay, 0);
+        return other && GetParent(other) == container;
+      },
+      30000));
 
   ASSERT_TRUE(host.Send(kDestroy));
   EXPECT_TRUE(WaitUntil([&] { return Count(host.Trace(), "command destroy done") > 0; }, 15000));

@@ -522,6 +522,31 @@ TEST_F(ServerTest, CloseAfterEndsTheBodyEarly) {
     EXPECT_TRUE(logged("GET /cut.bin 200 3000"));
 }
 
+TEST_F(ServerTest, LengthAnnouncesOtherThanTheBodyAndCloses) {
+    set_rules("/cut.bin length=100\n/hello.txt length=4000\n");
+    const std::string full = slurp(path("root/cut.bin"));
+    Client c;
+    ASSERT_TRUE(c.connect(server_->http_port));
+    ASSERT_TRUE(c.get("/cut.bin"));
+    Response r;
+    ASSERT_TRUE(c.read_head(r));
+    EXPECT_EQ(r.get("content-length"), "100");
+    EXPECT_EQ(r.get("connection"), "close");
+    ASSERT_TRUE(c.read_to_eof(r.body));
+    EXPECT_TRUE(r.body == full) << "got " << r.body.size() << " bytes";
+    EXPECT_TRUE(logged("GET /cut.bin 200 100000"));
+    // More announced than there is: the body ends with the connection.
+    Client d;
+    ASSERT_TRUE(d.connect(server_->http_port));
+    ASSERT_TRUE(d.get("/hello.txt"));
+    Response more;
+    ASSERT_TRUE(d.read_head(more));
+    EXPECT_EQ(more.get("content-length"), "4000");
+    ASSERT_TRUE(d.read_to_eof(more.body));
+    EXPECT_EQ(more.body, "hello world\n");
+    set_rules("");
+}
+
 TEST_F(ServerTest, HttpsWithTheWrittenCertificateForNameAndAddress) {
     set_rules("/chunked.bin no-length=1\n");
     for (const char* host : {"localhost", "127.0.0.1"}) {

@@ -6,6 +6,8 @@
 //   WEVELINK_STUB_KEEP_SLOT=1      leave the table slot set when the window goes
 //   WEVELINK_STUB_EXIT_AFTER_MS    end on its own after this long (default
 //                                  120000), so no test leaves one running
+//   WEVELINK_STUB_SNAPSHOT=PATH    once embedded, save a picture of the page
+//                                  with the session in it (stub_snapshot.h)
 #ifndef WEVELINK_TOOLS_SESSION_STUB_SETTINGS_H
 #define WEVELINK_TOOLS_SESSION_STUB_SETTINGS_H
 

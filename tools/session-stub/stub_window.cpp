@@ -6,10 +6,15 @@
 #include "base/portable/session_kinds.h"
 #include "sessions/session_window_table.h"
 #include "stub_log.h"
+#include "stub_snapshot.h"
 
 namespace {
 
 const UINT_PTR kExitTimer = 1;
+// The snapshot waits this long after the embedding, so that the page around
+// the session has been drawn.
+const UINT_PTR kSnapshotTimer = 2;
+const UINT kSnapshotDelayMs = 500;
 
 StubWindowParams g_Params;
 
@@ -41,11 +46,19 @@ void EmbedFromCommandLine(HWND window) {
           embedding.top, embedding.right, embedding.bottom, ok ? 1 : 0);
 }
 
+// Under Wine an embedded stand-in gets no WM_PAINT at all: the snapshot
+// follows the embedding instead.
+void ScheduleSnapshot(HWND window) {
+  if (SnapshotWanted() && (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD))
+    SetTimer(window, kSnapshotTimer, kSnapshotDelayMs, nullptr);
+}
+
 void OnNewParent(HWND window, LPARAM lParam) {
   HWND parent = (HWND)lParam;
   AdoptParent(window, parent);
   StubLog("message NEWPARENT parent=%lu now=%lu", HandleValue(parent),
           HandleValue(GetParent(window)));
+  ScheduleSnapshot(window);
 }
 
 void OnRefresh(HWND window) {
@@ -81,9 +94,10 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
-void OnPaint(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
+void PaintTerminal(HWND window, HDC dc) {
+  RECT area;
+  GetClientRect(window, &area);
+  FillRect(dc, &area, (HBRUSH)GetStockObject(BLACK_BRUSH));
   char text[128];
   FormatText(text, sizeof text, "%s stand-in, instance %d, %s mode",
              SessionProgramTag(g_Params.kind), g_Params.instance,
@@ -92,8 +106,15 @@ void OnPaint(HWND window) {
   SetBkColor(dc, RGB(0, 0, 0));
   SetTextColor(dc, RGB(0, 224, 0));
   TextOutA(dc, 8, 8, text, lstrlenA(text));
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  PaintTerminal(window, dc);
   EndPaint(window, &paint);
 }
+
 
 LRESULT CALLBACK StubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -115,6 +136,11 @@ LRESULT CALLBACK StubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       if (wParam == kExitTimer) {
         OnExitTimer(window);
+        return 0;
+      }
+      if (wParam == kSnapshotTimer) {
+        KillTimer(window, kSnapshotTimer);
+        TakeSnapshot(window, PaintTerminal);
         return 0;
       }
       break;
@@ -157,6 +183,7 @@ int RunStubWindow(HINSTANCE instance, const StubWindowParams& params) {
   StubLog("window hwnd=%lu class=%s slot=%d parent=%lu", HandleValue(window), params.className,
           params.instance - 1, HandleValue(GetParent(window)));
   SetTimer(window, kExitTimer, params.exitAfterMs > 0 ? params.exitAfterMs : 1, nullptr);
+  ScheduleSnapshot(window);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

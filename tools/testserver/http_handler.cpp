@@ -388,7 +388,11 @@ bool answer(ServerState& st, Conn& conn, const Request& req) {
     const bool head_only = req.method == "HEAD";
     const bool bodiless_status = plan.status == 204 || plan.status == 304;
     const std::uint64_t total = bodiless_status ? 0 : plan.body.size();
-    const NoLength framing_rule = rule != nullptr ? rule->no_length : NoLength::Off;
+    // A wrong announced length is a framing of its own: no chunks, no
+    // close-delimited body, and no keep-alive after the body.
+    const bool lying_length = rule != nullptr && rule->length.has_value() && !bodiless_status;
+    const NoLength framing_rule =
+        rule != nullptr && !lying_length ? rule->no_length : NoLength::Off;
     const bool chunked = framing_rule == NoLength::Chunked && req.http11 && !bodiless_status;
     const bool close_delimited =
         !bodiless_status && (framing_rule == NoLength::Close ||
@@ -406,7 +410,7 @@ bool answer(ServerState& st, Conn& conn, const Request& req) {
             cut = Cut::Close;
         }
     }
-    const bool keep = req.keep_alive && !close_delimited && !plan.broken;
+    const bool keep = req.keep_alive && !close_delimited && !plan.broken && !lying_length;
 
     std::string head = "HTTP/1.1 " + std::to_string(plan.status) + " " + reason_phrase(plan.status) +
                        "\r\nDate: " + http_date() + "\r\nServer: wevelink-testserver\r\n";
@@ -417,6 +421,8 @@ bool answer(ServerState& st, Conn& conn, const Request& req) {
     for (const auto& h : plan.headers) head += h.first + ": " + h.second + "\r\n";
     if (chunked) {
         head += "Transfer-Encoding: chunked\r\n";
+    } else if (lying_length) {
+        head += "Content-Length: " + std::to_string(*rule->length) + "\r\n";
     } else if (!close_delimited && !bodiless_status) {
         head += "Content-Length: " + std::to_string(total) + "\r\n";
     }

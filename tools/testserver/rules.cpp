@@ -62,6 +62,12 @@ bool apply_key(const std::string& key, const std::string& value, Rule& rule, std
             why = "no-length must be 1, chunked, close or 0";
             return false;
         }
+    } else if (key == "length") {
+        if (!parse_u64(value, n)) {
+            why = "length must be a byte count";
+            return false;
+        }
+        rule.length = n;
     } else if (key == "redirect") {
         // The target goes into a header line as is.
         for (char c : value) {

@@ -22,6 +22,9 @@ struct Rule {
     std::optional<std::uint64_t> close_after;
     NoLength no_length = NoLength::Off;
     std::string redirect;                    // Location target, empty: none
+    // Content-Length announced instead of the body's size; the whole body
+    // is still sent and the connection closed after it.
+    std::optional<std::uint64_t> length;
 };
 
 using RuleMap = std::map<std::string, Rule>;

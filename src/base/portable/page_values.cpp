@@ -24,6 +24,26 @@ long ParseNumber(const char* value) {
   return magnitude >= limit ? 2147483647L : (long)magnitude;
 }
 
+bool ParsePositiveNumber(const char* value, long* number) {
+  if (value == nullptr) return false;
+  const char* p = value;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p == '+') ++p;
+  const char* digits = p;
+  while (*p >= '0' && *p <= '9') ++p;
+  if (p == digits) return false;
+  const char* end = p;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p != '\0') return false;
+  long long magnitude = 0;
+  for (const char* d = digits; d < end; ++d) {
+    if (magnitude < 2147483647LL) magnitude = magnitude * 10 + (*d - '0');
+  }
+  if (magnitude == 0) return false;
+  *number = magnitude > 2147483647LL ? 2147483647L : (long)magnitude;
+  return true;
+}
+
 const char* LastPathComponent(const char* name) {
   const char* last = name;
   for (const char* p = name; *p != '\0'; ++p) {

@@ -13,6 +13,11 @@ bool BeginsWithY(const char* value);
 // 0. Values beyond the 32-bit range are clamped instead of overflowing.
 long ParseNumber(const char* value);
 
+// A whole positive decimal number: blanks around it allowed, nothing else;
+// clamped to the 32-bit range. False for "", "0", "-5", "12abc" and null,
+// which atol would take as 0 or a part: a timeout of 0 means none at all.
+bool ParsePositiveNumber(const char* value, long* number);
+
 // Works out the server URL (folder part, no trailing separator, no query)
 // and the initialization file name from the "IniFile" value and the page's
 // address. Outputs are always terminated; returns false when either did not

@@ -25,3 +25,15 @@ bool YesNoFromText(const char* value) { return BeginsWithY(value); }
 
 // ParseNumber already clamps to the 32-bit range, so the cast keeps the value.
 int32_t NumberFromText(const char* value) { return (int32_t)ParseNumber(value); }
+
+bool IsFullFolderPath(const char* value) {
+  if (value == nullptr) return false;
+  const bool drive = ((value[0] >= 'A' && value[0] <= 'Z') || (value[0] >= 'a' && value[0] <= 'z')) &&
+                     value[1] == ':' && value[2] == '\\';
+  const bool share = value[0] == '\\' && value[1] == '\\' && value[2] != '\0' && value[2] != '\\';
+  if (!drive && !share) return false;
+  for (const char* at = value + 2; *at; ++at) {
+    if (*at == ':') return false;
+  }
+  return true;
+}

@@ -22,4 +22,9 @@ bool YesNoFromText(const char* value);
 // up to the first other character; no digits give 0), held to 32 bits.
 int32_t NumberFromText(const char* value);
 
+// "DestinationDir" and "WorkingDir": a folder given in full, "X:\\..." or
+// "\\\\server\\share...", with no other ":" (a stream). A relative folder
+// would be taken from wherever the browser's current folder happens to be.
+bool IsFullFolderPath(const char* value);
+
 #endif

@@ -49,3 +49,5 @@ bool ProgmanArgument(const char* text, char* out, size_t capacity) {
   if (!fits && capacity > 0) out[0] = '\0';
   return fits;
 }
+
+bool IsPlainGroupName(const char* name) { return strpbrk(name, "\\/:") == nullptr; }

@@ -36,4 +36,9 @@ bool SplitCustomTarget(const char* target, char* program, size_t programCapacity
 // keeps inside the command, or that does not fit.
 bool ProgmanArgument(const char* text, char* out, size_t capacity);
 
+// Whether a group name names a group and nothing else: no "\\", "/" or ":",
+// which the shell would follow as a path from its program folder (a group
+// "..\\..\\x" lands outside it).
+bool IsPlainGroupName(const char* name);
+
 #endif

@@ -9,7 +9,27 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
+
 }  // namespace
+
+bool IsReservedDeviceName(const char* part, size_t length) {
+  // The device is named by what comes before the first dot, blanks at its
+  // end not counting.
+  size_t stem = 0;
+  while (stem < length && part[stem] != '.') ++stem;
+  while (stem > 0 && part[stem - 1] == ' ') --stem;
+  char upper[5] = "";
+  if (stem < 3 || stem > 4) return false;
+  for (size_t i = 0; i < stem; ++i) upper[i] = UpperAscii(part[i]);
+  upper[stem] = '\0';
+  if (stem == 3) {
+    return strcmp(upper, "CON") == 0 || strcmp(upper, "PRN") == 0 || strcmp(upper, "AUX") == 0 ||
+           strcmp(upper, "NUL") == 0;
+  }
+  return (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) && upper[3] >= '1' &&
+         upper[3] <= '9';
+}
 
 bool IsContainedRelativePath(const char* name) {
   if (name == nullptr || name[0] == '\0' || IsSeparator(name[0])) return false;
@@ -18,6 +38,7 @@ bool IsContainedRelativePath(const char* name) {
     size_t length = 0;
     while (part[length] != '\0' && !IsSeparator(part[length])) ++length;
     if (length == 2 && part[0] == '.' && part[1] == '.') return false;
+    if (IsReservedDeviceName(part, length)) return false;
     part += length;
     while (IsSeparator(*part)) ++part;
   }

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "base/portable/bounded_text.h"
+#include "download/portable/cabinet_names.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ bool IsUsableNamePart(const char* namePart) {
   const char* name = namePart;
   if (*name == '/' || *name == '\\') ++name;
   if (*name == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return false;
-  return strchr(name, ':') == nullptr;
+  return strchr(name, ':') == nullptr && !IsReservedDeviceName(name, strlen(name));
 }
 
 bool IsCabinetName(const char* name) {
@@ -108,8 +109,10 @@ CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capa
   CopyText(out, capacity, namePart);
   size_t length = strlen(namePart);
   if (length == 0 || namePart[length - 1] != '_') return kNotCompressed;
-  if (length >= 3 && namePart[length - 3] == '.' && namePart[length - 2] == '0') {
-    out[length - 1 < capacity ? length - 1 : capacity - 1] = '\0';
+  // A name cut to fit would be looked for and expanded as some other file.
+  if (length >= 3 && namePart[length - 3] == '.' && namePart[length - 2] == '0' &&
+      length - 1 < capacity) {
+    out[length - 1] = '\0';
     return kExpandedName;
   }
   if (length >= 3 && length < capacity) {

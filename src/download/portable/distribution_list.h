@@ -43,7 +43,8 @@ void ParseDistributionText(const char* text, DistributionList* list);
 const char* ComponentNamePart(const char* entry);
 
 // Whether a name part may become a local path and a registry value name:
-// the text after its separator is not empty, "." or "..", and holds no ":".
+// the text after its separator is not empty, "." or "..", holds no ":"
+// and names no device (IsReservedDeviceName).
 bool IsUsableNamePart(const char* namePart);
 
 // True when the name's last three characters are "cab" in any case.
@@ -64,7 +65,8 @@ enum CompressedName {
 // becomes the letter that the two characters before it choose ("EX" e,
 // "HL" p, "DL" l, "FO" n, "ZM" d, "ZA" d, "FT" p, "ZV" t, "PE" m, "TT" f,
 // any case), and a name ending in ".0_" loses its "_". out receives the
-// name in every case but kUnknownCompressed. The presence check and the
+// name in every case but kUnknownCompressed, which is also the answer
+// when the expanded name does not fit capacity. The presence check and the
 // installer's expansion share this one table, so a file that was expanded
 // is found under the name it was expanded to.
 CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capacity);

@@ -40,7 +40,8 @@ bool PutChar(char* out, size_t capacity, size_t* length, char c) {
   return true;
 }
 
-// Appends src with "/" turned into "\" and "%XX" decoded.
+// Appends src with "/" turned into "\" and "%XX" decoded. False for "%00":
+// the path would end there and name some other file.
 bool AppendPathText(char* out, size_t capacity, size_t* length, const char* src) {
   for (const char* p = src; *p; ++p) {
     char c = *p;
@@ -48,6 +49,7 @@ bool AppendPathText(char* out, size_t capacity, size_t* length, const char* src)
       c = '\\';
     } else if (c == '%' && HexValue(p[1]) >= 0 && HexValue(p[2]) >= 0) {
       c = (char)(HexValue(p[1]) * 16 + HexValue(p[2]));
+      if (c == '\0') return false;
       p += 2;
     }
     if (!PutChar(out, capacity, length, c)) return false;

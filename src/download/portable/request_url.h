@@ -36,7 +36,7 @@ bool IsFileUrl(const char* serverUrl);
 // and "file:////host/share" give "\\host\share". Forward slashes become
 // backslashes, "%XX" escapes are decoded and a "|" after the drive letter
 // reads as ":". Text before "file://" is ignored. Returns false when the
-// location is not a file URL or the path does not fit.
+// location is not a file URL, holds "%00" or the path does not fit.
 bool FileUrlToPath(const char* serverUrl, char* path, size_t capacity);
 
 // folder, a backslash unless it ends in one, then fileName with its forward

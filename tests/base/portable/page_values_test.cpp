@@ -29,6 +29,23 @@ TEST(ParseNumber, ReadsLikeAtolWithoutOverflow) {
   EXPECT_EQ(0, ParseNumber(nullptr));
 }
 
+TEST(ParsePositiveNumber, WholeNumbersAboveZeroOnly) {
+  struct { const char* in; bool ok; long out; } rows[] = {
+      {"30000", true, 30000}, {" 5 ", true, 5},   {"+7", true, 7},
+      {"99999999999", true, 2147483647L},          {"0", false, 0},
+      {"", false, 0},         {"abc", false, 0},  {"-5", false, 0},
+      {"12abc", false, 0},    {"00", false, 0},   {"1 2", false, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.in);
+    long value = -1;
+    EXPECT_EQ(row.ok, ParsePositiveNumber(row.in, &value));
+    EXPECT_EQ(row.ok ? row.out : -1, value);
+  }
+  long value = -1;
+  EXPECT_FALSE(ParsePositiveNumber(nullptr, &value));
+}
+
 TEST(LastPathComponent, EitherSeparator) {
   EXPECT_STREQ("c.ini", LastPathComponent("sub/c.ini"));
   EXPECT_STREQ("c.ini", LastPathComponent("a\\b/c.ini"));

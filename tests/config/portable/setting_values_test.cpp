@@ -38,4 +38,14 @@ TEST(SettingValues, YesNoAndNumberKeys) {
   EXPECT_EQ(-1, NumberFromText("-1"));
 }
 
+TEST(SettingValues, InstallationFoldersAreGivenInFull) {
+  for (const char* full : {"C:\\Kestrava", "d:\\a b\\c", "\\\\server\\share\\k"}) {
+    EXPECT_TRUE(IsFullFolderPath(full)) << full;
+  }
+  for (const char* other : {"", "Kestrava", "..\\..\\x", "\\x", "C:x", "C:\\a:b", "\\\\", "1:\\x"}) {
+    EXPECT_FALSE(IsFullFolderPath(other)) << other;
+  }
+  EXPECT_FALSE(IsFullFolderPath(nullptr));
+}
+
 }  // namespace

@@ -97,4 +97,11 @@ TEST(ShortcutText, ProgramManagerArguments) {
   EXPECT_FALSE(ProgmanArgument("a, b", small, sizeof small));
 }
 
+TEST(ShortcutText, GroupNamesThatAreNoPath) {
+  EXPECT_TRUE(IsPlainGroupName("Host Access (2), A.B"));
+  for (const char* path : {"..\\..\\evil", "C:\\evil", "a/b", "x:y"}) {
+    EXPECT_FALSE(IsPlainGroupName(path)) << path;
+  }
+}
+
 }  // namespace

@@ -90,6 +90,9 @@ TEST(DistributionListTest, NamePartsAndTheirUse) {
       {"C:evil.exe", "C:evil.exe", false, false},
       {"ab", "ab", true, false},
       {"cab", "cab", true, true},
+      {"CON", "CON", false, false},
+      {"bin/nul.cab", "/nul.cab", false, true},
+      {"COM10", "COM10", true, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry);
@@ -142,6 +145,22 @@ TEST(DistributionListTest, CompressedNamesExpandByTheTable) {
     SCOPED_TRACE(c.name);
     char out[260];
     EXPECT_EQ(c.kind, ExpandCompressedName(c.name, out, sizeof out));
+    EXPECT_STREQ(c.expected, out);
+  }
+  // An expanded name that does not fit is refused, never handed out cut.
+  const struct {
+    const char* name;
+    size_t capacity;
+    CompressedName kind;
+    const char* expected;
+  } fits[] = {
+      {"FONT.0_", 7, kExpandedName, "FONT.0"},   {"FONT.0_", 6, kUnknownCompressed, ""},
+      {"KVMD.EX_", 9, kExpandedName, "KVMD.EXe"}, {"KVMD.EX_", 8, kUnknownCompressed, ""},
+  };
+  for (const auto& c : fits) {
+    SCOPED_TRACE(c.name);
+    char out[16];
+    EXPECT_EQ(c.kind, ExpandCompressedName(c.name, out, c.capacity));
     EXPECT_STREQ(c.expected, out);
   }
 }

@@ -19,7 +19,9 @@ TEST(CabinetNames, OnlyRelativePathsThatStayInsideAreContained) {
       {"sub\\..\\..\\x", false}, {"sub/../x", false},       {"x\\..", false},
       {"..", false},            {"\\windows\\x", false},   {"/etc/x", false},
       {"C:\\x", false},         {"C:x", false},            {"x:stream", false},
-      {"", false},
+      {"", false},              {"CON", false},            {"sub\\nul.txt", false},
+      {"Com1", false},          {"lpt9 .log\\x", false}, {"CONSOLE", true},
+      {"COM0", true},           {"xAUX", true},            {"prn_x", true},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
     SCOPED_TRACE(cases[i].name);

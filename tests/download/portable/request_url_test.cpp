@@ -103,6 +103,11 @@ TEST(FileUrlToPath, RefusesOtherSchemesAndOverlongPaths) {
   EXPECT_FALSE(FileUrlToPath("file://host/share", small, sizeof small));
   EXPECT_TRUE(FileUrlToPath("file:///C:/abcd", small, sizeof small));
   EXPECT_STREQ("C:\\abcd", small);
+  // An escaped zero byte would end the path early, at some other file.
+  for (const char* zero : {"file:///C:/site%00/x", "file://host/share%00", "file:////h/s/%00"}) {
+    SCOPED_TRACE(zero);
+    EXPECT_FALSE(FileUrlToPath(zero, path, sizeof path));
+  }
 }
 
 TEST(FormLocalPath, AddsOneBackslashAndTurnsSlashes) {
