@@ -2,6 +2,7 @@
 #include "hostile_runner.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <stdio.h>
@@ -90,6 +91,7 @@ ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long t
       CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                      &process)) {
     CloseHandle(process.hThread);
+    run.processId = process.dwProcessId;
     if (ready) {
       WaitUntil([&] { return ready() || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; },
                 20000);
@@ -114,6 +116,36 @@ ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long t
   DeleteFileA(output.c_str());
   DeleteFileA(until.c_str());
   return run;
+}
+
+std::vector<std::string> EndLeftRunning(unsigned long containerId) {
+  std::vector<std::string> ended;
+  std::vector<DWORD> parents = {containerId};
+  // A few passes: a process found in one may have started another.
+  for (int pass = 0; pass < 3; ++pass) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) break;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      if (std::find(parents.begin(), parents.end(), entry.th32ParentProcessID) == parents.end() ||
+          std::find(parents.begin(), parents.end(), entry.th32ProcessID) != parents.end()) {
+        continue;
+      }
+      parents.push_back(entry.th32ProcessID);
+      found = true;
+      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+      if (!process) continue;
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+      ended.push_back(std::string(entry.szExeFile) + " (" + std::to_string(entry.th32ProcessID) + ")");
+    }
+    CloseHandle(snapshot);
+    if (!found) break;
+  }
+  return ended;
 }
 
 std::string CrashReport(const std::string& output) {

@@ -16,6 +16,7 @@ struct ContainerRun {
   bool finished = false;        // within the time bound
   unsigned long exitCode = 255;
   unsigned long elapsedMs = 0;
+  unsigned long processId = 0;  // the container's, for EndLeftRunning
   std::string output;           // the container's stdout and stderr, Wine's included
   std::vector<std::string> boxes;  // CAPTION\tTEXT\t0xSTYLE\tui|worker
 };
@@ -26,6 +27,12 @@ struct ContainerRun {
 // 20 s), as a user who waits for the session before leaving.
 ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long timeoutMs,
                           const std::function<bool()>& ready = nullptr);
+
+// Ends what the container with this process id started and left running
+// (and what those started), and returns their names with their ids. Every
+// process started under Wine holds the test's standard error, so one that
+// outlived the test would keep the test runner waiting for its output.
+std::vector<std::string> EndLeftRunning(unsigned long containerId);
 
 // Wine's words for a crash, found in output; empty when there is none.
 std::string CrashReport(const std::string& output);

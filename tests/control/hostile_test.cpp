@@ -781,6 +781,9 @@ class HostileTest : public ::testing::Test {
     for (const std::string& name : names) SetEnvironmentVariableA(name.c_str(), nullptr);
     // Stand-ins that ignored their close or kept their slot are ended here.
     EndStandInsOf(stubLog);
+    for (const std::string& left : EndLeftRunning(run.processId)) {
+      printf("[ hostile  ] ended %s, left running by the pages\n", left.c_str());
+    }
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", nullptr);
     if (OpenSessionWindowTable()) {
       HWND window = GetSessionWindow(kAs400Display, 0);
