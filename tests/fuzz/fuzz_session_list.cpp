@@ -1,8 +1,9 @@
 // The session lines a hostile page and cookie server make: the builder's
 // list holds at most 32 entries, each command terminated within its 4,096
 // bytes, every log line whole, and the same page gives the same list and
-// log again; the launcher's texts formed from each command are terminated
-// within their capacity and are the whole joined text or refused.
+// log again; the launcher's texts formed from each of the first eight
+// commands are terminated within their capacity and are the whole joined
+// text or refused.
 //
 // Input: a flags byte (desktop mode, embedding refused, the verified
 // flags, a second build), then zero-separated records: the "Sessions" value, then
@@ -188,9 +189,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The second build, over a list filled differently, shows whether
   // anything the builder reads depends on what the list held before. It
-  // doubles an input's cost, so the flags byte asks for it on half of them.
+  // doubles an input's cost, so the flags byte asks for it on an eighth of
+  // them.
   static Built first, second;
-  const bool twice = data[0] & 32;
+  const bool twice = (data[0] & 224) == 224;
   Build(records[0], parameters, desktop, refuseEmbedding, 0xA5, &first);
   if (twice) Build(records[0], parameters, desktop, refuseEmbedding, 0x5A, &second);
   const Built& other = twice ? second : first;
@@ -216,8 +218,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_REQUIRE(program.size() > 4 &&
                    program.compare(program.size() - 4, 4, desktop ? ".EXE" : ".PRO") == 0);
     }
-    CheckLaunchTexts(command, folder, desktop, verified, (i & 1) ? &geometry : nullptr,
-                     1 + (size_t)data[0] % 40);
+    // The launcher's texts of the first commands: the later ones are built
+    // by the same code, and checking all 32 took an eighth of the time.
+    if (i < 8) {
+      CheckLaunchTexts(command, folder, desktop, verified, (i & 1) ? &geometry : nullptr,
+                       1 + (size_t)data[0] % 40);
+    }
   }
   return 0;
 }
