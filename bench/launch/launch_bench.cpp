@@ -108,12 +108,23 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: launch_bench PROGRAMS_FOLDER RUNS\n");
     return 2;
   }
-  const char* folder = argv[1];
   int runs = atoi(argv[2]);
   InitializeModuleFolders(GetModuleHandleA(nullptr));
-  for (auto& componentFolder : g_ComponentFolder) {
-    CopyText(componentFolder, sizeof componentFolder, folder);
+  // The launcher starts the programs from the kinds' component folders
+  // (all the download folder in web mode): the stand-ins are put there, and
+  // the bare loop starts the same files.
+  for (int kind = 0; kind < kSessionKinds; ++kind) {
+    const char* program = kCommands[kind];
+    char name[32], from[MAX_PATH], to[MAX_PATH];
+    FormatText(name, sizeof name, "%.*s", (int)(strchr(program, ' ') - program), program);
+    FormatText(from, sizeof from, "%s\\%s", argv[1], name);
+    FormatText(to, sizeof to, "%s\\%s", ComponentFolderPath(SessionComponentGroup(kind)), name);
+    if (!CopyFileA(from, to, FALSE)) {
+      fprintf(stderr, "cannot copy %s to %s: %lu\n", from, to, GetLastError());
+      return 1;
+    }
   }
+  const char* folder = ComponentFolderPath(0);
   g_DeploymentSettings.DesktopMode = false;
   if (!OpenSessionWindowTable()) return 1;
   // One start of each program first, so that no measured pass pays for
