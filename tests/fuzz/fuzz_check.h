@@ -68,4 +68,22 @@ inline std::string AsciiLower(std::string text) {
   return text;
 }
 
+// A reference reading of atol clamped to 32 bits: the characters of
+// blanks skipped at the start, a sign, then digits up to the first other
+// character.
+inline long long ReferenceClampedNumber(const std::string& text, const char* blanks) {
+  size_t at = 0;
+  while (at < text.size() && text[at] != '\0' && strchr(blanks, text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  long long value = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    if (value <= 2147483648LL) value = value * 10 + (text[at] - '0');
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) return 2147483647LL;
+  if (value < -2147483648LL) return -2147483648LL;
+  return value;
+}
+
 #endif

@@ -16,18 +16,7 @@
 namespace {
 
 long ReferenceVersion(const std::string& text) {
-  size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  long long value = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-    if (value <= 2147483648LL) value = value * 10 + (text[at] - '0');
-  }
-  if (negative) value = -value;
-  if (value > 2147483647LL) value = 2147483647LL;
-  if (value < -2147483648LL) value = -2147483648LL;
-  return (long)value;
+  return (long)ReferenceClampedNumber(text, " \t");
 }
 
 void CheckAgainstLines(const std::string& text, const DistributionList& list) {

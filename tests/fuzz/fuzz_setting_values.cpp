@@ -16,18 +16,7 @@
 namespace {
 
 long long ReferenceNumber(const std::string& text) {
-  size_t at = 0;
-  while (at < text.size() && strchr(" \t\n\r\v\f", text[at]) && text[at]) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  long long value = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-    if (value <= 2147483648LL) value = value * 10 + (text[at] - '0');
-  }
-  if (negative) value = -value;
-  if (value > 2147483647LL) return 2147483647LL;
-  if (value < -2147483648LL) return -2147483648LL;
-  return value;
+  return ReferenceClampedNumber(text, " \t\n\r\v\f");
 }
 
 std::string FolderFor(InstallPlace place, const std::string& install, const std::string& working) {
