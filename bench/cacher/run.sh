@@ -9,6 +9,7 @@
 # a temporary folder), so it never disturbs a test run in build/win64.
 set -eu
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$repo/scripts/wine-loader"
 size_mb=${1:-64}
 rate=10000000
 

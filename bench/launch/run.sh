@@ -8,6 +8,7 @@
 # publisher, a display), so it never disturbs a test run in build/win64.
 set -eu
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$repo/scripts/wine-loader"
 runs=${1:-5}
 
 cmake --build "$repo/build/native" --target testserver >/dev/null

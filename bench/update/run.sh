@@ -9,6 +9,7 @@
 # a temporary folder), so it never disturbs a test run in build/win64.
 set -eu
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$repo/scripts/wine-loader"
 runs=${1:-3}
 
 cmake --build "$repo/build/native" --target testserver >/dev/null
