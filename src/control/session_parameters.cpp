@@ -71,7 +71,7 @@ class PageSessionHost : public SessionListHost {
     control_->MessageBox(message, "Blockade API Error", MB_ICONEXCLAMATION | MB_SETFOREGROUND);
   }
 
-  void DispatchPending() override { PumpMessages(0, true); }
+  void DispatchPending() override { PumpMessages(1, true); }
   bool CancelRequested() override { return ::CancelRequested(); }
   void RequestCancel() override { ::RequestCancel(); }
 

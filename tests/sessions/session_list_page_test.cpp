@@ -1,12 +1,13 @@
 // The session list built from a page through the real control in the test
 // container: what it logs, which parameters it reads (the container's
-// trace), the length checks and the cookie's error box.
+// trace), the length checks and the cookie, good or bad.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "cookie_maker.h"
 #include "host_run.h"
 #include "test_support.h"
 
@@ -100,17 +101,22 @@ TEST_F(SessionListPageTest, PortOfSixteenCharactersCancels) {
 }
 
 TEST_F(SessionListPageTest, CookieIsFetchedAndABadOneShown) {
+  const std::string good = "path=/; " + MakeCookie("alice", "s3cret", "ticket") + "; x=1";
   const struct {
     const char* what;
-    const char* response;
+    std::string response;
     const char* rule;
     std::vector<std::string> boxes;
+    const char* switches;  // in the launcher's command line
   } cases[] = {
+      {"good cookie", good, "", {}, " /ialice /js3cret /kticket"},
       {"bad cookie", "Set-Cookie text without the cookie", "",
-       {"Blockade API Error\tblk_ParseCookie( ) returned error code 504.\t0x10030\tui"}},
+       {"Blockade API Error\tblk_ParseCookie( ) returned error code 504.\t0x10030\tui"},
+       nullptr},
       {"cannot be fetched", "", "/cookie/sso/ticket.asp status=404\n",
        {"Web-to-Host Control - Cache Error\tError 404 caching \"" + BaseUrl() +
-        "/cookie/sso/ticket.asp\" from server.\t0x10030\tui"}},
+        "/cookie/sso/ticket.asp\" from server.\t0x10030\tui"},
+       nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,6 +128,10 @@ TEST_F(SessionListPageTest, CookieIsFetchedAndABadOneShown) {
     EXPECT_FALSE(ServerLogFor("/cookie/sso/ticket.asp").empty());
     EXPECT_EQ(c.boxes, run.boxes);
     EXPECT_TRUE(HasLine(lines_, "MD_S1: Save=No"));
+    // The launcher logs each command line before its publisher check.
+    const std::string line = DownloadFolder() + "\\KVMD.PRO /s1 /f\"c\"" +
+                             (c.switches ? c.switches : "") + " /qy3270D /u1 /@";
+    EXPECT_TRUE(HasLine(lines_, line)) << line;
   }
 }
 

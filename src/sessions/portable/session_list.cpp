@@ -157,8 +157,9 @@ class Builder {
 
   void AppendCookie(const char* name, const char* address) {
     const char* text = host_->FetchCookie(address);
-    if (!text) {
-      // What the buffer holds then is some earlier read, not this cookie.
+    // A fetch that failed, or that a cancel cut short (the cacher counts that
+    // as done), left some other read or nothing in the buffer: no cookie.
+    if (!text || host_->CancelRequested()) {
       LogF("%s: the cookie could not be fetched; the session starts without it.\r\n", name);
       return;
     }

@@ -24,6 +24,7 @@ class FakeHost : public SessionListHost {
   int mode = kEmbedModeOff;
   const char* cookie = nullptr;  // the fetched response; null: the fetch fails
   bool cancelled = false;
+  bool cancelDuringFetch = false;
   std::vector<std::string> reads, logs, fetched;
   std::vector<long> cookieErrors;
   int dispatches = 0;
@@ -43,6 +44,7 @@ class FakeHost : public SessionListHost {
   int RequestEmbedMode(int wanted) override { return mode = sited ? wanted : kEmbedModeOff; }
   const char* FetchCookie(const char* address) override {
     fetched.push_back(address);
+    cancelled |= cancelDuringFetch;
     return cookie;
   }
   void ShowCookieError(long code) override { cookieErrors.push_back(code); }
@@ -72,6 +74,9 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
   const Page example = {{"MD_S1", "tso.zmd"}, {"MD_S1_HostAddress", "10.1.1.5"},
                         {"MD_S1_Port", "23"}, {"MD_S1_Save", "Y"},
                         {"AP_SX", "prt1"},    {"AP_SX_Var2", "a b"}};
+  const std::string name31 = "MD_S1" + std::string(26, 'n');
+  const std::string name32 = "MD_S1" + std::string(27, 'n');
+  const std::string longNames = name31 + "," + name32;
   const struct {
     const char* what;
     Page page;
@@ -99,6 +104,8 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
        {"KVVT.PRO /s1 /f\"v\" /D\"desc x\" /Ll /Ld /Aq /Zm /1\"1\" /9\"9\""}},
       {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}}, "MD_S2,MD_S,FTP_S,MD_S1",
        false, {"KVMD.PRO /s1 /f\"a\""}},
+      {"31 characters kept, 32 skipped", {{name31, "a"}, {name32, "b"}}, longNames.c_str(),
+       false, {"KVMD.PRO /s" + name31.substr(4) + " /f\"a\""}},
       {"blanks are part of names", {{"MD_S1", "a"}, {" MD_S1", "b"}, {" MD_S1_Port", "9"}}, " MD_S1",
        false, {" /O9"}},
   };
@@ -198,21 +205,24 @@ TEST(SessionListTest, CookieFieldsBecomeSwitches) {
     const char* response;  // null: the fetch fails
     const char* expected;
     long error;
+    bool cancel = false;  // the user cancels while the cookie is fetched
   } cases[] = {
       {"valid", good.c_str(), "KVMD.PRO /s1 /f\"c\" /ialice /js3cret /kticket", 0},
       {"empty fields add nothing", noFirst.c_str(), "KVMD.PRO /s1 /f\"c\" /js3cret", 0},
       {"no cookie", "nothing here", "KVMD.PRO /s1 /f\"c\"", 504},
       {"not fetched", nullptr, "KVMD.PRO /s1 /f\"c\"", 0},
+      {"fetch cancelled", "", "KVMD.PRO /s1 /f\"c\"", 0, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeHost host;
     host.page = {{"MD_S1", "c"}, {"MD_S1_Blk", "sso/cookie.asp"}};
     host.cookie = c.response;
+    host.cancelDuringFetch = c.cancel;
     EXPECT_EQ(std::vector<std::string>{c.expected}, Build(host, "MD_S1"));
     EXPECT_EQ(std::vector<std::string>{"sso/cookie.asp"}, host.fetched);
     EXPECT_EQ(c.error ? std::vector<long>{c.error} : std::vector<long>{}, host.cookieErrors);
-    EXPECT_EQ(c.response == nullptr,
+    EXPECT_EQ(c.response == nullptr || c.cancel,
               host.Logged("MD_S1: the cookie could not be fetched; the session starts without it."));
   }
 }
