@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "host_run.h"
 #include "sessions/session_window_table.h"
@@ -136,29 +137,43 @@ TEST_F(SessionLaunchTest, CommandLinesByModeKindAndSave) {
   const std::string desktopIni = "[Kestrava]\r\nDesktopMode=desk.ini\r\n";
   const std::string deskFile = "[KVSetup]\r\nDestinationDir=" + install + "\r\n";
   const char kSavedKey[] = "Software\\MARROCK\\Kestrava\\Mainframe Display S1";
+  const Params example = {{"Sessions", "MD_S1,AP_SX"}, {"MD_S1", "tso.zmd"},
+                          {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
+                          {"MD_S1_Save", "Y"}, {"AP_SX", "prt1"}, {"AP_SX_Var2", "a b"}};
   const struct {
     const char* what;
     bool desktop;
     bool savedConfig;
     Params params;
-    std::string start;
+    std::vector<std::string> starts;
+    std::vector<std::string> lines = {};  // logged, besides the start lines
   } cases[] = {
       {"web display", false, false,
-       {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"},
-        {"MD_S1_HostAddress", "10.1.1.5"}},
-       "kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /qy3270D /u1 /@ cwd=" + dl},
-      {"web printer", false, false,
-       {{"MP_DistFile", "mp.lst"}, {"Sessions", "MP_S2"}, {"MP_S2", "prt"}},
-       "kind=KVMP mode=web cmd=" + dl + "\\KVMP.PRO /s2 /fprt /qy3270P /u1 /@ cwd=" + dl},
+       {{"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_HostAddress", "10.1.1.5"}},
+       {"kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /qy3270D /u1 /@ cwd=" + dl}},
+      {"web printer", false, false, {{"Sessions", "MP_S2"}, {"MP_S2", "prt"}},
+       {"kind=KVMP mode=web cmd=" + dl + "\\KVMP.PRO /s2 /fprt /qy3270P /u1 /@ cwd=" + dl}},
+      {"web example", false, false, example,
+       {"kind=KVMD mode=web cmd=" + dl +
+            "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /qy3270D /u2 /@ cwd=" + dl,
+        "kind=KVAP mode=web cmd=" + dl + "\\KVAP.PRO /fprt1 /2\"a b\" /qy5250P /u1 /@ cwd=" + dl}},
+      {"desktop example", true, false, example,
+       {"kind=KVMD mode=desktop cmd=" + install +
+            "\\KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /u2 /@ cwd=" + install,
+        "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /fprt1 /2\"a b\" /u1 /@ cwd=" + install}},
+      {"FTP and VT instances", false, false,
+       {{"Sessions", "FTP_S3,VT_S2"}, {"FTP_S3", "f.zft"}, {"VT_S2", "vt.zvt"}},
+       {"kind=KVFTP mode=web cmd=" + dl + "\\KVFTP.PRO /s3 /f\"f.zft\" /qyFTP /u1 /@ cwd=" + dl,
+        "kind=KVVT mode=web cmd=" + dl + "\\KVVT.PRO /s2 /f\"vt.zvt\" /qyVT /u1 /@ cwd=" + dl},
+       {"VT_S2: Embed Mode is Disabled", "VT_S2: Save=No"}},
       {"desktop, saved configuration", true, true,
-       {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}},
-       "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u0 /@ cwd=" + install},
-      {"desktop printer", true, false,
-       {{"AP_DistFile", "ap.lst"}, {"Sessions", "AP_S3"}, {"AP_S3", "prt"}},
-       "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /s3 /fprt /u1 /@ cwd=" + install},
+       {{"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}},
+       {"kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u0 /@ cwd=" + install}},
+      {"desktop printer", true, false, {{"Sessions", "AP_S3"}, {"AP_S3", "prt"}},
+       {"kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /s3 /fprt /u1 /@ cwd=" + install}},
       {"desktop, nothing saved", true, false,
-       {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "y"}},
-       "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u2 /@ cwd=" + install},
+       {{"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "y"}},
+       {"kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u2 /@ cwd=" + install}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -169,17 +184,24 @@ TEST_F(SessionLaunchTest, CommandLinesByModeKindAndSave) {
                                                KEY_READ, nullptr, &key, nullptr));
       RegCloseKey(key);
     }
-    // The program the entry starts, as its list delivers it.
-    const std::string program = c.start.substr(5, c.start.find(' ') - 5) + (c.desktop ? ".EXE" : ".PRO");
-    const std::string list = c.params[0].second;
-    HostRun run = Deploy("commands", c.desktop ? desktopIni : "[Kestrava]\r\n",
-                         {{"desk.ini", deskFile},
-                          {list, program + ",1\r\n"},
-                          {program, Program(program.c_str())}},
-                         c.params);
+    // Each program the entries start, delivered by its kind's list.
+    Files files = {{"desk.ini", deskFile}};
+    Params params = c.params;
+    for (const std::string& start : c.starts) {
+      const std::string kind = start.substr(5, start.find(' ') - 5);  // "KVMD"
+      const std::string program = kind + (c.desktop ? ".EXE" : ".PRO");
+      const std::string letters = kind.substr(2);  // "MD", "FTP"
+      std::string list = letters + ".lst";
+      for (char& ch : list) ch = (char)tolower((unsigned char)ch);
+      files.push_back({list, program + ",1\r\n"});
+      files.push_back({program, Program(program.c_str())});
+      params.insert(params.begin(), {letters + "_DistFile", list});
+    }
+    HostRun run = Deploy("commands", c.desktop ? desktopIni : "[Kestrava]\r\n", files, params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
+    EXPECT_EQ(c.starts, starts_);
     EXPECT_TRUE(HasLine(lines_, "Launching Sessions..."));
+    for (const std::string& line : c.lines) EXPECT_TRUE(HasLine(lines_, line)) << line;
     // In front: its window has the focus.
     EXPECT_TRUE(std::any_of(stubLines_.begin(), stubLines_.end(), [](const std::string& line) {
       return line.find(" message SETFOCUS ") != std::string::npos;
@@ -256,6 +278,9 @@ TEST_F(SessionLaunchTest, UnlaunchableEntriesAreReported) {
       {"no session program", {{"MD_DistFile", "md.lst"}, {"Sessions", "ZZ_S1"}, {"ZZ_S1", "c"}},
        "Program Launch Error\tFailed to launch session ... The session names no session "
        "program.\t0x10030\tui"},
+      {"kind letters in lower case", {{"MD_DistFile", "md.lst"}, {"Sessions", "md_s1"}, {"md_s1", "c"}},
+       "Program Launch Error\tFailed to launch session ... The session names no session "
+       "program.\t0x10030\tui"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -286,6 +311,8 @@ TEST_F(SessionLaunchTest, ForegroundWaitFindsEveryKindAndIsBounded) {
       {"no window: bounded", "vt.lst", "KVVT.PRO", {{"Sessions", "VT_S2"}, {"VT_S2", "v"}}, true, "", 10, 20},
       {"no instance switch", "vt.lst", "KVVT.PRO", {{"Sessions", "VT_SX"}, {"VT_SX", "v"}}, true, "", 0, 7},
       {"NT 4", "vt.lst", "KVVT.PRO", {{"Sessions", "VT_S2"}, {"VT_S2", "v"}}, true, "nt40", 0, 7},
+      {"98", "vt.lst", "KVVT.PRO", {{"Sessions", "VT_S2"}, {"VT_S2", "v"}}, true, "win98", 0, 7},
+      {"2000: bounded", "vt.lst", "KVVT.PRO", {{"Sessions", "VT_S2"}, {"VT_S2", "v"}}, true, "win2k", 10, 20},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
