@@ -224,6 +224,10 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
   const char* fileName = cabinetName;
   while (*fileName == '\\' || *fileName == '/') ++fileName;
   CopyText(g_LastCabinetName, sizeof g_LastCabinetName, fileName);
+  // Every cabinet sets the client folders afresh, one refused below too: a
+  // following settings file must not reach an earlier cabinet's client.
+  g_OrvenaFolder[0] = '\0';
+  g_ZelvicFolder[0] = '\0';
 
   char iniPath[kPathCapacity];
   ComposeLocalIniPath(LastInitializationFileName(), iniPath, sizeof iniPath);
@@ -243,8 +247,6 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
     ChooseSiblingFolder(*SiblingClientByLetter('O'), version);
     ChooseSiblingFolder(*SiblingClientByLetter('Z'), version);
   } else {
-    g_OrvenaFolder[0] = '\0';
-    g_ZelvicFolder[0] = '\0';
     if (run[0] != '\0') {
       if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", TempFolderPath())) {
         WriteLogLineF("   %s: the temporary folder does not fit 259 characters.\r\n", fileName);

@@ -172,6 +172,12 @@ TEST_F(InstallationTest, CompressedFilesExpandWhereTheyBelongAndUnknownOnesStayD
     HostRun run = Deploy(page);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(In(c.source), FileContent(c.expandedPath));
+    // Stored under the table's name, its case included.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(c.expandedPath.c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    FindClose(search);
+    EXPECT_EQ(c.expandedPath.substr(c.expandedPath.rfind('\\') + 1), found.cFileName);
     EXPECT_FALSE(FileExists(c.compressedFolder + "\\" + c.name));
     EXPECT_EQ(Le32(3), RegBinary(HKEY_LOCAL_MACHINE, c.root, c.name));
     // Outside the table: left as downloaded, not recorded.
@@ -219,10 +225,14 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     const char* what;
     const char* version;
     bool blocked;  // the pending renames hold a value the platform will not extend
-  } cases[] = {{"NT", "", false}, {"NT, move not scheduled", "", true}, {"98", "win98", false}};
+    bool nt;
+  } cases[] = {{"NT", "", false, true},
+               {"NT, move not scheduled", "", true, true},
+               {"NT 4", "nt40", false, true},
+               {"98", "win98", false, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const bool nt = c.version[0] == '\0';
+    const bool nt = c.nt;
     SetUp();
     DeleteFileA(installed.c_str());
     DeleteFileA(rootCopy.c_str());
@@ -285,7 +295,8 @@ TEST_F(InstallationTest, FontsAreInstalledOnceUnderTheFamilysKey) {
     const char* version;
     const char* key;
     const char* otherKey;
-  } cases[] = {{"", kNtFonts, k9xFonts}, {"win98", k9xFonts, kNtFonts}};
+  } cases[] = {{"", kNtFonts, k9xFonts}, {"nt40", kNtFonts, k9xFonts},
+               {"win98", k9xFonts, kNtFonts}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.version[0] ? c.version : "NT");
     SetUp();
@@ -326,18 +337,31 @@ TEST_F(InstallationTest, FontsAreInstalledOnceUnderTheFamilysKey) {
 TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) {
   const std::string dest = TestEnvDir() + "\\orvena client\\program";
   const std::string versionKey = "Software\\MARROCK\\Orvena Windows Client\\Version 2.1";
-  for (bool withVersion : {true, false}) {
-    SCOPED_TRACE(withVersion ? "Version=2.1" : "no Version");
+  const std::string tooLong = TestEnvDir() + "\\" + std::string(260, 'D');
+  const struct {
+    const char* what;
+    bool withVersion;
+    bool refusedBetween;  // a cabinet whose DestDir is refused comes before the file
+  } cases[] = {{"Version=2.1", true, false},
+               {"no Version", false, false},
+               {"refused cabinet between", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool withVersion = c.withVersion;
     SetUp();
     for (const char* name : {"ov9c.exe", "ov9c.txt", "orvena.ini"}) {
       DeleteFileA((dest + "\\" + name).c_str());
     }
     DeleteFileA((DownloadFolder() + "\\orvena.ini").c_str());
     std::string ini = "[Kestrava]\r\n[ORVENA.CAB]\r\nDestDir=" + dest + "\r\n" +
-                      (withVersion ? "Version=2.1\r\n" : "");
+                      (withVersion ? "Version=2.1\r\n" : "") +
+                      (c.refusedBetween ? "[KVVT.CAB]\r\nDestDir=" + tooLong + "\r\n" : "");
     std::string page = Site("orvena", ini,
-                            {{"md.lst", "ORVENA.CAB,1\r\norvena.ini,1\r\n"},
+                            {{"md.lst", c.refusedBetween
+                                            ? "ORVENA.CAB,1\r\nKVVT.CAB,1\r\norvena.ini,1\r\n"
+                                            : "ORVENA.CAB,1\r\norvena.ini,1\r\n"},
                              {"ORVENA.CAB", In("ORVENA.CAB")},
+                             {"KVVT.CAB", In("KVVT.CAB")},
                              {"orvena.ini", "[Orvena]\r\n"}},
                             {{"MD_DistFile", "md.lst"}});
     HostRun run = Deploy(page);
@@ -347,6 +371,7 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
     if (withVersion) {
       char shortDest[MAX_PATH];
       ASSERT_NE(0u, GetShortPathNameA(dest.c_str(), shortDest, MAX_PATH));
+      ASSERT_NE(dest, shortDest);  // the folder's blank makes its 8.3 form differ
       const std::string program = dest + "\\ov9c.exe";
       EXPECT_EQ(Sz(program), RegText(HKEY_LOCAL_MACHINE, versionKey, ""));
       EXPECT_EQ(Sz(shortDest), RegText(HKEY_LOCAL_MACHINE, versionKey, "InstallPath"));
@@ -357,9 +382,15 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
                    "0000000000CCFB680031000000F0FA6800410000000000"),
                 RegText(HKEY_CURRENT_USER, user, "Font"));
       EXPECT_EQ(Sz("2500B9008C024B01"), RegText(HKEY_CURRENT_USER, user, "Pos33"));
+    }
+    if (withVersion && !c.refusedBetween) {
       // The settings file that follows its client's cabinet joins it.
       EXPECT_EQ("[Orvena]\r\n", FileContent(dest + "\\orvena.ini"));
       EXPECT_FALSE(FileExists(DownloadFolder() + "\\orvena.ini"));
+    } else if (withVersion) {
+      // Only the last cabinet names the client folder, a refused one too.
+      EXPECT_FALSE(FileExists(dest + "\\orvena.ini"));
+      EXPECT_EQ("[Orvena]\r\n", FileContent(DownloadFolder() + "\\orvena.ini"));
     } else {
       EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Orvena Windows Client"));
       EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\MARROCK\\Orvena Windows Client"));
