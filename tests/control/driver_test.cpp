@@ -285,10 +285,15 @@ TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
 }
 
 TEST_F(DriverTest, SessionsAreLoggedAndTheLogStaysOpenAfterASuccessfulDeployment) {
-  Deploy("sessions.htm", {{"LogEvents", "Y"}, {"LocalLaunch", "Y"}, {"Sessions", "MD_S1,VT_S2"}});
+  Deploy("sessions.htm", {{"LogEvents", "Y"}, {"LocalLaunch", "Y"}, {"Sessions", "MD_S1,VT_S2"},
+                          {"MD_S1", "c"}});
   std::string log = ReadOnlyEventLog();
   std::vector<std::string> lines = LogLinesWithoutStamps(log);
   EXPECT_TRUE(Contains(lines, "Sessions: MD_S1,VT_S2"));
+  // A local launch builds and launches the list too (the program is not
+  // on this workstation, so its start is refused after this line).
+  EXPECT_TRUE(Contains(lines, "MD_S1=c"));
+  EXPECT_TRUE(Contains(lines, DownloadFolder() + "\\KVMD.PRO /s1 /f\"c\" /qy3270D /u1 /@"));
   // Closed only by the module's exit when the host quits: the banner comes
   // after the site was taken away.
   EXPECT_LT(log.find("Entering OnSetClientSite( ) 0..."), log.find("Event Log Ended"));
