@@ -85,8 +85,6 @@ LRESULT HandleContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-bool IsContainerHookInstalled() { return g_ContainerProc != nullptr; }
-
 bool InstallContainerHook(HWND window) {
   if (g_ContainerProc != nullptr) return true;
   if (!window || !IsWindow(window)) return false;

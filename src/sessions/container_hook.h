@@ -12,9 +12,6 @@
 // already. False when the window's procedure could not be replaced.
 bool InstallContainerHook(HWND window);
 
-// Whether a container procedure is recorded (the hook is in place).
-bool IsContainerHookInstalled();
-
 // Puts the container's own procedure back, once, and only while the hook
 // is still the container's procedure: when something subclassed the
 // container after us, the chain is left as it is (and logged).

@@ -20,10 +20,6 @@ bool KeyExists(HKEY hive, const char* path) {
   return OpenRegKey(&key, hive, path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
-// How often the close wait looks at the slot: a session program in another
-// process clears it without waking this thread.
-const DWORD kClosePassMs = 50;
-
 struct SlotWatch {
   int kind, slot;
   HWND window;
@@ -86,7 +82,8 @@ bool CloseSessionAndWait(int kind, int slot, const char* passLine) {
     if (elapsed >= kEmbeddedCloseTimeoutMs) return false;
     WriteLogLine(passLine);
     DWORD left = kEmbeddedCloseTimeoutMs - elapsed;
-    WaitWhilePumping(IsSlotCleared, &watch, left < kClosePassMs ? left : kClosePassMs, 0);
+    const DWORD pass = kEmbeddedClosePassMs;
+    WaitWhilePumping(IsSlotCleared, &watch, left < pass ? left : pass, 0);
   }
   return true;
 }

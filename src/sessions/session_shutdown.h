@@ -12,8 +12,10 @@
 // line is not changed. An instance text too long for a key counts as none.
 bool InstanceConfigExists(const char* commandLine, int kind);
 
-// How long CloseEmbeddedSession waits for the session to go.
-enum { kEmbeddedCloseTimeoutMs = 10000 };
+// How long CloseEmbeddedSession waits for the session to go, and how often
+// the wait looks at the slot: a session program in another process clears
+// it without waking this thread.
+enum { kEmbeddedCloseTimeoutMs = 10000, kEmbeddedClosePassMs = 50 };
 
 // The embedded session window: the first one of the table (kinds in
 // order, slots 0-98) whose parent is container. False, with nothing

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(owned(options.send) && options.pageCount == 0);
     unsigned width = 0, height = 0;
     const HostCommand command = ParseHostCommand(options.send, &width, &height);
-    FUZZ_REQUIRE(command > kCommandNone && command <= kCommandDestroy);
+    FUZZ_REQUIRE(command > kCommandNone && command <= kCommandSubclass);
     FUZZ_REQUIRE(command == kCommandResize ? width >= 1 && width <= 32767 && height >= 1 && height <= 32767
                                            : width == 0 && height == 0);
   }

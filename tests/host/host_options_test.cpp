@@ -122,6 +122,7 @@ TEST(ParseHostCommand, NamesAndSizes) {
   } cases[] = {
       {"focus", kCommandFocus, 0, 0},       {"blur", kCommandBlur, 0, 0},
       {"paint", kCommandPaint, 0, 0},       {"destroy", kCommandDestroy, 0, 0},
+      {"subclass", kCommandSubclass, 0, 0},
       {"resize=640x480", kCommandResize, 640, 480},
       {"resize=1x32767", kCommandResize, 1, 32767},
       {"resize=0x10", kCommandNone, 0, 0},  {"resize=32768x10", kCommandNone, 0, 0},

@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
 
 #include "host_run.h"
 #include "base/portable/session_kinds.h"
+#include "sessions/session_shutdown.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
 
@@ -23,7 +25,7 @@ namespace {
 typedef std::vector<std::pair<std::string, std::string>> Params;
 
 // The container commands of tools/host (host_options.h).
-enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5 };
+enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6 };
 
 std::string Program(const char* name) {
   std::string bytes;
@@ -36,6 +38,23 @@ size_t Count(const std::vector<std::string>& lines, const std::string& part) {
   return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
     return line.find(part) != std::string::npos;
   });
+}
+
+// A stand-in's record line: each starts with the process id.
+std::string Of(DWORD pid, const std::string& what) {
+  return "pid=" + std::to_string(pid) + " " + what;
+}
+
+// The first OBJECT's rectangle as the container laid it out and gave it to
+// the control (its trace's "object 0 rect=L,T,R,B").
+RECT ObjectRect(const std::vector<std::string>& trace) {
+  RECT rect = {};
+  for (const std::string& line : trace) {
+    if (sscanf(line.c_str(), "object 0 rect=%ld,%ld,%ld,%ld", &rect.left, &rect.top, &rect.right,
+               &rect.bottom) == 4)
+      break;
+  }
+  return rect;
 }
 
 // The window's rectangle in its parent's client coordinates.
@@ -118,7 +137,8 @@ class EmbeddedSessionTest : public ::testing::Test {
 // Position: the session starts over the control's rectangle as a child of
 // the container; a paint brings it back there without resizing it, unless
 // a deployment runs; focus is not relayed; the container's destruction
-// closes it and waits for its slot.
+// closes the first embedded window of the table, waits for its slot and
+// gives the container its own procedure back.
 TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) {
   RunningHost host({PublishEmbeddingPage("embed-position", "P")});
   ASSERT_TRUE(host.Started());
@@ -129,22 +149,33 @@ TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) 
   GetClassNameA(container, className, sizeof className);
   EXPECT_STREQ("WevelinkHostContainer", className);
 
-  // Started once, from the first paint, with the control's rectangle.
+  DWORD own = 0;
+  GetWindowThreadProcessId(window, &own);
+
+  // Started once, from the first paint, with the container and the
+  // control's rectangle (the geometry switches, then " /@"); the stand-in
+  // took both and its window lies there.
+  const RECT object = ObjectRect(host.Trace());
+  ASSERT_LT(object.left, object.right);
   std::vector<std::string> stub = StubLines();
   ASSERT_EQ(1u, Count(stub, " start "));
   const std::string start = stub[std::find_if(stub.begin(), stub.end(), [](const std::string& l) {
                                     return l.find(" start ") != std::string::npos;
                                   }) - stub.begin()];
-  // The geometry switches in their order, before " /@".
-  size_t at = 0;
-  for (const char* geometry : {" /*", " /(", " /)", " /_", " /+", " /@"}) {
-    size_t found = start.find(geometry, at);
-    EXPECT_NE(std::string::npos, found) << geometry << " in " << start;
-    if (found != std::string::npos) at = found;
-  }
+  const unsigned long handle = (unsigned long)(ULONG_PTR)container;
+  char expected[128];
+  snprintf(expected, sizeof expected, " /*%lu /(%ld /)%ld /_%ld /+%ld /@", handle, object.left,
+           object.top, object.right, object.bottom);
+  EXPECT_NE(std::string::npos, start.find(expected)) << expected << " in " << start;
+  snprintf(expected, sizeof expected, "embedded parent=%lu rect=%ld,%ld,%ld,%ld ok=1", handle,
+           object.left, object.top, object.right, object.bottom);
+  EXPECT_EQ(1u, Count(stub, Of(own, expected)));
   const RECT placed = RectInParent(window);
   const int width = placed.right - placed.left, height = placed.bottom - placed.top;
-  EXPECT_EQ(10, placed.left);  // the container lays objects out 10 pixels from the left
+  EXPECT_EQ(object.left, placed.left);
+  EXPECT_EQ(object.top, placed.top);
+  EXPECT_EQ(object.right, placed.right);
+  EXPECT_EQ(object.bottom, placed.bottom);
 
   // A paint moves it back to the control's rectangle, keeping its size.
   SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -155,20 +186,26 @@ TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) 
   EXPECT_EQ(width, now.right - now.left);
   EXPECT_EQ(height, now.bottom - now.top);
 
-  // Not while a deployment runs.
+  // Not while a deployment runs. The moves that paints before it asked for
+  // are made first: they reach the stand-in as sent messages, in order.
   SetDeploymentBusy(1);
-  SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(host.Send(kPaint));
   EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), ". skip .") > 0; }, 5000));
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+  SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(host.Send(kPaint));
+  EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), ". skip .") > 1; }, 5000));
   EXPECT_EQ(150, RectInParent(window).left);
   SetDeploymentBusy(0);
 
   // Focus is the container's own in Position; resizing the container does
   // not resize the session (the paint that follows may move it back).
   ASSERT_TRUE(host.Send(kFocus));
+  ASSERT_TRUE(host.Send(kBlur));
   ASSERT_TRUE(host.Send(kResize, MAKELPARAM(700, 500)));
   ASSERT_TRUE(WaitUntil([&] { return Count(host.Trace(), "command resize 700x500") > 0; }, 5000));
-  EXPECT_EQ(0u, Count(StubLines(), "message REFRESH"));
+  for (const char* relayed : {"message REFRESH", "message SETFOCUS", "message KILLFOCUS"})
+    EXPECT_EQ(0u, Count(StubLines(), relayed)) << relayed;
   now = RectInParent(window);
   EXPECT_EQ(width, now.right - now.left);
   EXPECT_EQ(height, now.bottom - now.top);
@@ -176,7 +213,9 @@ TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) 
   EXPECT_EQ(1u, Count(StubLines(), " start "));
 
   // A second session window in the same container (a program that embedded
-  // itself there): the container's destruction closes only its own session.
+  // itself there), of a kind that comes first in the table: the container's
+  // destruction closes that one only; the control's own session goes with
+  // the container, as its child, without being told.
   std::string line = "\"" + WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/programs/KVMD.PRO") +
                      "\" /s1 /*" + std::to_string((unsigned long)(ULONG_PTR)container) +
                      " /(0 /)0 /_60 /+40 /@";
@@ -185,26 +224,35 @@ TEST_F(EmbeddedSessionTest, PositionFollowsTheControlAndClosesWithTheContainer) 
   PROCESS_INFORMATION second = {};
   ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &second));
+  const DWORD other = second.dwProcessId;
   CloseHandle(second.hThread);
   CloseHandle(second.hProcess);
   ASSERT_TRUE(WaitUntil(
       [&] {
-        HWND other = GetSessionWindow(kMainframeDisplay, 0);
-        return other && GetParent(other) == container;
+        HWND mainframe = GetSessionWindow(kMainframeDisplay, 0);
+        return mainframe && GetParent(mainframe) == container;
       },
       30000));
 
   ASSERT_TRUE(host.Send(kDestroy));
   EXPECT_TRUE(WaitUntil([&] { return Count(host.Trace(), "command destroy done") > 0; }, 15000));
-  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
+  EXPECT_EQ(1u, Count(host.Trace(), "container ncdestroy proc=own"));
+  stub = StubLines();
+  EXPECT_EQ(1u, Count(stub, Of(other, "message CLOSE")));
+  EXPECT_EQ(0u, Count(stub, Of(own, "message CLOSE")));
+  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), Of(own, "destroy ")) > 0; }, 5000));
+  EXPECT_EQ(nullptr, GetSessionWindow(kMainframeDisplay, 0));
   EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));
   HostRun run = host.Finish();
   EXPECT_TRUE(run.finished);
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
   std::vector<std::string> log = LogLines();
   EXPECT_LE(1u, Count(log, "Entering OnDraw( ) ..."));
+  EXPECT_EQ(Count(log, "Entering OnDraw( ) ..."), Count(log, "... Leaving OnDraw( )"));
   EXPECT_LE(1u, Count(log, "Entering ClientWndProc( ) ... 2"));
   EXPECT_LE(1u, Count(log, "Entering ClientWndProc( ) ... 15"));
+  EXPECT_EQ(Count(log, "Entering ClientWndProc( ) ..."),
+            Count(log, "... Leaving ClientWndProc( )"));
 }
 
 // FullScreen: resizing the container sizes the session to the client area
@@ -257,10 +305,13 @@ TEST_F(EmbeddedSessionTest, FullScreenFollowsTheContainerAndItsFocus) {
   EXPECT_LE(9000u, waited);
   EXPECT_GT(15000u, waited);
   EXPECT_EQ(1u, Count(StubLines(), "message CLOSE ignored"));
+  EXPECT_EQ(1u, Count(host.Trace(), "container ncdestroy proc=own"));
   HostRun run = host.Finish();
   EXPECT_TRUE(run.finished);
   std::vector<std::string> log = LogLines();
+  // One line per pass of the wait, each pass at least its length.
   EXPECT_LE(1u, Count(log, ". 1 ."));
+  EXPECT_GE(kEmbeddedCloseTimeoutMs / kEmbeddedClosePassMs + 3u, Count(log, ". 1 ."));
   EXPECT_EQ(1u, Count(log, "did not close within 10 seconds; the container goes on without it."));
 }
 
@@ -278,6 +329,28 @@ TEST_F(EmbeddedSessionTest, LeavingThePageHidesThenClosesTheSession) {
   std::vector<std::string> log = LogLines();
   EXPECT_EQ(1u, Count(log, "... (1) Leaving OnSetClientSite( ) 0"));
   EXPECT_LE(1u, Count(log, "Entering ClientWndProc( ) ... 2"));
+}
+
+// Something that subclassed the container after the control keeps its
+// place: the control leaves the chain as it is, and the later subclasser and
+// the container's own procedure still get the window's last message.
+TEST_F(EmbeddedSessionTest, ALaterSubclasserOfTheContainerKeepsItsPlace) {
+  RunningHost host({PublishEmbeddingPage("embed-subclass", "P")});
+  ASSERT_TRUE(host.Started());
+  ASSERT_NE(nullptr, WaitForEmbeddedWindow());
+  ASSERT_TRUE(host.Send(kSubclass));
+  ASSERT_TRUE(host.Send(kDestroy));
+  EXPECT_TRUE(WaitUntil([&] { return Count(host.Trace(), "command destroy done") > 0; }, 15000));
+  std::vector<std::string> trace = host.Trace();
+  auto at = [&](const char* line) { return std::find(trace.begin(), trace.end(), line); };
+  EXPECT_TRUE(at("command subclass") < at("subclass ncdestroy"));
+  EXPECT_TRUE(at("subclass ncdestroy") < at("container ncdestroy proc=other"));
+  EXPECT_TRUE(at("container ncdestroy proc=other") < trace.end());
+  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
+  HostRun run = host.Finish();
+  EXPECT_TRUE(run.finished);
+  EXPECT_EQ(1u, Count(LogLines(), "The container window was subclassed after the control; its "
+                                  "procedure is left in place."));
 }
 
 // The next page in the same browser window with the same instance: the

@@ -36,8 +36,10 @@ const char kUsage[] =
     "  --keep-container  show every page in one container window, as a browser\n"
     "                    window that navigates keeps its own\n"
     "  --send COMMAND    send COMMAND to the container of the host that is running\n"
-    "                    and exit: resize=WxH, focus, blur, paint or destroy (the\n"
-    "                    page's container window)\n"
+    "                    and exit: resize=WxH, focus, blur, paint, destroy (the\n"
+    "                    page's container window) or subclass (the host replaces\n"
+    "                    the container's window procedure, calling the one it\n"
+    "                    found)\n"
     "  --help            show this text\n"
     "\n"
     "A local page's address, as the control sees it through the container's\n"
@@ -201,6 +203,7 @@ HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height
   if (strcmp(text, "blur") == 0) return kCommandBlur;
   if (strcmp(text, "paint") == 0) return kCommandPaint;
   if (strcmp(text, "destroy") == 0) return kCommandDestroy;
+  if (strcmp(text, "subclass") == 0) return kCommandSubclass;
   if (strncmp(text, "resize=", 7) != 0) return kCommandNone;
   unsigned sizes[2] = {0, 0};
   const char* p = text + 7;

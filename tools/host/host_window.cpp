@@ -13,12 +13,27 @@ const wchar_t kTitlePrefix[] = L"Wevelink Host - ";
 
 bool g_closeRequested;
 HWND g_container;  // the current page's container window, null between pages
+WNDPROC g_subclassedProc;  // what "subclass" found on the container, null when not in front
+
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void OnFrameSize(HWND frame) {
   RECT client;
   if (g_container != nullptr && GetParent(g_container) == frame && GetClientRect(frame, &client)) {
     MoveWindow(g_container, 0, 0, client.right, client.bottom, TRUE);
   }
+}
+
+// A subclasser that comes after the control, as a browser add-on might:
+// it calls on the procedure it found for every message, to the last one.
+LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC next = g_subclassedProc;
+  if (message == WM_NCDESTROY) {
+    Trace("subclass ncdestroy");
+    g_subclassedProc = nullptr;
+  }
+  if (!next) return DefWindowProcW(window, message, wParam, lParam);
+  return CallWindowProcW(next, window, message, wParam, lParam);
 }
 
 UINT CommandMessage() {
@@ -61,6 +76,13 @@ void OnCommand(HWND frame, WPARAM command, LPARAM lParam) {
       if (container) DestroyWindow(container);
       Trace("command destroy done");
       break;
+    case kCommandSubclass:
+      Trace("command subclass");
+      if (container && !g_subclassedProc) {
+        g_subclassedProc =
+            (WNDPROC)SetWindowLongPtrW(container, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
+      }
+      break;
     default:
       Trace("command unknown %lu", (unsigned long)command);
       break;
@@ -100,6 +122,9 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       OnContainerPaint(window);
       return 0;
     case WM_NCDESTROY:
+      // Whether whoever replaced this procedure gave it back before the end.
+      Trace("container ncdestroy proc=%s",
+            (WNDPROC)GetWindowLongPtrW(window, GWLP_WNDPROC) == ContainerProc ? "own" : "other");
       if (g_container == window) g_container = nullptr;
       break;
     default:
