@@ -88,75 +88,87 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   // Wine forms its own short names (C:\PROG~FBU\...), never the long form.
   ASSERT_STRNE(install.c_str(), shortFolder);
   const std::string addItem = "[AddItem(" + std::string(shortFolder) + "\\KVMD.EXE,Host Display)]";
-  const std::string older = "AS400 Display.lnk";
+  // One link per installed program, by the item table's texts; the
+  // redirector's program is not installed.
+  const std::vector<std::string> items = {"Host Display.lnk", "Kestrava Uninstall.lnk",
+                                          "iSeries Display.lnk"};
+  const std::vector<std::string> older = {"AS400 Display.lnk", "AS400 Printer.lnk"};
   const struct {
     const char* what;
     bool fresh;  // nothing installed yet: the downloads open the dialog
     const char* groupSection;
-    // Links afterwards; an empty name creates no group in Wine's shell, whose
-    // items then go wherever its last group was.
-    bool foldersKnown;
-    std::vector<std::string> hostAccess, hostTest;
+    std::vector<std::string> hostAccess, hostTest;  // links afterwards
     std::vector<std::string> sent, notSent;          // Program Manager log lines
   } cases[] = {
-      {"first installation", true, "UseGroup=Yes\r\nGroupName=Host Access\r\n", true,
-       {"Host Display.lnk"}, {},
+      {"first installation", true, "UseGroup=Yes\r\nGroupName=Host Access\r\n", items, older,
        {"[CreateGroup(Host Access)]", "[DeleteItem(AS400 Display)]", "[DeleteItem(AS400 Printer)]",
         addItem},
        {"KVHR.EXE"}},
-      {"everything current", false, "UseGroup=Yes\r\nGroupName=Host Access\r\n", true, {older}, {},
-       {}, {"CreateGroup", "DeleteItem"}},
-      {"group not wanted", true, "UseGroup=No\r\nGroupName=Host Access\r\n", true, {older}, {}, {},
+      {"everything current", false, "UseGroup=Yes\r\nGroupName=Host Access\r\n", older, older, {},
+       {"CreateGroup", "DeleteItem"}},
+      {"group not wanted", true, "UseGroup=No\r\nGroupName=Host Access\r\n", older, older, {},
        {"CreateGroup", "AddItem"}},
-      {"name sent quoted", true, "UseGroup=Yes\r\nGroupName=Host (Test)\r\n", true, {older},
-       {"Host Display.lnk"}, {"[CreateGroup(\"Host (Test)\")]", addItem}, {}},
-      {"name that cannot be sent", true, "UseGroup=Yes\r\nGroupName=Host\"] [DeleteGroup(x)\r\n", true,
-       {older}, {},
+      {"name sent quoted", true, "UseGroup=Yes\r\nGroupName=Host (Test)\r\n", older, items,
+       {"[CreateGroup(\"Host (Test)\")]", addItem}, {}},
+      {"name that cannot be sent", true, "UseGroup=Yes\r\nGroupName=Host\"] [DeleteGroup(x)\r\n",
+       older, older,
        {"Host\"] [DeleteGroup(x) cannot be sent and is left out.",
         "the group's items are left out with it."},
        {"CreateGroup", "DeleteItem", "AddItem"}},
-      {"empty name still sent", true, "UseGroup=Yes\r\nGroupName=\r\n", false, {}, {},
-       {"[CreateGroup()]"}, {}},
+      // Wine's shell refuses a CreateGroup without an argument and keeps its
+      // last group, the quoted row's: the items and deletions go there.
+      {"empty name still sent", true, "UseGroup=Yes\r\nGroupName=\r\n", older, items,
+       {"[CreateGroup()]", addItem}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     DeleteEventLogs();
     if (c.fresh) {
       DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
-      DeleteFileA((install + "\\KVMD.EXE").c_str());
+      for (const char* program : {"KVMD.EXE", "KVAD.EXE", "UNINS.EXE"}) {
+        DeleteFileA((install + "\\" + program).c_str());
+      }
     }
     DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava\\Support");
-    // What an older release left in the group, and the groups of this one.
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
+                       "Preferred Connection Type");
+    // What an older release left in the groups, and nothing of this one.
     for (const std::string& folder : {group, quoted}) {
       for (const std::string& name : Links(folder)) DeleteFileA((folder + "\\" + name).c_str());
+      CreateDirectoryA(folder.c_str(), nullptr);
+      for (const std::string& name : older) {
+        ASSERT_TRUE(WriteFileBytes(folder + "\\" + name, "older"));
+      }
     }
-    CreateDirectoryA(group.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(group + "\\" + older, "older"));
     DeleteFileA((desktop + "\\Host Display.LNK").c_str());
     PublishPage("group/site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n");
     PublishPage("group/desk.ini",
-                "[KVSetup]\r\nDestinationDir=" + install + "\r\n[Program Group]\r\n" +
-                    c.groupSection +
-                    "MainframeDisplayText=Host Display\r\niSeriesDisplayText=AS/400 Display\r\n"
+                "[KVSetup]\r\nDestinationDir=" + install +
+                    "\r\nConnection=R\r\n[Program Group]\r\n" + c.groupSection +
+                    "MainframeDisplayText=Host Display\r\niSeriesDisplayText=iSeries Display\r\n"
                     "HllapiRedirectorText=Redirector\r\n"
                     "[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n"
                     "[Support]\r\nLine1=Help desk 1234\r\n");
-    PublishPage("group/md.lst", "KVMD.EXE,1\r\n");
-    PublishPage("group/KVMD.EXE", "a program");
+    PublishPage("group/md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n");
+    PublishPage("group/ad.lst", "KVAD.EXE,1\r\n");
+    for (const char* program : {"KVMD.EXE", "KVAD.EXE", "UNINS.EXE"}) {
+      PublishPage(std::string("group/") + program, "a program");
+    }
     HostRun run = RunHost({PublishPage(
-        "group/index.htm",
-        ControlPage({{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"}}))});
+        "group/index.htm", ControlPage({{"LogEvents", "Y"},
+                                        {"IniFile", "site.ini"},
+                                        {"MD_DistFile", "md.lst"},
+                                        {"AD_DistFile", "ad.lst"}}))});
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     CloseGroupWindows("Host");
-    if (c.foldersKnown) {
-      EXPECT_EQ(c.hostAccess, Links(group));
-      EXPECT_EQ(c.hostTest, Links(quoted));
-    }
+    EXPECT_EQ(c.hostAccess, Links(group));
+    EXPECT_EQ(c.hostTest, Links(quoted));
     // The shortcuts and the registry steps run whatever becomes of the group.
     EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
-    EXPECT_EQ(1u, RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
-                            "Preferred Connection Type").size());
+    // Written again each time: 1 is Connection=R's code.
+    EXPECT_EQ("\x01", RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
+                                "Preferred Connection Type"));
     std::string support;
     EXPECT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava\\Support", "Line1",
                               &support));

@@ -79,9 +79,15 @@ class ShortcutsPageTest : public ::testing::Test {
 };
 
 TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
+  // Two copies of a real program under the browser's name: the one App
+  // Paths names, and the one the open command names (with a blank in its
+  // folder, so the command quotes it).
   const std::string browser = TestEnvDir() + "\\browser\\iexplore.exe";
-  CreateDirectoryA((TestEnvDir() + "\\browser").c_str(), nullptr);
-  ASSERT_TRUE(WriteFileBytes(browser, "a browser"));
+  const std::string opened = TestEnvDir() + "\\Web Browser\\iexplore.exe";
+  for (const std::string& program : {browser, opened}) {
+    CreateDirectoryA(program.substr(0, program.rfind('\\')).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(WinPathFromUnix(SESSION_STUB_UNIX).c_str(), program.c_str(), FALSE));
+  }
   const std::string common = DesktopFolder();
   const std::string own = DesktopFolder(CSIDL_DESKTOPDIRECTORY);
   const std::string dl = DownloadFolder();
@@ -101,6 +107,7 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
     bool kindShortcuts;
     std::vector<std::pair<std::string, std::string>> links;  // file name, what it holds
     const char* windowsVersion = "";
+    bool appPathRegistered = true;  // else the open command, cut, is the target
   } cases[] = {
       {"browser registered", true, true,
        {{"Host Display.LNK", browser + " | http://h/tso.htm | Host Display | " + dl},
@@ -115,6 +122,10 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
        {{"Host Display.LNK", "(missing)"}, {"Slash tool.Lnk", "(missing)"},
         {"Tool.Lnk", "C:\\Tools\\app.exe | -s 1 | Tool | " + dl}}},
       {"Windows 98", true, false, {{"Tool.Lnk", "C:\\Tools\\app.exe | -s 1 | Tool | " + dl}}, "win98"},
+      {"open command without App Paths", true, true,
+       {{"Host Display.LNK", opened + " | http://h/tso.htm | Host Display | " + dl},
+        {"Slash tool.Lnk", opened + " | C:/Tools/app.exe | Slash tool | " + dl}},
+       "", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,8 +133,8 @@ TEST_F(ShortcutsPageTest, BrowserAndCustomShortcutsOfAWebPage) {
     DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\Http");
     DeleteRegTree(HKEY_LOCAL_MACHINE, kAppPath);
     if (c.browserRegistered) {
-      SetDefault(kHttpCommand, "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" \"%1\"");
-      SetDefault(kAppPath, browser);
+      SetDefault(kHttpCommand, "\"" + opened + "\" \"%1\"");
+      if (c.appPathRegistered) SetDefault(kAppPath, browser);
     }
     for (const std::string& folder : {common, own}) {
       for (const char* name : {"Host Display.LNK", "AS-400 Display.LNK", "Tool.Lnk",
