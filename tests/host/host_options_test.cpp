@@ -73,7 +73,7 @@ TEST(ParseHostOptions, HelpNeedsNoPage) {
   std::string usage = HostUsageText();
   for (const char* option :
        {"--module", "--clsid", "--stay", "--until", "--trace", "--boxes", "--box-delay", "--send",
-        "--keep-container", "--help"}) {
+        "--keep-container", "--site-after-load", "--help"}) {
     EXPECT_NE(std::string::npos, usage.find(option)) << option;
   }
 }
@@ -140,9 +140,10 @@ TEST(ParseHostCommand, NamesAndSizes) {
   Result result = Parse({"--send=resize=300x200"});
   EXPECT_TRUE(result.ok) << result.error;
   EXPECT_STREQ("resize=300x200", result.options.send);
-  result = Parse({"--keep-container", "page"});
+  result = Parse({"--keep-container", "--site-after-load", "page"});
   EXPECT_TRUE(result.ok) << result.error;
   EXPECT_TRUE(result.options.keepContainer);
+  EXPECT_TRUE(result.options.siteAfterLoad);
 }
 
 TEST(ParseHostOptions, TooManyPagesIsAnError) {

@@ -80,6 +80,20 @@ TEST_F(SessionListPageTest, WorkedExampleInBothModes) {
   }
 }
 
+// A container that loads the PARAMs before it sets the client site: a page
+// that asks for the session in the page has no window to put it in.
+TEST_F(SessionListPageTest, EmbeddingWithoutAClientSiteIsDisabled) {
+  std::string page = PublishPage(
+      "unsited/index.htm",
+      ControlPage({{"LogEvents", "Y"}, {"LocalLaunch", "Y"}, {"Sessions", "MD_S1"},
+                   {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}));
+  HostRun run = RunHost({page}, "--site-after-load");
+  EXPECT_TRUE(run.finished);
+  lines_ = LogLinesWithoutStamps(ReadOnlyEventLog());
+  EXPECT_TRUE(HasLine(lines_, "MD_S1: Embed Mode is Disabled"));
+  EXPECT_FALSE(HasLine(lines_, "MD_S1: Embed Mode is Enabled - Full Screen"));
+}
+
 TEST_F(SessionListPageTest, PortOfSixteenCharactersCancels) {
   const struct {
     size_t length;

@@ -102,6 +102,7 @@ const char* StayEndName(StayEnd end) {
 int ShowPages(const HostOptions& options, HWND frame, REFCLSID clsid, const wchar_t* untilPath) {
   int failed = 0;
   KeepContainerBetweenPages(options.keepContainer);
+  SiteAfterLoad(options.siteAfterLoad);
   for (int i = 0; i < options.pageCount; ++i) {
     wchar_t address[2100];
     if (!WideFromUtf8(options.pages[i], address, ARRAYSIZE(address))) {

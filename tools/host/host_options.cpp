@@ -35,6 +35,8 @@ const char kUsage[] =
     "  --box-delay MS    wait this long before answering a box (default 300)\n"
     "  --keep-container  show every page in one container window, as a browser\n"
     "                    window that navigates keeps its own\n"
+    "  --site-after-load load the PARAMs before the client site is set, as a\n"
+    "                    container that ignores OLEMISC_SETCLIENTSITEFIRST\n"
     "  --send COMMAND    send COMMAND to the container of the host that is running\n"
     "                    and exit: resize=WxH, focus, blur, paint, destroy (the\n"
     "                    page's container window) or subclass (the host replaces\n"
@@ -85,7 +87,8 @@ bool IsGuidText(const char* text) {
 }
 
 enum OptionKind {
-  kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer, kHelp, kUnknown
+  kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer, kSiteAfterLoad, kHelp,
+  kUnknown
 };
 
 OptionKind KindOf(const char* name, size_t length) {
@@ -96,7 +99,7 @@ OptionKind KindOf(const char* name, size_t length) {
   static const Entry kEntries[] = {
       {"--module", kModule}, {"--clsid", kClsid}, {"--stay", kStay},
       {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes}, {"--send", kSend},
-      {"--keep-container", kKeepContainer},
+      {"--keep-container", kKeepContainer}, {"--site-after-load", kSiteAfterLoad},
       {"--box-delay", kBoxDelay}, {"--help", kHelp}, {"-h", kHelp}, {"/?", kHelp},
   };
   for (const Entry& entry : kEntries) {
@@ -175,6 +178,10 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, c
     }
     if (kind == kKeepContainer) {
       options->keepContainer = true;
+      continue;
+    }
+    if (kind == kSiteAfterLoad) {
+      options->siteAfterLoad = true;
       continue;
     }
     const char* value = nullptr;

@@ -25,6 +25,7 @@ struct HostOptions {
   unsigned boxDelayMs;  // --box-delay
   bool help;            // --help (or -h, /?)
   bool keepContainer;   // --keep-container: the pages share one container window
+  bool siteAfterLoad;   // --site-after-load: the PARAMs are loaded before the site is set
   const char* send;     // --send: a command for the running container, no pages
 };
 

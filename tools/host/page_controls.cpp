@@ -19,6 +19,8 @@ namespace {
 // --keep-container: one container window for every page, as a browser
 // window that navigates keeps its own; the frame takes it at the end.
 bool g_keepContainer = false;
+// --site-after-load: a container that sites its controls only after loading.
+bool g_siteAfterLoad = false;
 
 const int kObjectMargin = 10;  // pixels around and between objects
 const LONG kHimetricPerInch = 2540;
@@ -213,7 +215,7 @@ bool StartControl(int index, REFCLSID clsid, const char** reason) {
   }
   control->site = ContainerSite::Create(GetParent(g_page.container), g_page.container,
                                         control->rect, g_page.moniker);
-  bool siteFirst = (status & OLEMISC_SETCLIENTSITEFIRST) != 0;
+  bool siteFirst = (status & OLEMISC_SETCLIENTSITEFIRST) != 0 && !g_siteAfterLoad;
   if (siteFirst && FAILED(SiteControl(control))) {
     *reason = "the control refused its client site";
     return false;
@@ -333,6 +335,8 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
 }
 
 void KeepContainerBetweenPages(bool keep) { g_keepContainer = keep; }
+
+void SiteAfterLoad(bool after) { g_siteAfterLoad = after; }
 
 void LeavePage() {
   if (!g_page.entered) return;

@@ -25,6 +25,10 @@ void LeavePage();
 // Whether the pages share one container window (--keep-container).
 void KeepContainerBetweenPages(bool keep);
 
+// Whether the PARAMs are loaded before the client site is set, whatever the
+// control's OLEMISC_SETCLIENTSITEFIRST says (--site-after-load).
+void SiteAfterLoad(bool after);
+
 // Draws the page's loaded controls into the container's paint DC.
 void PaintPageControls(HDC dc);
 
