@@ -87,8 +87,8 @@ bool IsGuidText(const char* text) {
 }
 
 enum OptionKind {
-  kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer, kSiteAfterLoad, kHelp,
-  kUnknown
+  kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer,
+  kSiteAfterLoad, kHelp, kUnknown
 };
 
 OptionKind KindOf(const char* name, size_t length) {

@@ -41,7 +41,7 @@ enum HostCommand {
   kCommandBlur = 3,     // "blur": the frame takes the focus from the container
   kCommandPaint = 4,    // "paint": invalidate and paint the container now
   kCommandDestroy = 5,  // "destroy": destroy the container window
-  kCommandSubclass = 6, // "subclass": put a procedure of the host's in front of the container's
+  kCommandSubclass = 6,  // "subclass": put a procedure of the host's in front of the container's
 };
 const char kHostCommandMessageName[] = "WevelinkHostCommand";
 
