@@ -142,7 +142,7 @@ void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
     InternetCloseHandle(handle);
     return;
   }
-  SignalWake();
+  // Nobody is woken: the cacher waits for the completion, which follows.
 }
 
 void OnRequestComplete(DWORD_PTR context, const void* information, DWORD length) {

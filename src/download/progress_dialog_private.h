@@ -8,6 +8,11 @@
 // the dialog: the dialog destroys itself without a cancel request.
 const UINT WM_PROGRESS_DESTROY = WM_APP + 0x0101;
 
+// The dialog's timer that shows the progress values held back to spare
+// repaints (progress_text.cpp); ShowWaitingProgress shows them at once.
+const UINT_PTR kProgressRefreshTimer = 1;
+void ShowWaitingProgress();
+
 // The dialog procedure lets go of its dialog: forgotten when it is the one
 // shown, and the destruction flag set (its last message) or cleared (it is
 // about to be destroyed).

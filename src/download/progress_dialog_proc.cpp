@@ -110,6 +110,10 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return FALSE;
     case WM_CLOSE:
       return OnCancel(dialog);
+    case WM_TIMER:
+      if (wParam != kProgressRefreshTimer) return FALSE;
+      ShowWaitingProgress();
+      return TRUE;
     case WM_PROGRESS_DESTROY:
       DestroyWindow(dialog);
       return TRUE;

@@ -66,15 +66,8 @@ void ShowDownloadStart(const char* entry, int kind) {
     FormatText(line, sizeof line, "Caching component %s ...", name);
     SetProgressItemText(IDC_COMPONENT_LINE, line);
   }
-  // Only the lines and the bar changed: repainting the whole dialog would
-  // draw its picture again for every file.
-  if (ProgressDialogWindow()) {
-    static const int kChanged[] = {IDC_COMPONENT_LINE, IDC_STATUS_LINE, IDC_DOWNLOAD_BAR};
-    for (int id : kChanged) {
-      HWND item = GetDlgItem(ProgressDialogWindow(), id);
-      if (item) UpdateWindow(item);
-    }
-  }
+  // The lines and the bar repaint at the next message dispatch, or within
+  // the dialog's refresh interval when they changed a moment ago.
 }
 
 enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
@@ -172,6 +165,11 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
 
 }  // namespace
 
+// A current entry takes a file check and a registry read, less than a look
+// at the message queue costs; the page cannot tell a look after every such
+// entry from one every few milliseconds.
+const DWORD kEntryLookIntervalMs = 4;
+
 void UpdateComponent(const char* listName, int kind) {
   if (kind < 0 || kind > 5 || listName == nullptr) return;
   bool fetched = CacheFileWithRetries(listName, INVALID_HANDLE_VALUE);
@@ -185,6 +183,7 @@ void UpdateComponent(const char* listName, int kind) {
   ParseDistributionText(TransferBuffer, &g_List);
   LogList(g_List);
   ScopedKey versions(OpenComponentVersions());
+  DWORD lastLook = GetTickCount();  // the list's fetch has just pumped
   for (int i = 0; i < g_List.Count; ++i) {
     if (CancelRequested()) return;
     // A key that appeared with this list's first installation is read from
@@ -192,6 +191,9 @@ void UpdateComponent(const char* listName, int kind) {
     if (!versions.IsValid()) versions.Reset(OpenComponentVersions());
     if (!UpdateEntry(g_List.Entries[i], kind, versions.Get())) return;
     // Let the page and the dialog take what is waiting, without a pause.
-    PumpMessages(0, true);
+    if (GetTickCount() - lastLook >= kEntryLookIntervalMs) {
+      PumpMessages(0, true);
+      lastLook = GetTickCount();
+    }
   }
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
 #include <string>
 
 #include "cacher_fixture.h"
@@ -179,15 +180,38 @@ TEST_F(CacheFileTest, ResponseWithoutLengthLeavesTheProgressAlone) {
   GetDlgItemTextA(ProgressDialogWindow(), IDC_KILOBYTES, text, sizeof text);
   EXPECT_STREQ("unchanged", text);
 
-  // With a length, the bar and the kilobytes follow the download.
+  // With a length, the bar and the kilobytes follow the download; the last
+  // piece shows within the dialog's refresh interval.
   Serve("length.bin", body);
   EXPECT_TRUE(CacheFile("length.bin", NewOutput(), true));
+  PumpMessages(100, true);
   EXPECT_EQ(100, (int)SendDlgItemMessageA(ProgressDialogWindow(), IDC_DOWNLOAD_BAR, PBM_GETPOS, 0, 0));
   GetDlgItemTextA(ProgressDialogWindow(), IDC_KILOBYTES, text, sizeof text);
   EXPECT_STREQ("50KB/50KB ", text);
   std::string log = CloseLog();
   EXPECT_NE(std::string::npos, log.find("   Content length is 0 bytes.\r\n"));
   EXPECT_NE(std::string::npos, log.find("   Successfully cached 50000 bytes.\r\n"));
+}
+
+std::set<int> g_BarPositionsSeen;
+void CALLBACK RecordBarPosition(HWND, UINT, UINT_PTR, DWORD) {
+  g_BarPositionsSeen.insert(
+      (int)SendDlgItemMessageA(ProgressDialogWindow(), IDC_DOWNLOAD_BAR, PBM_GETPOS, 0, 0));
+}
+
+TEST_F(CacheFileTest, OnASlowLineTheBarKeepsMoving) {
+  // Reads grow on a fast line; here they must shrink again, or the bar
+  // would wait for a whole large piece at a time.
+  ASSERT_TRUE(CreateProgressDialog(true));
+  std::string body = Pattern(160000, 5);
+  Serve("slow.bin", body);
+  SetServerRules("/cacher/slow.bin rate=80000\n");
+  g_BarPositionsSeen.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, RecordBarPosition);
+  EXPECT_TRUE(CacheFile("slow.bin", NewOutput(), true));
+  KillTimer(nullptr, timer);
+  EXPECT_SAME_BYTES(body, CloseOutput());
+  EXPECT_GE(g_BarPositionsSeen.size(), 8u);  // 32 KB pieces would show 5
 }
 
 TEST_F(CacheFileTest, WholeResponseGatheredWithoutOutputFile) {

@@ -350,6 +350,39 @@ TEST_F(ProgressDialogTest, SixKindsBringTheOverallBarTo72AndBeyond100OnlyTheText
   EXPECT_EQ(0, BarPosition(IDC_DOWNLOAD_BAR));
 }
 
+TEST_F(ProgressDialogTest, QuickSuccessiveValuesWaitForTheRefreshTimerAndTheNewestShows) {
+  ASSERT_TRUE(CreateProgressDialog(true));
+  // The first value of each control shows at once.
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 10);
+  SetProgressItemText(IDC_COMPONENT_LINE, "A.cab");
+  EXPECT_EQ(10, BarPosition(IDC_DOWNLOAD_BAR));
+  EXPECT_EQ("A.cab", ItemText(IDC_COMPONENT_LINE));
+  DWORD start = GetTickCount();
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 20);
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 30);
+  SetProgressItemText(IDC_COMPONENT_LINE, "B.cab");
+  if (GetTickCount() - start < 40) {  // a stalled machine may find the interval over
+    EXPECT_EQ(10, BarPosition(IDC_DOWNLOAD_BAR));
+    EXPECT_EQ("A.cab", ItemText(IDC_COMPONENT_LINE));
+  }
+  // The dialog's timer shows the newest values while messages are dispatched.
+  while (GetTickCount() - start < 1000 && BarPosition(IDC_DOWNLOAD_BAR) != 30) PumpMessages(5, true);
+  EXPECT_EQ(30, BarPosition(IDC_DOWNLOAD_BAR));
+  EXPECT_EQ("B.cab", ItemText(IDC_COMPONENT_LINE));
+  EXPECT_LT(GetTickCount() - start, 300u);
+  // A value waiting when a status line pauses the deployment shows first.
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
+  SetStatusText("Installing Kestrava Mainframe Display");
+  EXPECT_EQ(40, BarPosition(IDC_DOWNLOAD_BAR));
+  // A new dialog starts afresh.
+  CloseProgressDialog();
+  ASSERT_TRUE(CreateProgressDialog(true));
+  SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
+  SetProgressItemText(IDC_COMPONENT_LINE, "A.cab");
+  EXPECT_EQ(40, BarPosition(IDC_DOWNLOAD_BAR));
+  EXPECT_EQ("A.cab", ItemText(IDC_COMPONENT_LINE));
+}
+
 TEST_F(ProgressDialogTest, WithoutADialogTheCounterAdvancesAtOnceAndWrapsAt256) {
   ASSERT_EQ(nullptr, ProgressDialogWindow());
   LARGE_INTEGER frequency, before, after;
