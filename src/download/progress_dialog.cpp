@@ -69,6 +69,7 @@ void ForgetProgressDialog(HWND dialog, bool destroyed) {
   if (g_Dialog == dialog) {
     g_Dialog = nullptr;
     SetKeyboardDialog(nullptr);
+    ForgetProgressItems();
   }
   InterlockedExchange(&g_Destroyed, destroyed ? 1 : 0);
 }

@@ -12,6 +12,9 @@ const UINT WM_PROGRESS_DESTROY = WM_APP + 0x0101;
 // repaints (progress_text.cpp); ShowWaitingProgress shows them at once.
 const UINT_PTR kProgressRefreshTimer = 1;
 void ShowWaitingProgress();
+// Drops the held-back values and the controls they belong to, when the
+// dialog goes (a later dialog could be given the same handle).
+void ForgetProgressItems();
 
 // The dialog procedure lets go of its dialog: forgotten when it is the one
 // shown, and the destruction flag set (its last message) or cleared (it is

@@ -46,9 +46,8 @@ void Show(ShownItem& slot) {
 // The slot of a control of the dialog shown; a new dialog starts afresh.
 ShownItem* SlotFor(HWND dialog, int controlId, bool isBar) {
   if (dialog != g_ItemsDialog) {
-    memset(g_Items, 0, sizeof g_Items);
+    ForgetProgressItems();
     g_ItemsDialog = dialog;
-    g_TimerSet = false;
   }
   for (ShownItem& slot : g_Items) {
     if (slot.controlId == controlId) return slot.item ? &slot : nullptr;
@@ -85,6 +84,12 @@ void ShowOrWait(HWND dialog, ShownItem& slot) {
 }
 
 }  // namespace
+
+void ForgetProgressItems() {
+  memset(g_Items, 0, sizeof g_Items);
+  g_ItemsDialog = nullptr;
+  g_TimerSet = false;  // the timer goes with its window
+}
 
 void ShowWaitingProgress() {
   HWND dialog = ProgressDialogWindow();
