@@ -160,7 +160,13 @@ int ProgmanItems() {
     CopyText(folder, sizeof folder, s.InstallFolder);
   }
   for (const GroupItem& item : kItems) {
-    const char* label = item.label >= 0 ? s.ProgramLabels[item.label] : item.fixedLabel;
+    const char* given = item.label >= 0 ? s.ProgramLabels[item.label] : item.fixedLabel;
+    // The shell names the item's link file after its label: "AS/400 Display"
+    // would name a folder that is not there, "..\" one outside the group.
+    char label[kSettingLabelCapacity];
+    bool replaced = false;
+    LinkFileNameOf(given, label, sizeof label, &replaced);
+    if (replaced) WriteLogLineF("Program Manager: %s is sent as %s\r\n", given, label);
     char command[2 * kPathCapacity];
     if (!item.add) {
       if (FormCommand(command, sizeof command, "[DeleteItem(%s)]", label)) {

@@ -88,10 +88,10 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   // Wine forms its own short names (C:\PROG~FBU\...), never the long form.
   ASSERT_STRNE(install.c_str(), shortFolder);
   const std::string addItem = "[AddItem(" + std::string(shortFolder) + "\\KVMD.EXE,Host Display)]";
-  // One link per installed program, by the item table's texts; the
-  // redirector's program is not installed.
-  const std::vector<std::string> items = {"Host Display.lnk", "Kestrava Uninstall.lnk",
-                                          "iSeries Display.lnk"};
+  // One link per installed program, by the item table's texts, named as a
+  // file can be; the redirector's program is not installed.
+  const std::vector<std::string> items = {"AS-400 Display.lnk", "Host Display.lnk",
+                                          "Kestrava Uninstall.lnk"};
   const std::vector<std::string> older = {"AS400 Display.lnk", "AS400 Printer.lnk"};
   const struct {
     const char* what;
@@ -102,7 +102,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   } cases[] = {
       {"first installation", true, "UseGroup=Yes\r\nGroupName=Host Access\r\n", items, older,
        {"[CreateGroup(Host Access)]", "[DeleteItem(AS400 Display)]", "[DeleteItem(AS400 Printer)]",
-        addItem},
+        addItem, "AS/400 Display is sent as AS-400 Display"},
        {"KVHR.EXE"}},
       {"everything current", false, "UseGroup=Yes\r\nGroupName=Host Access\r\n", older, older, {},
        {"CreateGroup", "DeleteItem"}},
@@ -145,7 +145,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     PublishPage("group/desk.ini",
                 "[KVSetup]\r\nDestinationDir=" + install +
                     "\r\nConnection=R\r\n[Program Group]\r\n" + c.groupSection +
-                    "MainframeDisplayText=Host Display\r\niSeriesDisplayText=iSeries Display\r\n"
+                    "MainframeDisplayText=Host Display\r\niSeriesDisplayText=AS/400 Display\r\n"
                     "HllapiRedirectorText=Redirector\r\n"
                     "[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n"
                     "[Support]\r\nLine1=Help desk 1234\r\n");
