@@ -69,17 +69,22 @@ ShownItem* SlotFor(HWND dialog, int controlId, bool isBar) {
   return nullptr;
 }
 
-// Shows the value at once when the control's interval has passed (or the
-// caller is not the dialog's thread, which cannot own its timer); otherwise
+// The held-back values belong to the dialog's thread, which owns its timer;
+// another thread's value is set at once, as the platform hands it over.
+bool OnDialogThread(HWND dialog) {
+  return GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId();
+}
+
+// Shows the value at once when the control's interval has passed; otherwise
 // leaves it to the timer.
 void ShowOrWait(HWND dialog, ShownItem& slot) {
-  if (GetTickCount() - slot.shownAt >= kRefreshIntervalMs ||
-      GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId()) {
+  if (GetTickCount() - slot.shownAt >= kRefreshIntervalMs) {
     Show(slot);
     return;
   }
   slot.waiting = true;
-  if (!g_TimerSet) g_TimerSet = SetTimer(dialog, kProgressRefreshTimer, kRefreshIntervalMs, nullptr) != 0;
+  if (!g_TimerSet)
+    g_TimerSet = SetTimer(dialog, kProgressRefreshTimer, kRefreshIntervalMs, nullptr) != 0;
   if (!g_TimerSet) Show(slot);
 }
 
@@ -92,10 +97,11 @@ void ForgetProgressItems() {
 }
 
 void ShowWaitingProgress() {
-  HWND dialog = ProgressDialogWindow();
-  if (g_TimerSet && g_ItemsDialog) KillTimer(g_ItemsDialog, kProgressRefreshTimer);
+  HWND dialog = g_ItemsDialog;
+  if (!dialog || !OnDialogThread(dialog)) return;
+  if (g_TimerSet) KillTimer(dialog, kProgressRefreshTimer);
   g_TimerSet = false;
-  if (!dialog || dialog != g_ItemsDialog) return;
+  if (dialog != ProgressDialogWindow()) return;
   for (ShownItem& slot : g_Items) {
     if (slot.item && slot.waiting) Show(slot);
   }
@@ -105,6 +111,11 @@ void SetProgressItemText(int controlId, const char* text) {
   HWND dialog = ProgressDialogWindow();
   if (!dialog) return;
   if (!text) text = "";
+  if (!OnDialogThread(dialog)) {
+    HWND item = GetDlgItem(dialog, controlId);
+    if (item) SetWindowTextA(item, text);
+    return;
+  }
   ShownItem* slot = SlotFor(dialog, controlId, false);
   // The same text again is common (a kind's status line for each of its
   // files); setting it would repaint the item for nothing.
@@ -116,6 +127,10 @@ void SetProgressItemText(int controlId, const char* text) {
 void SetProgressBarPosition(int controlId, int position) {
   HWND dialog = ProgressDialogWindow();
   if (!dialog) return;
+  if (!OnDialogThread(dialog)) {
+    SendDlgItemMessageA(dialog, controlId, PBM_SETPOS, (WPARAM)position, 0);
+    return;
+  }
   ShownItem* slot = SlotFor(dialog, controlId, true);
   if (!slot || slot->position == position) return;
   slot->position = position;

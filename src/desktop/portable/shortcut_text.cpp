@@ -7,14 +7,15 @@
 
 bool LinkFileNameOf(const char* label, char* out, size_t capacity, bool* replaced) {
   *replaced = false;
-  if (!CopyText(out, capacity, label)) return false;
+  // A cut copy is made a file name too: callers may still use it.
+  bool fits = CopyText(out, capacity, label);
   for (char* p = out; *p; ++p) {
     if ((unsigned char)*p < 32 || strchr("\\/:*?\"<>|", *p)) {
       *p = '-';
       *replaced = true;
     }
   }
-  return true;
+  return fits;
 }
 
 void CutBrowserCommand(char* command) {

@@ -8,8 +8,8 @@
 
 // The label as a file name: each character a file name cannot hold
 // (\ / : * ? " < > | and control characters) becomes "-", so that a label
-// never names another folder. True when a character was replaced. False
-// and a cut text only when out is too small.
+// never names another folder. *replaced tells whether a character was
+// replaced. False when out is too small: the cut text is a file name too.
 bool LinkFileNameOf(const char* label, char* out, size_t capacity, bool* replaced);
 
 // Cuts a trailing argument from the browser's open command: when it ends in

@@ -27,7 +27,8 @@ TEST(ShortcutText, LabelsBecomeFileNamesInTheDesktopFolder) {
   }
   char small[4];
   bool replaced;
-  EXPECT_FALSE(LinkFileNameOf("long label", small, sizeof small, &replaced));
+  EXPECT_FALSE(LinkFileNameOf("a/b label", small, sizeof small, &replaced));
+  EXPECT_STREQ("a-b", small);  // cut, and still a file name
 }
 
 TEST(ShortcutText, BrowserCommands) {
