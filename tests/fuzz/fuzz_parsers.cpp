@@ -21,7 +21,6 @@
 #include "download/portable/distribution_list.h"
 #include "download/portable/request_url.h"
 #include "download/portable/server_port.h"
-#include "download/portable/sibling_clients.h"
 #include "sessions/portable/launch_text.h"
 #include "sessions/portable/session_list.h"
 
@@ -93,9 +92,6 @@ void DistributionText(const uint8_t* data, size_t size) {
     const CompressedName cutKind = ExpandCompressedName(part, cut.bytes, small);
     REQUIRE(cutKind != kExpandedName || (kind == kExpandedName && cut.Text() == whole.Text()));
     IsContainedRelativePath(entry);
-    const SiblingClient* sibling = SiblingClientForCabinet(entry);
-    Out path(small);
-    if (sibling && FormatSiblingProgramPath(*sibling, entry, path.bytes, small)) path.Text();
   }
 }
 
@@ -113,24 +109,32 @@ void FolderMacros(const uint8_t* data, size_t size) {
   }
 }
 
-void ServerLocation(const uint8_t* data, size_t size) {
+// A capacity byte, then an IniFile or setting value, a page address or file name, a folder.
+void PageValues(const uint8_t* data, size_t size) {
   const std::vector<std::string> in = Split(data + 1, size - 1, 3);
   const size_t capacity = 1 + data[0];
-  Out url(capacity), name(capacity), path(capacity), local(capacity), request(capacity);
+  Out url(capacity), name(capacity), path(capacity), local(capacity), request(capacity),
+      folder(capacity);
   DeriveServerLocation(in[0].c_str(), in[1].c_str(), url.bytes, capacity, name.bytes, capacity);
   FormRequestUrl(url.Text().c_str(), name.Text().c_str(), request.bytes, capacity);
   request.Text();
   if (FileUrlToPath(in[0].c_str(), path.bytes, capacity)) path.Text();
   FormLocalPath(in[2].c_str(), in[1].c_str(), local.bytes, capacity);
   local.Text();
-  ServerPortFromUrl(in[0].c_str());
   const int kind = SessionKindInFileName(in[2].c_str());
   REQUIRE(kind >= -1 && kind < kSessionKinds);
   REQUIRE(LastPathComponent(in[0].c_str()) <= in[0].c_str() + in[0].size());
+  const char* value = in[0].c_str();
+  REQUIRE(BaseRegistryFromText(value) <= 2 && ConnectionTypeFromText(value) <= 4);
+  NumberFromText(value);
+  const InstallPlace place = ClassifyInstallFile(value);
+  REQUIRE(place >= kInstallOnDesktop && place <= kInstallInInstallation);
+  if (place == kInstallOnDesktop) return;
+  ComposeInstallFolder(place, in[1].c_str(), in[2].c_str(), folder.bytes, capacity);
+  folder.Text();
 }
 
-// The page of the session-list builder: "NAME=VALUE" records, the last of a
-// name winning; a cookie's address is looked up as a name.
+// The builder's page: "NAME=VALUE" records, the last one of a name first.
 struct Page : SessionListHost {
   Page(const std::vector<std::string>& texts, bool desk) : records(texts), desktop(desk) {}
   __attribute__((no_sanitize("coverage"))) const char* Find(const char* name) const {
@@ -152,8 +156,7 @@ struct Page : SessionListHost {
   }
   // A line cut short would lose its line end.
   void Log(const char* text) override {
-    const size_t length = strlen(text);
-    REQUIRE(length >= 2 && strcmp(text + length - 2, "\r\n") == 0);
+    REQUIRE(strlen(text) > 1 && strcmp(text + strlen(text) - 2, "\r\n") == 0);
   }
   bool DesktopMode() override { return desktop; }
   int EmbedMode() override { return mode; }
@@ -178,9 +181,7 @@ void Sessions(const uint8_t* data, size_t size) {
   memset(&list, 0xA5, sizeof list);
   BuildSessionList(records[0].c_str(), &page, &list);
   REQUIRE(list.Count >= 0 && list.Count <= kSessionEntries);
-  const unsigned char verified[kSessionKinds] = {};
   const LaunchGeometry geometry = {-1, -2147483647L - 1, 0, 2147483647L, data[0]};
-  const size_t small = 1 + data[0] % 40;
   for (int i = 0; i < list.Count; ++i) {
     const char* command = list.Commands[i];
     REQUIRE(memchr(command, 0, kSessionCommandCapacity) != nullptr);
@@ -188,31 +189,13 @@ void Sessions(const uint8_t* data, size_t size) {
     REQUIRE(kind >= -1 && kind < kSessionKinds);
     const int slot = ReuseSlotOfCommand(command);
     REQUIRE(slot >= -1 && slot < kSessionInstances);
-    Out line(kLaunchLineCapacity), program(small), instance(small);
+    Out line(kLaunchLineCapacity);
     const char* folder = data[0] & 2 ? "" : "C:\\Program Files\\Kestrava";
-    if (!BeginLaunchLine(line.bytes, line.size, folder, command, kind, desktop) ||
-        !FinishLaunchLine(line.bytes, line.size, i % 3, i & 1 ? &geometry : nullptr)) {
-      continue;
+    if (BeginLaunchLine(line.bytes, line.size, folder, command, kind, desktop) &&
+        FinishLaunchLine(line.bytes, line.size, i % 3, i & 1 ? &geometry : nullptr)) {
+      line.Text();
     }
-    REQUIRE(KindNeedingCheck(line.Text().c_str(), verified) < kSessionKinds);
-    if (ProgramPathOf(line.bytes, desktop, program.bytes, small)) program.Text();
-    InstanceTextOf(line.bytes, instance.bytes, small);
-    instance.Text();
   }
-}
-
-void SettingValues(const uint8_t* data, size_t size) {
-  const std::vector<std::string> in = Split(data + 1, size - 1, 3);
-  const char* value = in[0].c_str();
-  REQUIRE(BaseRegistryFromText(value) <= 2 && ConnectionTypeFromText(value) <= 4);
-  NumberFromText(value);
-  IsFullFolderPath(value);
-  const InstallPlace place = ClassifyInstallFile(value);
-  REQUIRE(place >= kInstallOnDesktop && place <= kInstallInInstallation);
-  Out folder(1 + data[0]);
-  if (place == kInstallOnDesktop) return;
-  ComposeInstallFolder(place, in[1].c_str(), in[2].c_str(), folder.bytes, folder.size);
-  folder.Text();
 }
 
 void ShortcutText(const uint8_t* data, size_t size) {
@@ -226,14 +209,14 @@ void ShortcutText(const uint8_t* data, size_t size) {
   SplitCustomTarget(text.c_str(), program.bytes, capacity, arguments.bytes, capacity);
   REQUIRE(program.Text().size() + arguments.Text().size() <= text.size());
   // Nothing that could end the Program Manager's command.
-  ProgmanArgument(text.c_str(), argument.bytes, capacity);
-  REQUIRE(argument.Text().find_first_of("\"[]") == std::string::npos);
+  const bool taken = ProgmanArgument(text.c_str(), argument.bytes, capacity);
+  REQUIRE(argument.Text().empty() || (taken && text.find_first_of("\"[]") == std::string::npos));
   CutBrowserCommand(&text[0]);
 }
 
 // In the order of the selector byte; a new parser goes at the end.
 void (*const kParsers[])(const uint8_t*, size_t) = {
-    Cookie, DistributionText, FolderMacros, ServerLocation, Sessions, SettingValues, ShortcutText,
+    Cookie, DistributionText, FolderMacros, PageValues, Sessions, ShortcutText,
 };
 
 }  // namespace

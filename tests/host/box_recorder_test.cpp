@@ -1,13 +1,10 @@
-// The message-box recorder that the suite's "no box was shown" checks rely
-// on: a recorder that missed boxes would make all of them pass. Each box
-// must be recorded with its caption, text, style and thread, really shown
-// (it lasts the answer delay) and answered with its default button.
+// The message-box recorder behind the suite's "no box was shown" checks: a
+// recorder that missed boxes would make all of them pass. Each box must be
+// recorded with its caption, text, style and thread, really shown (it lasts
+// the answer delay) and answered with its default button.
 #include <windows.h>
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "box_recorder.h"
 #include "test_support.h"
@@ -34,12 +31,10 @@ TEST(BoxRecorder, RecordsAndAnswersEveryBox) {
   EXPECT_EQ(IDCANCEL, MessageBoxW(nullptr, L"Second", L"Caption W", MB_OKCANCEL | MB_DEFBUTTON2));
   int workerResult = 0;
   HANDLE worker = CreateThread(nullptr, 0, ShowWorkerBox, &workerResult, 0, nullptr);
-  ASSERT_NE(nullptr, worker);
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 10000));
   CloseHandle(worker);
   EXPECT_EQ(IDYES, workerResult);
   StopBoxRecorder();
-
   const std::vector<std::string> expected = {
       "Caption A\tPlain\\ntext\t0x30\tui",
       "Caption W\tSecond\t0x101\tui",
