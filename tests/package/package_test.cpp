@@ -1,9 +1,7 @@
-// The control's download package (WEVELINK.CAB) as a browser meets it, on
-// the platform's SetupAPI and COM: the cabinet holds the module and its INF,
-// the INF says what the code download needs, and the control installed as
-// the INF says (the module extracted into a fresh folder and registered) is
-// the one the container then loads. The package_digest test checks the
-// signature, digest included, which Wine's WinTrust leaves out for cabinets.
+// The download package WEVELINK.CAB as a browser meets it, on SetupAPI and
+// COM: it holds the module and its INF, the INF says what the code download
+// needs, and the module extracted and registered as it says is the control
+// the container loads. package_digest checks the signature (CMakeLists.txt).
 #include <windows.h>
 #include <setupapi.h>
 
@@ -19,10 +17,6 @@
 using namespace testsupport;
 
 namespace {
-
-// The key naming the module's file for the browser of this bitness.
-const char* const kFileKey = sizeof(void*) == 8 ? "file-win64-x64" : "file-win32-x86";
-const char* const kOtherFileKey = sizeof(void*) == 8 ? "file-win32-x86" : "file-win64-x64";
 
 std::string ControlClsid() {
   WCHAR wide[40];
@@ -55,12 +49,12 @@ std::string InfValue(HINF inf, const char* section, const char* key) {
   return value;
 }
 
+// The module's own version, written as the INF writes it.
 std::string FileVersionOf(const std::string& path) {
-  DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
-  std::string block(size, '\0');
+  std::string block(GetFileVersionInfoSizeA(path.c_str(), nullptr) + 1, '\0');
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, &block[0]) ||
+  if (!GetFileVersionInfoA(path.c_str(), 0, block.size(), &block[0]) ||
       !VerQueryValueA(&block[0], "\\", (void**)&fixed, &length)) {
     return "(none)";
   }
@@ -83,8 +77,8 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   const std::string module = folder + "\\WEVELINK.OCX";
 
   // The INF, read by SetupAPI as the browser's code download reads it.
-  HINF inf = SetupOpenInfFileA((folder + "\\WEVELINK.INF").c_str(), nullptr, INF_STYLE_WIN4,
-                               nullptr);
+  const std::string infPath = folder + "\\WEVELINK.INF";
+  HINF inf = SetupOpenInfFileA(infPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, inf) << "error " << GetLastError();
   const struct {
     const char* section;
@@ -93,8 +87,9 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   } lines[] = {
       {"version", "signature", "$CHICAGO$"},
       {"Add.Code", "WEVELINK.OCX", "WEVELINK.OCX"},
-      {"WEVELINK.OCX", kFileKey, "thiscab"},
-      {"WEVELINK.OCX", kOtherFileKey, "(none)"},
+      // The key naming the module's file for the browser of this bitness only.
+      {"WEVELINK.OCX", sizeof(void*) == 8 ? "file-win64-x64" : "file-win32-x86", "thiscab"},
+      {"WEVELINK.OCX", sizeof(void*) == 8 ? "file-win32-x86" : "file-win64-x64", "(none)"},
       {"WEVELINK.OCX", "clsid", ControlClsid()},
       {"WEVELINK.OCX", "FileVersion", FileVersionOf(module)},
       {"WEVELINK.OCX", "RegisterServer", "yes"},

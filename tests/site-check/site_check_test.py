@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
 """site_check_test.py REPO STUB_BUILD_FOLDER MADE_SITE WORK_FOLDER
-wevelink-check (build/native's or WEVELINK_SITECHECK) on the example site the
-build made and on copies with one problem planted each (CASES), served by the
-test web server (build/native's or WEVELINK_TESTSERVER): the clean site gives
-no finding and exit code 0, each copy exactly one finding, at the file and
-line of the problem, and the exit code of its severity (1 warning, 2 error)."""
+wevelink-check on the example site the build made: no finding, exit code 0;
+on copies with one problem planted each (CASES) exactly one finding, at the
+problem's file and line, and the exit code of its severity (1 warning, 2 error)."""
 import os
 import re
 import shutil
@@ -52,13 +50,9 @@ def cabinet(folder, name):
     subprocess.run(['gcab', '-c', name, 'help.txt'], cwd=folder, check=True)
 
 
-def first_entry(s):
-    return lines_of(s + '/md.lst')[0].split(',')[0]
-
-
 def too_many_entries(s):
-    count = len(lines_of(s + '/md.lst'))
-    append_lines(s + '/md.lst', *[first_entry(s) + ',1'] * (33 - count))
+    lines = lines_of(s + '/md.lst')
+    append_lines(s + '/md.lst', *[lines[0].split(',')[0] + ',1'] * (33 - len(lines)))
     return 33
 
 
@@ -111,30 +105,24 @@ def session_of_no_kind(s):
     return replace_in_line(s + '/index.htm', '"Sessions" value="', '"Sessions" value="XX_S1,')
 
 
-def desk(old, new):
-    return lambda s: replace_in_line(s + '/desktop/setup/desk.ini', old, new)
-
-
-def listed(*lines):
-    return lambda s: append_lines(s + '/md.lst', *lines)
-
-
-def index(old, new):
-    return lambda s: replace_in_line(s + '/index.htm', old, new)
+def change(file, old, new=None):
+    """Replaces old by new in the file's first line holding old; appends old without new."""
+    if new is None:
+        return lambda s: append_lines(os.path.join(s, file), old)
+    return lambda s: replace_in_line(os.path.join(s, file), old, new)
 
 
 DESK = 'desktop/setup/desk.ini'
-LONG_LIST = 'value="%s.lst"' % ('m' * 60)
 # name, edit, file the finding is in, severity, words it holds
 CASES = [
-    ('param over capacity', index('value="md.lst"', LONG_LIST),
+    ('param over capacity', change('index.htm', 'md.lst', 'm' * 60 + '.lst'),
      'index.htm', 'error', 'PARAM MD_DistFile is 64 characters long, more than its 63'),
-    ('listed file missing', listed('KVMDNONE.TXT,1'), 'md.lst', 'error', 'is not in the site'),
+    ('listed file missing', change('md.lst', 'KVMDX.TXT,1'), 'md.lst', 'error', 'not in the site'),
     ('list with LF-only line ends', lf_only, 'md.lst', 'error', 'LF alone'),
     ('list of 33 entries', too_many_entries, 'md.lst', 'error', 'more than 32 entries'),
     ('compressed name outside the table', compressed_outside_table, 'md.lst', 'error',
      'KVMDHELP.TX_ is a compressed name the control has no expansion for'),
-    ('version 0', lambda s: listed(first_entry(s) + ',0')(s), 'md.lst', 'warning', 'version 0'),
+    ('version 0', change('md.lst', 'KVMD.PRO,0'), 'md.lst', 'warning', 'version 0'),
     ('cabinet without a section', cabinet_without_section,
      'md.lst', 'warning', 'cabinet HELP.CAB has no [HELP.CAB] section'),
     ('cabinet listed with a folder', cabinet_in_a_folder,
@@ -149,18 +137,18 @@ CASES = [
     ('program of an untrusted publisher', program_from('untrusted'), 'md.lst', 'error', 'no root'),
     ('compressed unsigned program', compressed_unsigned_program,
      'desktop/md.lst', 'error', 'KVMD.EX_ (expanded) is not signed'),
-    ('group name the Program Manager refuses', desk('GroupName=', 'GroupName=[x] '),
+    ('group name the Program Manager refuses', change(DESK, 'GroupName=', 'GroupName=[x] '),
      DESK, 'error', 'does not send it to the Program Manager'),
-    ('group name with a path character', desk('GroupName=', 'GroupName=..\\'),
+    ('group name with a path character', change(DESK, 'GroupName=', 'GroupName=..\\'),
      DESK, 'error', 'the control does not create the group'),
-    ('relative installation folder', desk('DestinationDir=', 'DestinationDir=..\\'),
+    ('relative installation folder', change(DESK, 'DestinationDir=', 'DestinationDir=..\\'),
      DESK, 'error', 'is not a full folder path'),
-    ('label that is no file name', desk('DisplayText=', 'DisplayText=3270: '),
+    ('label that is no file name', change(DESK, 'DisplayText=', 'DisplayText=3270: '),
      DESK, 'warning', 'the desktop link is named 3270- '),
     ('session name of no kind', session_of_no_kind, 'index.htm', 'error', 'XX_S1 selects no kind'),
-    ('session without its PARAM', index('"Sessions" value="', '"Sessions" value="MD_S9,'),
+    ('session without its PARAM', change('index.htm', 'value="MD_S1,', 'value="MD_S9,MD_S1,'),
      'index.htm', 'error', 'session MD_S9 has no PARAM MD_S9'),
-    ('cookie address that does not answer', index('sso/ticket.txt', 'sso/none.asp'),
+    ('cookie address that does not answer', change('index.htm', 'sso/ticket.txt', 'sso/none.asp'),
      'index.htm', 'error', 'sso/none.asp does not answer (status 404)'),
 ]
 
@@ -174,10 +162,8 @@ def main():
                               stderr=subprocess.DEVNULL)
     failures = []
     try:
-        for _ in range(100):
-            if os.path.exists(WORK + '/port') and open(WORK + '/port').read().strip():
-                break
-            time.sleep(0.05)
+        while not (os.path.exists(WORK + '/port') and open(WORK + '/port').read().strip()):
+            time.sleep(0.05)  # bounded by the test's timeout
         port = open(WORK + '/port').read().strip()
         for index, (name, edit, file, severity, words) in enumerate([(None,) * 5] + CASES):
             site = os.path.join(www, 'row%02d' % index)
@@ -198,8 +184,7 @@ def main():
                                    '\n    '.join(output)))
     finally:
         server.kill()
-    for failure in failures:
-        print('FAILED ' + failure)
+    print(''.join('FAILED %s\n' % failure for failure in failures), end='')
     return 1 if failures else 0
 
 
