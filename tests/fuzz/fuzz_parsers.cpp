@@ -39,7 +39,7 @@ struct Out {  // filled with a byte no text operation writes
   char* bytes;
 };
 
-// The input's texts, split at zero bytes; later zeros go into the last one.
+// The input's texts, split at zero bytes; the last takes the rest, zeros left out.
 std::vector<std::string> Split(const uint8_t* data, size_t size, size_t parts) {
   std::vector<std::string> texts(parts);
   for (size_t i = 0, part = 0; i < size; ++i) {
