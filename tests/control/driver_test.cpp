@@ -103,7 +103,7 @@ TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
 TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   std::vector<std::string> pages;
   for (const char* logs : {"Y", "y", "No"}) {
-    pages.push_back(PublishPage(std::string("log-") + logs + ".htm",
+    pages.push_back(PublishPage("log" + std::to_string(pages.size()) + ".htm",
                                 ControlPage({{"LogEvents", logs}, {"LocalLaunch", "Y"}})));
   }
   HostRun run = RunHost(pages);

@@ -65,7 +65,7 @@ std::string Failed(const std::string& code, const std::string& url) {
   return kCacheError + "Error " + code + " caching \"" + url + "\" from server.";
 }
 std::string Refused(const std::string& group) {
-  return Refused("" + group + "");
+  return "L:Program Manager: " + group + " cannot be sent and is left out.";
 }
 
 std::string Input(const std::string& name) {
@@ -385,9 +385,8 @@ std::vector<Row> Rows() {
       {"installed-stall", {{"VT_DistFile", "md.lst"}, {"CacheTimeout", "1000"}},
        {{"md.lst", "KVMD.EX_,9\r\n"}, {"KVMD.EX_", szdd}}, "{R}/KVMD.EX_ stall-after=200\n",
        {kCacheError + "Error 10060 caching file from server."}},
-      {"installed-404-retries", {{"VT_DistFile", "md.lst"}, {"CacheRetries", "3"}},
-       {{"md.lst", "GOOD.TXT,9\r\n"}}, "{R}/GOOD.TXT status=503\n",
-       {"L:Cache Retries is 3", "G:{R}/GOOD.TXT=4"}},
+      {"retries-3", {{"CacheRetries", "3"}}, {}, "{R}/site.ini status=503\n",
+       {"L:Cache Retries is 3", "G:{R}/site.ini=4", Failed("503", "{U}/site.ini")}},
       {"retries-negative", {{"IniFile", "neg.ini"}, {"CacheRetries", "-1"}}, {}, "",
        {"G:{R}/neg.ini=0", "F:{D}\\neg.ini="}},
       // An ordinary file, last of its group: its settings are the ones kept.
@@ -482,12 +481,13 @@ std::vector<Row> Rows() {
                      name, std::string("F:") + (nt ? "{O}" : "{A}") + "\\" + link + "=(missing)",
                      "R:HKLM\\Software\\MARROCK\\Kestrava\\" + link + "=0x04000000"}});
   }
-  // The user's hive as BaseRegistry asks, last: the choice is kept.
+  // The user's hive as BaseRegistry asks (the machine's keeps the earlier
+  // rows' default), last: the choice is kept.
   rows.push_back({"|", {}, {}, "", {}});
   rows.push_back({"base-registry-user", {}, {{"site.ini", "[Kestrava]\r\nBaseRegistry=2\r\n"
                   "[Configuration Lock Feature]\r\nLock=-1\r\n"}}, "",
                   {"R:HKCU\\Software\\MARROCK\\Kestrava Web\\Lock=0xffffffff",
-                   "R:HKLM\\Software\\MARROCK\\Kestrava Web\\Lock=(none)"}});
+                   "R:HKLM\\Software\\MARROCK\\Kestrava Web\\Lock=0x00000000"}});
   return rows;
 }
 
