@@ -188,7 +188,7 @@ std::vector<Row> Rows() {
   };
   for (const auto& o : over) {
     const std::string& name = o.first.back().first;
-    rows.push_back({"over-" + Lower(name), o.first, {}, "",
+    rows.push_back({"over-" + LowerCase(name), o.first, {}, "",
                     {"P:" + kTooLong + name + " ... operation aborted.", o.second}});
   }
   // LogEvents itself: the log is not open, the box says it.
@@ -801,7 +801,7 @@ class HostileTest : public ::testing::Test {
         ShellFolder(CSIDL_COOKIES),
         ShellFolder(CSIDL_HISTORY),
     };
-    for (std::string& folder : allowed) folder = Lower(folder);
+    for (std::string& folder : allowed) folder = LowerCase(folder);
     return allowed;
   }
 

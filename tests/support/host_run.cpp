@@ -404,14 +404,14 @@ void RecordFolder(const std::string& folder, DriveRecord* record) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       // A folder's own time changes with what happens inside, which the
       // files show.
-      (*record)[Lower(path)] = "folder";
+      (*record)[LowerCase(path)] = "folder";
       // Wine's links to the user's Linux folders lead out of the prefix.
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) RecordFolder(path, record);
     } else {
       ULONGLONG size = ((ULONGLONG)found.nFileSizeHigh << 32) | found.nFileSizeLow;
       ULONGLONG time = ((ULONGLONG)found.ftLastWriteTime.dwHighDateTime << 32) |
                        found.ftLastWriteTime.dwLowDateTime;
-      (*record)[Lower(path)] = std::to_string(size) + " " + std::to_string(time);
+      (*record)[LowerCase(path)] = std::to_string(size) + " " + std::to_string(time);
     }
   } while (FindNextFileA(search, &found));
   FindClose(search);
@@ -520,7 +520,7 @@ std::string ReadLink(const std::string& path) {
   return text;
 }
 
-std::string Lower(std::string text) {
+std::string LowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), ::tolower);
   return text;
 }
