@@ -15,12 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-typedef std::vector<std::pair<std::string, std::string>> Params;
-
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 size_t CountOf(const std::string& text, const std::string& piece) {
   size_t count = 0;
   for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
@@ -35,7 +29,7 @@ class DriverTest : public ::testing::Test {
   void SetUp() override { DeleteEventLogs(); }
 
   // Publishes a page with these PARAMs and loads it in a fresh host.
-  HostRun Deploy(const std::string& name, const Params& params) {
+  HostRun Deploy(const std::string& name, const Pairs& params) {
     std::string url = PublishPage(name, ControlPage(params));
     HostRun run = RunHost({url});
     EXPECT_TRUE(run.finished);
@@ -88,8 +82,8 @@ TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
       run.boxes[0]);
   std::string log = ReadOnlyEventLog();
   std::vector<std::string> lines = LogLinesWithoutStamps(log);
-  EXPECT_TRUE(Contains(lines, "Local Launch is Disabled"));
-  EXPECT_TRUE(Contains(lines, "OBJECT Tag missing PARAM reference to Kestrava Initialization "
+  EXPECT_TRUE(HasLine(lines, "Local Launch is Disabled"));
+  EXPECT_TRUE(HasLine(lines, "OBJECT Tag missing PARAM reference to Kestrava Initialization "
                               "File."));
   EXPECT_EQ(std::string::npos, log.find("Server URL"));
   // The closing banner is the log's last entry.
