@@ -15,6 +15,9 @@ using namespace testsupport;
 
 namespace {
 
+const char kInternetSettings[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
 size_t CountOf(const std::string& text, const std::string& piece) {
   size_t count = 0;
   for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
@@ -102,12 +105,39 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   }
   HostRun run = RunHost(pages);
   EXPECT_EQ(0u, run.exitCode);
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];  // a local launch needs no IniFile
   std::string log = ReadOnlyEventLog();
   EXPECT_EQ(1u, CountOf(log, "Event Log Started"));
   EXPECT_EQ(2u, CountOf(log, "Local Launch is Enabled"));
   EXPECT_EQ(1u, CountOf(log, "Event Log Ended"));
   // Two pages logged, each sited and unsited: the site flag alternates.
   EXPECT_EQ(2u, CountOf(log, "Entering OnSetClientSite( ) 0..."));
+}
+
+TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const char path[] = "http://codebase.test/cab";
+  RegDeleteValueA(key, "XCodeBaseSearchPath");
+  RegSetValueExA(key, "CodeBaseSearchPath", 0, REG_SZ, (const BYTE*)path, sizeof path);
+  RegCloseKey(key);
+
+  Deploy("codebase.htm", {{"LocalLaunch", "Y"}});
+  std::string value;
+  EXPECT_FALSE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "CodeBaseSearchPath", &value));
+  ASSERT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath", &value));
+  EXPECT_EQ(path, value);
+
+  // Without a search path the moved one is left as it was.
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, KEY_ALL_ACCESS, &key));
+  const char older[] = "kept";
+  RegSetValueExA(key, "XCodeBaseSearchPath", 0, REG_SZ, (const BYTE*)older, sizeof older);
+  RegCloseKey(key);
+  Deploy("codebase2.htm", {{"LocalLaunch", "Y"}});
+  ASSERT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath", &value));
+  EXPECT_EQ("kept", value);
 }
 
 }  // namespace

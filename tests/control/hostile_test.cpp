@@ -27,6 +27,8 @@ namespace {
 
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 const char kAppPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
+const char kInternetSettings[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kHttpCommand[] = "Software\\Classes\\Http\\Shell\\Open\\Command";
 const std::string kTooLong = "Buffer Overrun Check Failure: ";
 const std::string kCacheError = "B:Web-to-Host Control - Cache Error\t";
@@ -371,7 +373,8 @@ std::vector<Row> Rows() {
       {"server-less-than-announced", {}, {}, "{R}/site.ini length=4000\n",
        {"P:   Error 38 caching file from server: 12 of 4000 bytes arrived."}},
       {"server-unreachable", {{"IniFile", "http://127.0.0.1:1/site.ini"}}, {}, "",
-       {kCacheError + "Error 12029 opening HTTP request to server."}},
+       {"L:Server URL is http://127.0.0.1:1 on Port 1",
+        kCacheError + "Error 12029 opening HTTP request to server."}},
       {"server-bad-scheme", {{"IniFile", "ftp://127.0.0.1/site.ini"}}, {}, "",
        {kCacheError + "Error 12006 opening HTTP request to server."}},
       {"installed-500", {{"VT_DistFile", "md.lst"}}, {{"md.lst", "GOOD.TXT,9\r\nKVMD.EX_,9\r\n"}},
@@ -390,12 +393,15 @@ std::vector<Row> Rows() {
       {"retries-negative", {{"IniFile", "neg.ini"}, {"CacheRetries", "-1"}}, {}, "",
        {"G:{R}/neg.ini=0", "F:{D}\\neg.ini="}},
       // An ordinary file, last of its group: its settings are the ones kept.
-      {"ini-cached", {{"IniFile", "cached.ini"}, {"CacheTimeout", "15000"}},
+      {"ini-cached", {{"IniFile", "cached.ini"}, {"CacheTimeout", "15000"},
+                      {"MaxConnsPerServer", "300"}, {"MaxConnsPer10Server", "many"}},
        {{"cached.ini", "[Kestrava]\r\nCDVersion=9.9Z\r\n"}}, "",
        {"L:Server URL is {U} on Port {P}", "L:Cache Timeout is 15000 milliseconds",
         "L:Starting caching of {U}/cached.ini", "L:   Content length is 28 bytes.",
         "L:   Successfully cached 28 bytes.", "F:{D}\\cached.ini=[Kestrava]\r\nCDVersion=9.9Z\r\n",
-        "R:HKLM\\Software\\MARROCK\\Kestrava Web\\CDVersion=9.9Z"}},
+        "R:HKLM\\Software\\MARROCK\\Kestrava Web\\CDVersion=9.9Z",
+        "R:HKCU\\" + std::string(kInternetSettings) + "\\MaxConnectionsPerServer=0x2c010000",
+        "R:HKCU\\" + std::string(kInternetSettings) + "\\MaxConnectionsPer1_0Server=0x00000000"}},
       // Desktop mode, which a page switches on for the life of the module:
       // containers of their own.
       {"|", {}, {}, "", {}},
