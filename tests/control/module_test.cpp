@@ -1,12 +1,10 @@
-// WEVELINK.OCX as a container meets it: loaded from its file (from the
-// build and from a folder of its own), its class objects, unload rule,
-// safety options, type information, the control through the test
-// container, its property page and its resources.
+// WEVELINK.OCX as a container meets it: its class objects, unload rule,
+// safety options, a deployment started inside another, and the module's
+// end when the last object goes.
 #include <windows.h>
 #include <ole2.h>
 #include <objsafe.h>
 #include <ocidl.h>
-#include <olectl.h>
 
 #include <gtest/gtest.h>
 
@@ -21,8 +19,6 @@ namespace {
 
 typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, void**);
 typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
-
-const RECT kPosition = {10, 20, 110, 70};
 
 template <class T>
 struct Held {
@@ -71,42 +67,7 @@ class ModuleTest : public ::testing::Test {
   ScopedOle ole_;
 };
 
-std::string TypeInfoName(ITypeInfo* info) {
-  BSTR name = nullptr;
-  if (FAILED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr))) return "";
-  char narrow[128] = {};
-  WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
-  SysFreeString(name);
-  return narrow;
-}
-
 }  // namespace
-
-TEST_F(ModuleTest, LoadsFromAFolderWithNothingElseInIt) {
-  char temp[MAX_PATH];
-  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-  std::string folder = std::string(temp) + "wevelink-alone-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  std::string copy = folder + "\\WEVELINK.OCX";
-  ASSERT_TRUE(CopyFileA(OcxPath().c_str(), copy.c_str(), FALSE));
-
-  LoadedModule alone;
-  ASSERT_TRUE(alone.Load(copy)) << GetLastError();
-  char loadedFrom[MAX_PATH] = {};
-  GetModuleFileNameA(alone.module, loadedFrom, MAX_PATH);
-  EXPECT_EQ(0, lstrcmpiA(copy.c_str(), loadedFrom)) << loadedFrom;
-  {
-    Held<IOleObject> object;
-    ASSERT_EQ(S_OK, alone.Create(CLSID_WevelinkCtrl, IID_IOleObject, (void**)object.out()));
-    DWORD status = 0;
-    EXPECT_EQ(S_OK, object->GetMiscStatus(DVASPECT_CONTENT, &status));
-    EXPECT_EQ(0x20191u, status);
-  }
-  EXPECT_EQ(S_OK, alone.canUnloadNow());
-  EXPECT_TRUE(FreeLibrary(alone.module));
-  EXPECT_TRUE(DeleteFileA(copy.c_str()));
-  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
-}
 
 TEST_F(ModuleTest, ClassObjectsAnswerOnlyTheModulesClassesAndUnloadWaitsForObjectsAndLocks) {
   void* object = (void*)1;
@@ -193,87 +154,6 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
   }
 }
 
-TEST_F(ModuleTest, TypeInformationComesFromTheModulesOwnLibrary) {
-  Held<IUnknown> control;
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IUnknown, (void**)control.out()));
-
-  Held<IProvideClassInfo2> classInfo;
-  ASSERT_EQ(S_OK, control->QueryInterface(IID_IProvideClassInfo2, (void**)classInfo.out()));
-  GUID events = GUID_NULL;
-  ASSERT_EQ(S_OK, classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
-  EXPECT_TRUE(IsEqualGUID(DIID__DWevelinkEvents, events));
-  Held<ITypeInfo> coclass;
-  ASSERT_EQ(S_OK, classInfo->GetClassInfo(coclass.out()));
-  EXPECT_EQ("Wevelink", TypeInfoName(coclass.p));
-
-  Held<IDispatch> dispatch;
-  ASSERT_EQ(S_OK, control->QueryInterface(IID_IDispatch, (void**)dispatch.out()));
-  UINT count = 0;
-  ASSERT_EQ(S_OK, dispatch->GetTypeInfoCount(&count));
-  EXPECT_EQ(1u, count);
-  Held<ITypeInfo> info;
-  ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.out()));
-  EXPECT_EQ("_DWevelink", TypeInfoName(info.p));
-  TYPEATTR* attributes = nullptr;
-  ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
-  EXPECT_EQ(TKIND_DISPATCH, attributes->typekind);
-  EXPECT_TRUE(IsEqualGUID(DIID__DWevelink, attributes->guid));
-  info->ReleaseTypeAttr(attributes);
-  LPOLESTR name = const_cast<LPOLESTR>(L"Anything");
-  DISPID id = 0;
-  EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id));
-  EXPECT_EQ(DISPID_UNKNOWN, id);
-
-  Held<ISpecifyPropertyPages> pages;
-  ASSERT_EQ(S_OK, control->QueryInterface(IID_ISpecifyPropertyPages, (void**)pages.out()));
-  CAUUID list = {};
-  ASSERT_EQ(S_OK, pages->GetPages(&list));
-  ASSERT_EQ(1u, list.cElems);
-  EXPECT_TRUE(IsEqualGUID(CLSID_WevelinkPropPage, list.pElems[0]));
-  CoTaskMemFree(list.pElems);
-
-  Held<IConnectionPointContainer> points;
-  ASSERT_EQ(S_OK, control->QueryInterface(IID_IConnectionPointContainer, (void**)points.out()));
-  Held<IConnectionPoint> point;
-  ASSERT_EQ(S_OK, points->FindConnectionPoint(DIID__DWevelinkEvents, point.out()));
-  IConnectionPoint* none = nullptr;
-  EXPECT_EQ(CONNECT_E_NOCONNECTION, points->FindConnectionPoint(IID_IDispatch, &none));
-}
-
-// Activation and drawing of the real control are driven through the test
-// container in the driver tests.
-TEST_F(ModuleTest, ControlLoadsThePageParamsVersionFirstAndSavesVersionOne) {
-  Held<IOleObject> object;
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IOleObject, (void**)object.out()));
-  CLSID clsid = CLSID_NULL;
-  ASSERT_EQ(S_OK, object->GetUserClassID(&clsid));
-  EXPECT_TRUE(IsEqualCLSID(CLSID_WevelinkCtrl, clsid));
-
-  TestSite site(true, kPosition);
-  ASSERT_EQ(S_OK, object->SetClientSite(&site));
-  Held<IPersistPropertyBag> persist;
-  ASSERT_EQ(S_OK, object->QueryInterface(IID_IPersistPropertyBag, (void**)persist.out()));
-  EXPECT_EQ(E_POINTER, persist->Load(nullptr, nullptr));
-  TestPropertyBag params;
-  params.Set(L"LocalLaunch", L"Y");  // no server in these tests
-  params.Set(L"_ExtentX", L"4233");
-  params.Set(L"_ExtentY", L"1058");
-  ASSERT_EQ(S_OK, persist->Load(&params, nullptr));
-  SIZEL extent = {};
-  ASSERT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
-  EXPECT_EQ(4233, extent.cx);
-  EXPECT_EQ(1058, extent.cy);
-  ASSERT_FALSE(params.Asked().empty());
-  EXPECT_EQ(L"_Version", params.Asked().front());
-  // Saving shows the version the control exchanges: 1.0.
-  TestPropertyBag saved;
-  ASSERT_EQ(S_OK, persist->Save(&saved, TRUE, TRUE));
-  std::wstring version;
-  ASSERT_TRUE(saved.Get(L"_Version", &version));
-  EXPECT_EQ(L"65536", version);
-  ASSERT_EQ(S_OK, object->SetClientSite(nullptr));
-}
-
 // Loads a second control from inside the first one's deployment, when the
 // first asks for "LocalLaunch", as a message dispatched during one of the
 // deployment's waits could.
@@ -344,121 +224,3 @@ TEST_F(ModuleTest, EveryUnloadEndsTheModulePromptlyWithItsLog) {
   }
 }
 
-TEST_F(ModuleTest, PropertyPageIsTheEmptyGeneralPage) {
-  Held<IPropertyPage> page;
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkPropPage, IID_IPropertyPage, (void**)page.out()));
-  PROPPAGEINFO info = {};
-  ASSERT_EQ(S_OK, page->GetPageInfo(&info));
-  EXPECT_STREQ(L"General", info.pszTitle);
-  // 250 by 62 dialog units: wider than high, and more pixels than units.
-  EXPECT_GT(info.size.cx, 250);
-  EXPECT_GT(info.size.cy, 62);
-  EXPECT_GT(info.size.cx, info.size.cy);
-  CoTaskMemFree(info.pszTitle);
-
-  TestSite frame(false, kPosition);
-  IUnknown* control = nullptr;
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IUnknown, (void**)&control));
-  ASSERT_EQ(S_OK, page->SetObjects(1, &control));
-  const RECT area = {5, 5, 5 + info.size.cx, 5 + info.size.cy};
-  ASSERT_EQ(S_OK, page->Activate(frame.Window(), &area, TRUE));
-  HWND dialog = FindWindowExA(frame.Window(), nullptr, "#32770", nullptr);
-  ASSERT_NE(nullptr, dialog);
-  EXPECT_EQ(S_OK, page->Show(SW_SHOW));
-  EXPECT_TRUE(IsWindowVisible(dialog));
-  EXPECT_EQ(S_FALSE, page->IsPageDirty());
-  EXPECT_EQ(S_OK, page->Apply());
-  EXPECT_EQ(S_OK, page->Deactivate());
-  EXPECT_FALSE(IsWindow(dialog));
-  ASSERT_EQ(S_OK, page->SetObjects(0, nullptr));
-  control->Release();
-}
-
-TEST_F(ModuleTest, ResourcesCarryNamesPictureAndVersion) {
-  HMODULE data = LoadLibraryExA(OcxPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(nullptr, data);
-  char text[128];
-  ASSERT_GT(LoadStringA(data, 1, text, sizeof text), 0);
-  EXPECT_STREQ("Marrock Web-to-Host Control Module v3", text);
-  ASSERT_GT(LoadStringA(data, 2, text, sizeof text), 0);
-  EXPECT_STREQ("Wevelink Property Page", text);
-  ASSERT_GT(LoadStringA(data, 200, text, sizeof text), 0);
-  EXPECT_STREQ("General", text);
-
-  HBITMAP toolbox = (HBITMAP)LoadImageA(data, MAKEINTRESOURCEA(1), IMAGE_BITMAP, 0, 0,
-                                        LR_CREATEDIBSECTION);
-  ASSERT_NE(nullptr, toolbox);
-  BITMAP picture = {};
-  GetObjectA(toolbox, sizeof picture, &picture);
-  EXPECT_EQ(16, picture.bmWidth);
-  EXPECT_EQ(15, picture.bmHeight);
-  EXPECT_EQ(24, picture.bmBitsPixel);
-  DeleteObject(toolbox);
-  FreeLibrary(data);
-
-  DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(OcxPath().c_str(), &handle);
-  ASSERT_GT(size, 0u);
-  std::string block(size, '\0');
-  ASSERT_TRUE(GetFileVersionInfoA(OcxPath().c_str(), 0, size, &block[0]));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
-  EXPECT_EQ((DWORD)MAKELONG(2, 3), fixed->dwFileVersionMS);
-  EXPECT_EQ((DWORD)MAKELONG(296, 1), fixed->dwFileVersionLS);
-  struct Expected {
-    const char* name;
-    const char* value;
-  };
-  const Expected values[] = {
-      {"FileVersion", "3, 2, 1, 296"},   {"ProductVersion", "3.2C1"},
-      {"OriginalFilename", "Wevelink.Ocx"}, {"InternalName", "WEVELINK"},
-      {"OLESelfRegister", ""},
-  };
-  for (const Expected& v : values) {
-    SCOPED_TRACE(v.name);
-    char* found = nullptr;
-    std::string path = std::string("\\StringFileInfo\\040904E4\\") + v.name;
-    ASSERT_TRUE(VerQueryValueA(block.data(), path.c_str(), (void**)&found, &length));
-    EXPECT_STREQ(v.value, found);
-  }
-}
-
-TEST_F(ModuleTest, TypeLibraryResourceDescribesTheEmptyControl) {
-  WCHAR path[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, OcxPath().c_str(), -1, path, MAX_PATH);
-  Held<ITypeLib> library;
-  ASSERT_EQ(S_OK, LoadTypeLibEx(path, REGKIND_NONE, library.out()));
-  TLIBATTR* attributes = nullptr;
-  ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
-  EXPECT_TRUE(IsEqualGUID(LIBID_WEVELINKLib, attributes->guid));
-  EXPECT_EQ(1, attributes->wMajorVerNum);
-  EXPECT_EQ(0, attributes->wMinorVerNum);
-  library->ReleaseTLibAttr(attributes);
-  BSTR name = nullptr, helpFile = nullptr;
-  ASSERT_EQ(S_OK, library->GetDocumentation(-1, &name, nullptr, nullptr, &helpFile));
-  EXPECT_STREQ(L"WEVELINKLib", name);
-  ASSERT_NE(nullptr, helpFile);
-  EXPECT_NE(nullptr, wcsstr(helpFile, L"Wevelink.hlp"));
-  SysFreeString(name);
-  SysFreeString(helpFile);
-
-  // The coclass names the empty dispinterface as default and the empty
-  // event interface as default source.
-  Held<ITypeInfo> coclass;
-  ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_WevelinkCtrl, coclass.out()));
-  TYPEATTR* type = nullptr;
-  ASSERT_EQ(S_OK, coclass->GetTypeAttr(&type));
-  EXPECT_EQ(TKIND_COCLASS, type->typekind);
-  EXPECT_EQ(2, type->cImplTypes);
-  coclass->ReleaseTypeAttr(type);
-  INT flags = 0;
-  ASSERT_EQ(S_OK, coclass->GetImplTypeFlags(1, &flags));
-  EXPECT_EQ(IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE, flags);
-  Held<ITypeInfo> events;
-  ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(DIID__DWevelinkEvents, events.out()));
-  ASSERT_EQ(S_OK, events->GetTypeAttr(&type));
-  EXPECT_EQ(TKIND_DISPATCH, type->typekind);
-  EXPECT_EQ(0, type->cVars);
-  events->ReleaseTypeAttr(type);
-}

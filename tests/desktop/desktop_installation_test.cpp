@@ -9,7 +9,6 @@
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
 #include "config/installation_keys.h"
-#include "config/special_folders.h"
 #include "config/working_folders.h"
 #include "config_fixture.h"
 #include "base/module_folders.h"
@@ -80,7 +79,8 @@ TEST_F(DesktopTest, FoldersKeysAndUninstallEntry) {
 
   WritePreferredConnectionType(s.ConnectionType);
   DWORD type = 0;
-  EXPECT_EQ(install + '\0', Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Installation Directory", &type));
+  EXPECT_EQ(install + '\0',
+            Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Installation Directory", &type));
   EXPECT_EQ((DWORD)REG_SZ, type);
   EXPECT_EQ("\0"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "WorkingDirType", &type));
   EXPECT_EQ((DWORD)REG_BINARY, type);
@@ -133,28 +133,6 @@ TEST_F(DesktopTest, DefaultsOfTheDesktopFile) {
   EXPECT_EQ(2, s.ConnectionType);
   EXPECT_TRUE(s.GroupWanted);
   EXPECT_STREQ("", s.GroupName);
-}
-
-// Where installed files go once the folders are known.
-TEST_F(DesktopTest, InstallFolderForEachKindOfFile) {
-  CopyText(g_DeploymentSettings.InstallFolder, kSettingPathCapacity, "C:\\K");
-  CopyText(g_DeploymentSettings.WorkingFolder, kSettingPathCapacity, "C:\\W\\");
-  char desktop[MAX_PATH] = "";
-  ASSERT_TRUE(GetDesktopFolder(desktop, sizeof desktop));
-  struct {
-    const char* name;
-    std::string folder;
-  } rows[] = {
-      {"setup.lnk", desktop},       {"host.Xmd", "C:\\W\\Config\\"},
-      {"keys.Xdk", "C:\\W\\Config\\"}, {"macro.Xzm", "C:\\W\\Macros\\"},
-      {"run.js", "C:\\W\\Scripts\\"}, {"KVMD.EXE", "C:\\K\\"},
-      {"name.", "C:\\K\\"},          {"a.b.Xmd", "C:\\K\\"},
-  };
-  for (const auto& row : rows) {
-    char folder[MAX_PATH] = "";
-    EXPECT_TRUE(GetInstallFolderFor(folder, sizeof folder, row.name)) << row.name;
-    EXPECT_EQ(row.folder, folder) << row.name;
-  }
 }
 
 }  // namespace

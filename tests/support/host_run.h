@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,61 @@ std::string ReadOnlyEventLog();
 // The log's entries, with each "hh:mm:ss.mmm " time stamp taken off.
 std::vector<std::string> LogLinesWithoutStamps(const std::string& log);
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// A fresh deployment state: no server rules, no event logs, no MARROCK
+// keys in either hive and no uninstall entry.
+void ResetDeployment();
+
+// Publishes files under folder of the server and a page there with params;
+// returns the page's URL.
+typedef std::vector<std::pair<std::string, std::string>> Pairs;
+std::string PublishSite(const std::string& folder, const Pairs& files, const Pairs& params);
+
+// The container on several pages in one process, with its output kept so
+// that a crash report shows; ended and reported unfinished after
+// timeoutMs. With ready, the last page stays until ready() comes true
+// (polled, at most 20 s). windowsVersion as for RunHostUnder.
+struct ContainerRun {
+  bool finished = false;
+  unsigned long exitCode = 255;
+  unsigned long elapsedMs = 0;
+  unsigned long processId = 0;
+  std::string output;              // stdout and stderr, Wine's included
+  std::vector<std::string> boxes;  // as HostRun's
+};
+ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long timeoutMs,
+                          const std::function<bool()>& ready = nullptr,
+                          const std::string& windowsVersion = "");
+
+// Ends what the container started and left running (each holds the test's
+// standard error, which would keep the test runner waiting); their names.
+std::vector<std::string> EndLeftRunning(unsigned long containerId);
+
+// Wine's words for a crash in output; empty when there is none.
+std::string CrashReport(const std::string& output);
+
+// Every file and folder below root: lower-case path to "size time" for a
+// file, "folder" for a folder.
+typedef std::map<std::string, std::string> DriveRecord;
+DriveRecord RecordDrive(const std::string& root);
+// The paths that differ, except below the allowed lower-case prefixes.
+std::vector<std::string> DriveChanges(const DriveRecord& before, const DriveRecord& after,
+                                      const std::vector<std::string>& allowed);
+
+// Deletes folder and everything below it (what is in use stays).
+void RemoveTree(const std::string& folder);
+
+// Each page's log lines without stamps, keyed by the page's address (from
+// its "Found Display Name:" line to the next page's).
+std::map<std::string, std::vector<std::string>> PageLogLines(
+    const std::vector<std::string>& logFiles);
+
+// A shell link as "target | arguments | description | working folder", or
+// "(missing)"; COM must be initialised.
+std::string ReadLink(const std::string& path);
+
+std::string LowerCase(std::string text);
+std::string ShellFolder(int csidl);  // created when missing
 
 // Where the control keeps cabinets: the prefix's ActiveX cache, else the
 // temporary folder (no separator at the end either way).

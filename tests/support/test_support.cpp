@@ -136,14 +136,6 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ProgramDir() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, n);
-  size_t slash = dir.find_last_of('\\');
-  return slash == std::string::npos ? "" : dir.substr(0, slash + 1);
-}
-
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -225,16 +217,6 @@ bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name
   if (!ReadRegValue(root, subkey, name, &type, value)) return false;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
   while (!value->empty() && value->back() == '\0') value->pop_back();
-  return true;
-}
-
-bool ReadRegDword(HKEY root, const std::string& subkey, const std::string& name,
-                  DWORD* value) {
-  DWORD type = 0;
-  std::string bytes;
-  if (!ReadRegValue(root, subkey, name, &type, &bytes)) return false;
-  if (type != REG_DWORD || bytes.size() != 4) return false;
-  memcpy(value, bytes.data(), 4);
   return true;
 }
 

@@ -43,9 +43,6 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);
 
-// Folder of the running test program, with a trailing backslash.
-std::string ProgramDir();
-
 // Runs a command line to its end (or until timeoutMs) and returns whether it
 // ran; exitCode receives the process's exit code.
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
@@ -75,8 +72,6 @@ class ScopedWineVersion {
 void DeleteRegTree(HKEY root, const std::string& subkey);
 bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
                    std::string* value);
-bool ReadRegDword(HKEY root, const std::string& subkey, const std::string& name,
-                  DWORD* value);
 // Value bytes with their type.
 bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
                   DWORD* type, std::string* bytes);
