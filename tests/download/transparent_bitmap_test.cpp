@@ -58,27 +58,18 @@ HBITMAP MakeBitmap(const std::vector<std::vector<COLORREF>>& rows) {
   return bitmap;
 }
 
-// The bitmap's pixels as 32-bit top-down rows, read without selecting it.
-std::vector<DWORD> PixelsOf(HBITMAP bitmap) {
-  BITMAP info;
-  GetObjectA(bitmap, sizeof info, &info);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = info.bmWidth;
-  format.bmiHeader.biHeight = -info.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  std::vector<DWORD> pixels(info.bmWidth * info.bmHeight);
-  HDC screen = GetDC(nullptr);
-  int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  EXPECT_EQ(info.bmHeight, lines);
+// The bitmap's pixels, row by row, read while no other context holds it.
+std::vector<COLORREF> PixelsOf(HBITMAP bitmap, BITMAP* info) {
+  GetObjectA(bitmap, sizeof *info, info);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < info->bmHeight; ++y) {
+    for (int x = 0; x < info->bmWidth; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
   return pixels;
-}
-
-COLORREF ColourOf(DWORD pixel) {
-  return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
 // Compares every target pixel with what the mask method must leave: the
@@ -86,15 +77,15 @@ COLORREF ColourOf(DWORD pixel) {
 // background everywhere else.
 void ExpectDrawn(const Target& target, HBITMAP bitmap, int left, int top, COLORREF transparent) {
   BITMAP info;
-  GetObjectA(bitmap, sizeof info, &info);
-  std::vector<DWORD> source = PixelsOf(bitmap);
+  std::vector<COLORREF> source = PixelsOf(bitmap, &info);
   int mismatches = 0;
   for (int y = 0; y < kTargetSize; ++y) {
     for (int x = 0; x < kTargetSize; ++x) {
       COLORREF expected = kBackground;
-      int bx = x - left, by = y - top;
+      int bx = x - left;
+      int by = y - top;
       if (bx >= 0 && by >= 0 && bx < info.bmWidth && by < info.bmHeight) {
-        COLORREF own = ColourOf(source[by * info.bmWidth + bx]);
+        COLORREF own = source[by * info.bmWidth + bx];
         if (own != transparent) expected = own;
       }
       COLORREF shown = GetPixel(target.dc, x, y);
@@ -113,92 +104,60 @@ const COLORREF G = RGB(0, 160, 60);
 const COLORREF K = RGB(0, 0, 0);
 const COLORREF N = RGB(254, 255, 255);  // near white: must stay visible
 
-const std::vector<std::vector<COLORREF>> kPattern = {
-    {W, W, G, W, R},
-    {K, N, W, G, R},
-    {W, R, G, K, W},
-};
-
-TEST(DrawTransparentBitmap, WhiteIsLeftOutAndEverythingElseDrawn) {
-  Target target;
-  HBITMAP bitmap = MakeBitmap(kPattern);
-  EXPECT_TRUE(DrawTransparentBitmap(target.dc, bitmap, 7, 11, W));
-  ExpectDrawn(target, bitmap, 7, 11, W);
-  DeleteObject(bitmap);
+HBITMAP Pattern() {
+  return MakeBitmap({
+      {W, W, G, W, R},
+      {K, N, W, G, R},
+      {W, R, G, K, W},
+  });
 }
 
-TEST(DrawTransparentBitmap, PureRedIsLeftOutAndWhiteDrawn) {
-  Target target;
-  HBITMAP bitmap = MakeBitmap(kPattern);
-  EXPECT_TRUE(DrawTransparentBitmap(target.dc, bitmap, 0, 0, R));
-  ExpectDrawn(target, bitmap, 0, 0, R);
-  DeleteObject(bitmap);
-}
-
-TEST(DrawTransparentBitmap, LeavesTheCallersBitmapUnchangedAndUsable) {
-  Target target;
-  HBITMAP bitmap = MakeBitmap(kPattern);
-  std::vector<DWORD> before = PixelsOf(bitmap);
-  ASSERT_TRUE(DrawTransparentBitmap(target.dc, bitmap, 3, 3, W));
-  EXPECT_EQ(before, PixelsOf(bitmap));
-  // Given back by the drawing's own context: it can be selected again.
-  HDC dc = CreateCompatibleDC(target.dc);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  EXPECT_NE(nullptr, old);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
-}
-
-TEST(DrawTransparentBitmap, ResourcePicturesKeepTheBackgroundAroundThem) {
+// Only the part that fits the target is compared; drawing past its edge
+// must simply be clipped. The caller's bitmap is left as it was.
+TEST(DrawTransparentBitmap, TheTransparentColourIsLeftOutAndEverythingElseDrawn) {
   SetModuleResources(GetModuleHandleA(nullptr));
-  struct Row {
-    int id;
-    int width, height;
+  const struct {
+    const char* what;
+    HBITMAP bitmap;
+    int left, top;
     COLORREF transparent;
+  } rows[] = {
+      {"white left out", Pattern(), 7, 11, W},
+      {"red left out, white drawn", Pattern(), 0, 0, R},
+      {"web picture", LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(IDB_PROGRESS_WEB)), 2, 1, W},
+      {"desktop picture", LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(IDB_PROGRESS_DESKTOP)),
+       2, 1, R},
   };
-  const Row rows[] = {{IDB_PROGRESS_WEB, 94, 42, W}, {IDB_PROGRESS_DESKTOP, 31, 31, R}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.id);
-    HBITMAP picture = LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(row.id));
-    ASSERT_NE(nullptr, picture);
-    BITMAP info;
-    GetObjectA(picture, sizeof info, &info);
-    EXPECT_EQ(row.width, info.bmWidth);
-    EXPECT_EQ(row.height, info.bmHeight);
-    // Only the part that fits the target is compared; drawing past the
-    // target's edge must simply be clipped.
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_NE(nullptr, row.bitmap);
     Target target;
-    ASSERT_TRUE(DrawTransparentBitmap(target.dc, picture, 2, 1, row.transparent));
-    ExpectDrawn(target, picture, 2, 1, row.transparent);
-    std::vector<DWORD> pixels = PixelsOf(picture);
-    EXPECT_EQ(row.transparent, ColourOf(pixels[0])) << "top-left corner is background";
-    DeleteObject(picture);
+    BITMAP info;
+    std::vector<COLORREF> before = PixelsOf(row.bitmap, &info);
+    EXPECT_TRUE(DrawTransparentBitmap(target.dc, row.bitmap, row.left, row.top, row.transparent));
+    ExpectDrawn(target, row.bitmap, row.left, row.top, row.transparent);
+    // Given back by the drawing's own context: it can be selected again.
+    EXPECT_EQ(before, PixelsOf(row.bitmap, &info));
+    DeleteObject(row.bitmap);
   }
 }
 
-TEST(DrawTransparentBitmap, MissingBitmapOrContextDrawsNothing) {
+TEST(DrawTransparentBitmap, MissingDeletedOrHeldBitmapDrawsNothing) {
   Target target;
-  HBITMAP bitmap = MakeBitmap(kPattern);
+  HBITMAP bitmap = Pattern();
+  HBITMAP deleted = Pattern();
+  DeleteObject(deleted);
   EXPECT_FALSE(DrawTransparentBitmap(nullptr, bitmap, 0, 0, W));
   EXPECT_FALSE(DrawTransparentBitmap(target.dc, nullptr, 0, 0, W));
-  HBITMAP deleted = MakeBitmap(kPattern);
-  DeleteObject(deleted);
   EXPECT_FALSE(DrawTransparentBitmap(target.dc, deleted, 0, 0, W));
-  for (int y = 0; y < kTargetSize; ++y)
-    for (int x = 0; x < kTargetSize; ++x) ASSERT_EQ(kBackground, GetPixel(target.dc, x, y));
-  DeleteObject(bitmap);
-}
-
-TEST(DrawTransparentBitmap, BitmapHeldByAnotherContextIsRefused) {
-  Target target;
-  HBITMAP bitmap = MakeBitmap(kPattern);
   HDC holder = CreateCompatibleDC(target.dc);
   HGDIOBJ old = SelectObject(holder, bitmap);
   EXPECT_FALSE(DrawTransparentBitmap(target.dc, bitmap, 0, 0, W));
-  EXPECT_EQ(kBackground, GetPixel(target.dc, 2, 0));
   SelectObject(holder, old);
   DeleteDC(holder);
+  for (int y = 0; y < kTargetSize; ++y) {
+    for (int x = 0; x < kTargetSize; ++x) ASSERT_EQ(kBackground, GetPixel(target.dc, x, y));
+  }
   DeleteObject(bitmap);
 }
 

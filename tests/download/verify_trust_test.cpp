@@ -1,7 +1,7 @@
 // The publisher check and the worker-thread box on the real WinTrust and
-// user32 of the platform: the signed, unsigned, altered and untrusted copies
-// of the session stand-in, a "Security Warning" window that appears during
-// a check, and a timer on the calling thread that must keep firing.
+// user32: the signed, unsigned, altered and untrusted copies of the session
+// stand-in, a "Security Warning" window that appears during a check, and a
+// timer on the calling thread that must keep firing.
 #include <windows.h>
 #include <wintrust.h>
 
@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "box_recorder.h"
 #include "base/message_box.h"
+#include "box_recorder.h"
 #include "download/verify_trust.h"
 #include "test_support.h"
 
@@ -20,30 +20,19 @@ using namespace testsupport;
 
 namespace {
 
-std::string StubFolder(const char* which) {
-  return WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + which);
-}
-
-// Timer ticks on the calling thread while it waits.
 std::atomic<int> g_Ticks{0};
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_Ticks; }
 
 class VerifyTrustTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    DWORD exitCode = 255;
-    ASSERT_TRUE(RunProgram("\"" + StubFolder("trust-cert.exe") + "\" \"" +
-                               StubFolder("cert/test-publisher.cer") + "\"",
-                           60000, &exitCode));
-    ASSERT_EQ(0u, exitCode);
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(TrustTestPublisher(STUB_BUILD_UNIX)); }
 };
 
-TEST_F(VerifyTrustTest, TellsTrustedUnsignedAlteredAndUntrustedCopies) {
+TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
   const struct {
     const char* folder;
     LONG expected;  // 1: any error
-  } cases[] = {
+  } rows[] = {
       {"programs", 0},
       {"unsigned", TRUST_E_NOSIGNATURE},
       {"altered", TRUST_E_BAD_DIGEST},
@@ -51,40 +40,34 @@ TEST_F(VerifyTrustTest, TellsTrustedUnsignedAlteredAndUntrustedCopies) {
       {"no-such-folder", 1},
   };
   for (const char* name : {"KVMD.PRO", "KVFTP.EXE"}) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.folder) + "\\" + name);
-      LONG result = VerifyTrust((StubFolder(c.folder) + "\\" + name).c_str());
-      if (c.expected == 1) {
-        EXPECT_NE(0, result);
-      } else {
-        EXPECT_EQ(c.expected, result);
-      }
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.folder) + "\\" + name);
+      std::string path = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + row.folder);
+      LONG result = VerifyTrust((path + "\\" + name).c_str());
+      EXPECT_EQ(row.expected == 1 ? result != 0 : result == row.expected, true) << result;
     }
   }
 }
 
 // A top-level "Security Warning" window on a thread of its own, created when
-// asked; counts the moves that put it at the centre.
+// asked; counts the moves that put it at the centre, and moves it away again
+// after each so that a second centring would show.
 struct WarningWindow {
   std::atomic<HWND> window{nullptr};
   std::atomic<int> centredMoves{0};
   HANDLE create = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::thread thread;
 
-  static POINT Centre(HWND w) {
-    RECT r;
-    GetWindowRect(w, &r);
-    return {(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-            (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20};
-  }
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_WINDOWPOSCHANGED) {
+    auto* self = (WarningWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
+    if (m == WM_WINDOWPOSCHANGED && self) {
       const WINDOWPOS* pos = (const WINDOWPOS*)lp;
-      POINT centre = Centre(w);
-      WarningWindow* self = (WarningWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
-      if (self && !(pos->flags & SWP_NOMOVE) && pos->x == centre.x && pos->y == centre.y) {
+      RECT r;
+      GetWindowRect(w, &r);
+      int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+      int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20;
+      if (!(pos->flags & SWP_NOMOVE) && pos->x == x && pos->y == y) {
         ++self->centredMoves;
-        // Away again: a second centring would show.
         PostMessageA(w, WM_APP, 0, 0);
       }
     } else if (m == WM_APP) {
@@ -116,7 +99,7 @@ struct WarningWindow {
   }
   void Stop() {
     SetEvent(create);
-    while (!window && thread.joinable()) Sleep(1);
+    while (!window) Sleep(1);
     PostMessageA(window, WM_QUIT, 0, 0);
     thread.join();
     CloseHandle(create);
@@ -158,9 +141,8 @@ TEST_F(VerifyTrustTest, ThreadedBoxShowsWhileTheCallerDispatches) {
   StopBoxRecorder();
   EXPECT_EQ(IDOK, button);
   EXPECT_GE(g_Ticks, 5);
-  std::string text;
-  ASSERT_TRUE(ReadFileBytes(record, &text));
-  EXPECT_EQ("Web-to-Host Control\tSecurity check failed.\t0x10030\tworker\n", text);
+  EXPECT_EQ(std::vector<std::string>{"Web-to-Host Control\tSecurity check failed.\t0x10030\tworker"},
+            ReadLines(record));
 }
 
 }  // namespace

@@ -246,3 +246,13 @@ bool RegKeyExists(HKEY root, const std::string& subkey) {
 }
 
 }  // namespace testsupport
+
+// download: the test publisher's certificate made trusted in the prefix.
+namespace testsupport {
+bool TrustTestPublisher(const std::string& stubBuildUnix) {
+  std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
+  std::string cert = WinPathFromUnix(stubBuildUnix + "/cert/test-publisher.cer");
+  DWORD exitCode = 255;
+  return RunProgram("\"" + tool + "\" \"" + cert + "\"", 60000, &exitCode) && exitCode == 0;
+}
+}  // namespace testsupport

@@ -85,3 +85,10 @@ bool RegKeyExists(HKEY root, const std::string& subkey);
 }  // namespace testsupport
 
 #endif
+
+// download: the test publisher's certificate made trusted in the prefix.
+namespace testsupport {
+// Runs trust-cert.exe of the session stand-in's build (a Linux path) on the
+// test publisher's certificate; whether it succeeded.
+bool TrustTestPublisher(const std::string& stubBuildUnix);
+}  // namespace testsupport
