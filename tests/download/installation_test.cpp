@@ -28,68 +28,23 @@ const char kNtFonts[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
 const char k9xFonts[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ov9c.exe";
 
-std::string Le32(long value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = (char)((unsigned long)value >> (8 * i));
-  return bytes;
-}
-
 void StoreVersion(HKEY hive, const std::string& name, long version) {
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, kWebRoot, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                            &key, nullptr));
-  RegSetValueExA(key, name.c_str(), 0, REG_BINARY, (const BYTE*)Le32(version).data(), 4);
+  std::string bytes = LittleEndian32(version);
+  RegSetValueExA(key, name.c_str(), 0, REG_BINARY, (const BYTE*)bytes.data(), 4);
   RegCloseKey(key);
-}
-
-// A REG_SZ value without its terminator, "(none)" or "(type N)".
-std::string RegText(HKEY hive, const std::string& key, const std::string& name) {
-  DWORD type = 0;
-  std::string bytes;
-  if (!ReadRegValue(hive, key, name, &type, &bytes)) return "(none)";
-  if (type != REG_SZ || bytes.empty() || bytes.back() != '\0') return "(type " + std::to_string(type) + ")";
-  return bytes.substr(0, bytes.size() - 1);
 }
 
 std::string In(const std::string& name) {
   return FileContent(WinPathFromUnix(std::string(INSTALL_INPUTS_UNIX) + "/" + name));
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), ::tolower);
-  return text;
-}
-
-std::string WindowsFolder() {
-  char folder[MAX_PATH];
-  GetWindowsDirectoryA(folder, MAX_PATH);
-  return folder;
-}
-
 std::string SetupFolder() {
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
   return std::string(folder) + "wevlnk";
-}
-
-// Every file below folder whose lower-case name begins with prefix.
-void FindFiles(const std::string& folder, const std::string& prefix,
-               std::vector<std::string>* found) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        FindFiles(folder + "\\" + name, prefix, found);
-      }
-    } else if (Lower(name).compare(0, prefix.size(), prefix) == 0) {
-      found->push_back(folder + "\\" + name);
-    }
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
 }
 
 class InstallationTest : public ::testing::Test {
@@ -121,10 +76,7 @@ class InstallationTest : public ::testing::Test {
     lines_ = LogLinesWithoutStamps(ReadOnlyEventLog());
     return run;
   }
-  bool Logged(const std::string& start) const {
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [&](const std::string& l) { return l.compare(0, start.size(), start) == 0; });
-  }
+  bool Logged(const std::string& start) const { return AnyLineStarts(lines_, start); }
   bool NoTemporaries() const {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((DownloadFolder() + "\\wvl*.tmp").c_str(), &found);
@@ -185,11 +137,11 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
     EXPECT_EQ(row.fetched ? 1u : 0u,
               ServerLogFor(std::string("/versions/") + (row.listedAs ? row.listedAs : row.name))
                   .size());
-    EXPECT_EQ(row.recorded < 0 ? "(none)" : Le32(row.recorded),
+    EXPECT_EQ(row.recorded < 0 ? "(none)" : LittleEndian32(row.recorded),
               RegBinary(HKEY_CURRENT_USER, kWebRoot, row.name));
   }
   EXPECT_EQ("new bin/HLP.DLL", FileContent(DownloadFolder() + "\\HLP.DLL"));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWebRoot));
+  EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "NONE.PRO"));
   EXPECT_TRUE(NoTemporaries());
 }
 
@@ -198,7 +150,8 @@ TEST_F(InstallationTest, FailedDownloadsKeepTheInstalledFileAndVersion) {
     const char* rule;  // for /fail/KVMD.PRO
     const char* box;
   } rows[] = {
-      {"close-after=1000", "Web-to-Host Control - Cache Error\tError 38 caching file from server: "},
+      {"close-after=1000",
+       "Web-to-Host Control - Cache Error\tError 38 caching file from server: "},
       {"status=404", "Web-to-Host Control - Cache Error\tError 404 caching \""},
   };
   for (const auto& row : rows) {
@@ -213,7 +166,7 @@ TEST_F(InstallationTest, FailedDownloadsKeepTheInstalledFileAndVersion) {
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(0u, run.boxes[0].find(row.box)) << run.boxes[0];
     EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\KVMD.PRO"));
-    EXPECT_EQ(Le32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
+    EXPECT_EQ(LittleEndian32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
     EXPECT_TRUE(NoTemporaries());
   }
 }
@@ -250,9 +203,9 @@ TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   canceller.join();
   ASSERT_TRUE(cancelled);
   EXPECT_EQ("first", FileContent(DownloadFolder() + "\\FIRST.PRO"));
-  EXPECT_EQ(Le32(2), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "FIRST.PRO"));
+  EXPECT_EQ(LittleEndian32(2), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "FIRST.PRO"));
   EXPECT_EQ("old", FileContent(DownloadFolder() + "\\KVMD.PRO"));
-  EXPECT_EQ(Le32(1), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
+  EXPECT_EQ(LittleEndian32(1), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
   EXPECT_TRUE(NoTemporaries());
   EXPECT_EQ(0u, ServerLogFor("/cancel/THIRD.PRO").size());
   EXPECT_TRUE(Logged("Canceled by user request."));
@@ -277,7 +230,7 @@ TEST_F(InstallationTest, CompressedFilesExpandUnderTheTablesNameAndDamagedOnesAr
   FindClose(search);
   EXPECT_STREQ("KVMD.EXe", found.cFileName);  // the table's case
   EXPECT_FALSE(FileExists(DownloadFolder() + "\\KVMD.EX_"));
-  EXPECT_EQ(Le32(3), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.EX_"));
+  EXPECT_EQ(LittleEndian32(3), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.EX_"));
   // Outside the table, or damaged: not installed, not recorded.
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "ODD.QQ_"));
   EXPECT_TRUE(Logged("   ODD.QQ_: no expansion is known for this compressed name;"));
@@ -314,6 +267,7 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     // Held open without delete sharing, as by a process using the library.
     HANDLE inUse = CreateFileA(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, inUse);
     HostRun run = Deploy("in-use", "[Kestrava]\r\n",
                          {{"ftp.lst", "KVWHLL.DL_,2\r\n"}, {"KVWHLL.DL_", In("KVWHLL.DL_")}},
                          {{"FTP_DistFile", "ftp.lst"}}, row.version);
@@ -327,7 +281,7 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     // Nothing will move a copy in the drive root unless scheduled.
     EXPECT_EQ(replaced ? In("KVWHLL.DLL") : "(missing)", FileContent(rootCopy));
     std::string move = "\\??\\" + rootCopy + std::string(1, '\0') + "!\\??\\" + installed;
-    EXPECT_EQ(replaced, Lower(pending).find(Lower(move)) != std::string::npos);
+    EXPECT_EQ(replaced, LowerCase(pending).find(LowerCase(move)) != std::string::npos);
     EXPECT_EQ(row.blocked, Logged("   " + DownloadFolder() + "\\KVWHLL.DLl is in use and its "
                                   "replacement cannot be scheduled: error "));
     EXPECT_EQ(replaced ? 1u : 0u, run.boxes.size());
@@ -340,9 +294,10 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     // Gone once the root copy was made; on 98 it waits for a newer version.
     EXPECT_EQ(!row.nt, FileExists(DownloadFolder() + "\\KVWHLL.DL_"));
     // The library in place registered itself and stays.
-    EXPECT_EQ(Lower(installed), Lower(RegText(HKEY_CURRENT_USER, kProbeKey, "kvwhll.dll")));
+    std::string registered = RegSzText(HKEY_CURRENT_USER, kProbeKey, "kvwhll.dll");
+    EXPECT_EQ(LowerCase(installed), LowerCase(registered));
     EXPECT_EQ(In("KVWHLL.DLL"), FileContent(installed));
-    EXPECT_EQ(Le32(2), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVWHLL.DL_"));
+    EXPECT_EQ(LittleEndian32(2), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVWHLL.DL_"));
     SetPendingRenames(nullptr);
     DeleteFileA(rootCopy.c_str());
     DeleteFileA((DownloadFolder() + "\\KVWHLL.DL_").c_str());
@@ -368,6 +323,7 @@ TEST_F(InstallationTest, FontsAreInstalledOnceUnderTheFamilysKey) {
       ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
                                                KEY_SET_VALUE, nullptr, &k, nullptr));
       RegDeleteValueA(k, "Marrock APL (TrueType)");
+      RegDeleteValueA(k, "Marrock OEM (TrueType)");
       RegCloseKey(k);
     }
     DeleteFileA((fonts + "MARRKAPL.TTF").c_str());
@@ -379,11 +335,11 @@ TEST_F(InstallationTest, FontsAreInstalledOnceUnderTheFamilysKey) {
            {{"MD_DistFile", "md.lst"}}, row.version);
     EXPECT_EQ(In("MARRKAPL.TTF"), FileContent(fonts + "MARRKAPL.TTF"));
     EXPECT_FALSE(FileExists(DownloadFolder() + "\\MARRKAPL.TTF"));
-    EXPECT_EQ("MARRKAPL.TTF", RegText(HKEY_LOCAL_MACHINE, row.key, "Marrock APL (TrueType)"));
-    EXPECT_EQ("(none)", RegText(HKEY_LOCAL_MACHINE, row.otherKey, "Marrock APL (TrueType)"));
+    EXPECT_EQ("MARRKAPL.TTF", RegSzText(HKEY_LOCAL_MACHINE, row.key, "Marrock APL (TrueType)"));
+    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, row.otherKey, "Marrock APL (TrueType)"));
     // Present already: neither copied nor registered; the download stays.
     EXPECT_EQ("present", FileContent(fonts + "MARRKOEM.TTF"));
-    EXPECT_EQ("(none)", RegText(HKEY_LOCAL_MACHINE, row.key, "Marrock OEM (TrueType)"));
+    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, row.key, "Marrock OEM (TrueType)"));
     EXPECT_TRUE(FileExists(DownloadFolder() + "\\MARRKOEM.TTF"));
     for (const char* name : {"MARRKAPL.TTF", "MARRKOEM.TTF"}) {
       DeleteFileA((fonts + name).c_str());
@@ -419,7 +375,7 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
                          {{"MD_DistFile", "md.lst"}});
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ("Orvena client program", FileContent(dest + "\\ov9c.exe"));
-    EXPECT_EQ(Le32(1), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "orvena.ini"));
+    EXPECT_EQ(LittleEndian32(1), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "orvena.ini"));
     // The settings file joins the folder its client's cabinet named.
     EXPECT_EQ(withVersion ? "[Orvena]\r\n" : "(missing)", FileContent(dest + "\\orvena.ini"));
     EXPECT_EQ(withVersion ? "(missing)" : "[Orvena]\r\n",
@@ -432,7 +388,7 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
       EXPECT_TRUE(Logged("   [KVVT.CAB] DestDir is longer than 259 characters; it is not used."));
       EXPECT_TRUE(Logged("   [KVVT.CAB] Run is longer than 259 characters; it is not used."));
       std::vector<std::string> made;
-      FindFiles(parent, "", &made);
+      FindFilesBelow(parent, "", &made);
       EXPECT_TRUE(made.empty()) << made[0];
       EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SetupFolder().c_str()));
       continue;
@@ -440,14 +396,14 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
     char shortDest[MAX_PATH];
     ASSERT_NE(0u, GetShortPathNameA(dest.c_str(), shortDest, MAX_PATH));
     ASSERT_NE(dest, shortDest);  // the folder's blank makes its 8.3 form differ
-    EXPECT_EQ(dest + "\\ov9c.exe", RegText(HKEY_LOCAL_MACHINE, versionKey, ""));
-    EXPECT_EQ(shortDest, RegText(HKEY_LOCAL_MACHINE, versionKey, "InstallPath"));
-    EXPECT_EQ(dest + "\\ov9c.exe", RegText(HKEY_LOCAL_MACHINE, kAppPaths, ""));
-    EXPECT_EQ(dest, RegText(HKEY_LOCAL_MACHINE, kAppPaths, "Path"));
+    EXPECT_EQ(dest + "\\ov9c.exe", RegSzText(HKEY_LOCAL_MACHINE, versionKey, ""));
+    EXPECT_EQ(shortDest, RegSzText(HKEY_LOCAL_MACHINE, versionKey, "InstallPath"));
+    EXPECT_EQ(dest + "\\ov9c.exe", RegSzText(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+    EXPECT_EQ(dest, RegSzText(HKEY_LOCAL_MACHINE, kAppPaths, "Path"));
     EXPECT_EQ("F4FFFFFF00000000000000000000000090010000000000FF010201315465726D696E616C00"
               "0000000000CCFB680031000000F0FA6800410000000000",
-              RegText(HKEY_CURRENT_USER, user, "Font"));
-    EXPECT_EQ("2500B9008C024B01", RegText(HKEY_CURRENT_USER, user, "Pos33"));
+              RegSzText(HKEY_CURRENT_USER, user, "Font"));
+    EXPECT_EQ("2500B9008C024B01", RegSzText(HKEY_CURRENT_USER, user, "Pos33"));
   }
 }
 
@@ -466,8 +422,8 @@ TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) 
     std::string started = FileContent(stubLog);
     if (cabinet[0] == 'S') {
       EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-      EXPECT_EQ(0u, started.find("start kind=? mode=? cmd=\"" + program + "\" cwd=" +
-                                 SetupFolder()))
+      EXPECT_NE(std::string::npos, started.find("start kind=? mode=? cmd=\"" + program +
+                                                "\" cwd=" + SetupFolder()))
           << started;
     } else {
       EXPECT_EQ("(missing)", started);
@@ -485,13 +441,14 @@ TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) 
 TEST_F(InstallationTest, HostileCabinetWritesNothingOutsideItsFolder) {
   const std::string dest = TestEnvDir() + "\\hostile\\a\\b";
   HostRun run = Deploy("hostile",
-                       "[Kestrava]\r\n[HOSTILE.CAB]\r\nDestDir=" + dest + "\r\nRun=..\\escape.exe\r\n",
+                       "[Kestrava]\r\n[HOSTILE.CAB]\r\nDestDir=" + dest +
+                           "\r\nRun=..\\escape.exe\r\n",
                        {{"md.lst", "HOSTILE.CAB,1\r\n"}, {"HOSTILE.CAB", In("HOSTILE.CAB")}},
                        {{"MD_DistFile", "md.lst"}});
   EXPECT_EQ("stays inside", FileContent(dest + "\\ok.txt"));
   std::vector<std::string> escaped;
-  FindFiles("C:", "escape", &escaped);
-  FindFiles(TestEnvDir(), "escape", &escaped);
+  FindFilesBelow("C:", "escape", &escaped);
+  FindFilesBelow(TestEnvDir(), "escape", &escaped);
   EXPECT_TRUE(escaped.empty()) << escaped[0];
   for (const char* name : {"..\\escape-up.txt", "inner\\..\\..\\escape-inner.txt",
                            "\\escape-rooted.txt", "C:\\escape-drive.txt", "ok.txt:escape-stream",
@@ -507,8 +464,9 @@ TEST_F(InstallationTest, HostileCabinetWritesNothingOutsideItsFolder) {
                      "run."));
   // The signed library registered itself once extracted; the unsigned one
   // was never loaded.
-  EXPECT_EQ(Lower(dest + "\\kvftp.dll"), Lower(RegText(HKEY_CURRENT_USER, kProbeKey, "kvftp.dll")));
-  EXPECT_EQ("(none)", RegText(HKEY_CURRENT_USER, kProbeKey, "kvwhll.dll"));
+  std::string registered = RegSzText(HKEY_CURRENT_USER, kProbeKey, "kvftp.dll");
+  EXPECT_EQ(LowerCase(dest + "\\kvftp.dll"), LowerCase(registered));
+  EXPECT_EQ("(none)", RegSzText(HKEY_CURRENT_USER, kProbeKey, "kvwhll.dll"));
   ASSERT_EQ(1u, run.boxes.size());
   EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control\tSecurity error 800B0100 registering "
                                   "library " + dest + "\\kvwhll.dll:\\r\\n"))

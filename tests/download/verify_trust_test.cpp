@@ -44,7 +44,7 @@ TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
       SCOPED_TRACE(std::string(row.folder) + "\\" + name);
       std::string path = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + row.folder);
       LONG result = VerifyTrust((path + "\\" + name).c_str());
-      EXPECT_EQ(row.expected == 1 ? result != 0 : result == row.expected, true) << result;
+      EXPECT_TRUE(row.expected == 1 ? result != 0 : result == row.expected) << result;
     }
   }
 }
@@ -89,7 +89,7 @@ struct WarningWindow {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
       }
       HWND w = CreateWindowExA(0, "TrustWarningTest", "Security Warning", WS_OVERLAPPEDWINDOW,
-                               3, 5, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                               3, 5, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
       SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)this);
       ShowWindow(w, SW_SHOWNOACTIVATE);
       window = w;
@@ -141,8 +141,8 @@ TEST_F(VerifyTrustTest, ThreadedBoxShowsWhileTheCallerDispatches) {
   StopBoxRecorder();
   EXPECT_EQ(IDOK, button);
   EXPECT_GE(g_Ticks, 5);
-  EXPECT_EQ(std::vector<std::string>{"Web-to-Host Control\tSecurity check failed.\t0x10030\tworker"},
-            ReadLines(record));
+  EXPECT_EQ("Web-to-Host Control\tSecurity check failed.\t0x10030\tworker\n",
+            FileContent(record));
 }
 
 }  // namespace
