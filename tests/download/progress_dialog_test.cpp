@@ -50,6 +50,7 @@ class ProgressDialogTest : public testing::Test {
                              200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(owner_, SW_SHOW);
     SetForegroundWindow(owner_);
+    SetActiveWindow(owner_);
     // Wine hands activation over through the X server, late under load.
     for (int i = 0; i < 100 && GetActiveWindow() != owner_; ++i) PumpMessages(20, true);
     return owner_;
@@ -179,26 +180,32 @@ DWORD WINAPI RunDialogThread(void* param) {
 
 // Module exit may run on another thread than the one that showed the dialog;
 // that thread must destroy it, and the wait must end when it has.
-TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThreadAndKeepsTheQuit) {
+TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
   DialogThread state = {CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
   HANDLE thread = CreateThread(nullptr, 0, RunDialogThread, &state, 0, nullptr);
   ASSERT_NE(nullptr, thread);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.ready, 5000));
   ASSERT_NE(nullptr, state.dialog);
-  // The browser is closing: its quit message must be neither lost nor taken
-  // for a failure, and the class goes with the dialog.
-  PostQuitMessage(3);
   EXPECT_TRUE(DestroyProgressDialogAndWait(5000));
   EXPECT_FALSE(IsWindow(state.dialog));
   EXPECT_EQ(nullptr, ProgressDialogWindow());
   EXPECT_FALSE(CancelRequested());
-  WNDCLASSEXA wc = {sizeof wc};
-  EXPECT_FALSE(GetClassInfoExA(ModuleResources(), "WevelinkDlgClass", &wc));
-  MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
   CloseHandle(thread);
   CloseHandle(state.ready);
+}
+
+// The browser is closing: its quit message must be neither lost nor taken
+// for a failure, and the class goes with the dialog.
+TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
+  ASSERT_TRUE(CreateProgressDialog(true));
+  PostQuitMessage(3);
+  EXPECT_TRUE(DestroyProgressDialogAndWait(2000));
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  EXPECT_FALSE(GetClassInfoExA(ModuleResources(), "WevelinkDlgClass", &wc));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 // Transparent drawing by the mask method on real device contexts.

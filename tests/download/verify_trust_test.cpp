@@ -9,11 +9,11 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 #include "base/message_box.h"
 #include "box_recorder.h"
 #include "download/verify_trust.h"
+#include "host_run.h"
 #include "test_support.h"
 
 using namespace testsupport;
@@ -49,73 +49,40 @@ TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
   }
 }
 
-// A top-level "Security Warning" window on a thread of its own, created when
-// asked; counts the moves that put it at the centre, and moves it away again
-// after each so that a second centring would show.
-struct WarningWindow {
-  std::atomic<HWND> window{nullptr};
-  std::atomic<int> centredMoves{0};
-  HANDLE create = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::thread thread;
+// A "Security Warning" window that appears at the first tick during the
+// check. Its procedure counts the moves that put it at the centre and moves
+// it away again after each, so that a second centring would show.
+int g_CentredMoves = 0;
 
-  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    auto* self = (WarningWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
-    if (m == WM_WINDOWPOSCHANGED && self) {
-      const WINDOWPOS* pos = (const WINDOWPOS*)lp;
-      RECT r;
-      GetWindowRect(w, &r);
-      int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
-      int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20;
-      if (!(pos->flags & SWP_NOMOVE) && pos->x == x && pos->y == y) {
-        ++self->centredMoves;
-        PostMessageA(w, WM_APP, 0, 0);
-      }
-    } else if (m == WM_APP) {
-      SetWindowPos(w, nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return 0;
+LRESULT CALLBACK WarningProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_WINDOWPOSCHANGED && !(((const WINDOWPOS*)lp)->flags & SWP_NOMOVE)) {
+    RECT r;
+    GetWindowRect(w, &r);
+    if (r.left == (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2 &&
+        r.top == (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20) {
+      ++g_CentredMoves;
+      PostMessageA(w, WM_APP, 0, 0);
     }
-    return DefWindowProcA(w, m, wp, lp);
+  } else if (m == WM_APP) {
+    SetWindowPos(w, nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  void Start() {
-    thread = std::thread([this] {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = Proc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "TrustWarningTest";
-      RegisterClassA(&wc);
-      MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // a queue before the wait
-      while (MsgWaitForMultipleObjects(1, &create, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      }
-      HWND w = CreateWindowExA(0, "TrustWarningTest", "Security Warning", WS_OVERLAPPEDWINDOW,
-                               3, 5, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
-      SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)this);
-      ShowWindow(w, SW_SHOWNOACTIVATE);
-      window = w;
-      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-      DestroyWindow(w);
-    });
-  }
-  void Stop() {
-    SetEvent(create);
-    while (!window) Sleep(1);
-    PostMessageA(window, WM_QUIT, 0, 0);
-    thread.join();
-    CloseHandle(create);
-  }
-};
+  return DefWindowProcA(w, m, wp, lp);
+}
 
-WarningWindow* g_Warning = nullptr;
-// The first tick during the check makes the warning appear.
+HWND g_Warning = nullptr;
 void CALLBACK TickAndWarn(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_Ticks++ == 0) SetEvent(g_Warning->create);
+  if (g_Ticks++ > 0) return;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WarningProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TrustWarningTest";
+  RegisterClassA(&wc);
+  g_Warning = CreateWindowExA(0, wc.lpszClassName, "Security Warning", WS_OVERLAPPEDWINDOW, 3, 5,
+                              300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  ShowWindow(g_Warning, SW_SHOWNOACTIVATE);
 }
 
 TEST_F(VerifyTrustTest, PageStaysAliveAndTheWarningIsCentredOnce) {
-  WarningWindow warning;
-  g_Warning = &warning;
-  warning.Start();
   g_Ticks = 0;
   UINT_PTR timer = SetTimer(nullptr, 0, 10, TickAndWarn);
   DWORD start = GetTickCount();
@@ -123,10 +90,10 @@ TEST_F(VerifyTrustTest, PageStaysAliveAndTheWarningIsCentredOnce) {
   LONG result = VerifyTrust(WinPathFromUnix(BIG_SIGNED_UNIX).c_str());
   DWORD took = GetTickCount() - start;
   KillTimer(nullptr, timer);
-  warning.Stop();
+  DestroyWindow(g_Warning);
   EXPECT_EQ(0, result);
   EXPECT_GE(g_Ticks, 3) << "check took " << took << " ms";
-  EXPECT_EQ(1, warning.centredMoves) << "check took " << took << " ms";
+  EXPECT_EQ(1, g_CentredMoves) << "check took " << took << " ms";
 }
 
 TEST_F(VerifyTrustTest, ThreadedBoxShowsWhileTheCallerDispatches) {
