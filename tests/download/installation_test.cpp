@@ -52,6 +52,9 @@ class InstallationTest : public ::testing::Test {
   static void SetUpTestSuite() {
     ASSERT_TRUE(RegisterControl());
     ASSERT_TRUE(TrustTestPublisher(STUB_BUILD_UNIX));
+    // A fresh prefix has them only after a first deployment.
+    CreateDirectoryA(DownloadFolder().c_str(), nullptr);
+    CreateDirectoryA(ActiveXCacheFolder().c_str(), nullptr);
   }
   void SetUp() override {
     SetServerRules("");
