@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -208,148 +209,94 @@ TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-// Transparent drawing by the mask method on real device contexts.
-const COLORREF kBackground = RGB(10, 20, 200);
-const int kTargetSize = 40;
-
-// A memory device context holding a target bitmap compatible with the
-// screen, filled with kBackground.
-struct Target {
-  HDC dc = nullptr;
+// Transparent drawing by the mask method, on 32-bit DIB sections so that
+// every pixel can be read back: a 40 x 40 target of one colour, a picture.
+struct Dib {
   HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-
-  Target() {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, kTargetSize, kTargetSize);
-    ReleaseDC(nullptr, screen);
-    old = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(kBackground);
-    RECT all = {0, 0, kTargetSize, kTargetSize};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
+  DWORD* bits = nullptr;  // 0x00RRGGBB, top row first
+  Dib(int width, int height, COLORREF fill) {
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
+    std::fill(bits, bits + width * height, Pixel(fill));
   }
-  ~Target() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
+  ~Dib() { DeleteObject(bitmap); }
+  static DWORD Pixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 };
 
-// A small bitmap compatible with the screen, pixel by pixel, as a resource
-// bitmap is once loaded.
-HBITMAP MakeBitmap(const std::vector<std::vector<COLORREF>>& rows) {
-  HDC screen = GetDC(nullptr);
-  int h = (int)rows.size();
-  int w = (int)rows[0].size();
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) SetPixel(dc, x, y, rows[y][x]);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return bitmap;
-}
-
-// The bitmap's pixels, row by row, read while no other context holds it.
-std::vector<COLORREF> PixelsOf(HBITMAP bitmap, BITMAP* info) {
-  GetObjectA(bitmap, sizeof *info, info);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < info->bmHeight; ++y) {
-    for (int x = 0; x < info->bmWidth; ++x) pixels.push_back(GetPixel(dc, x, y));
-  }
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return pixels;
-}
-
-// Compares every target pixel with what the mask method must leave: the
-// bitmap's colour inside its area unless it is the transparent colour, the
-// background everywhere else.
-void ExpectDrawn(const Target& target, HBITMAP bitmap, int left, int top, COLORREF transparent) {
-  BITMAP info;
-  std::vector<COLORREF> source = PixelsOf(bitmap, &info);
-  int mismatches = 0;
-  for (int y = 0; y < kTargetSize; ++y) {
-    for (int x = 0; x < kTargetSize; ++x) {
-      COLORREF expected = kBackground;
-      int bx = x - left;
-      int by = y - top;
-      if (bx >= 0 && by >= 0 && bx < info.bmWidth && by < info.bmHeight) {
-        COLORREF own = source[by * info.bmWidth + bx];
-        if (own != transparent) expected = own;
-      }
-      COLORREF shown = GetPixel(target.dc, x, y);
-      if (shown != expected && ++mismatches <= 5) {
-        ADD_FAILURE() << "target " << x << "," << y << " is " << std::hex << shown << " not "
-                      << expected;
-      }
-    }
-  }
-  EXPECT_EQ(0, mismatches);
-}
-
+const COLORREF kBackground = RGB(10, 20, 200);
 const COLORREF W = RGB(255, 255, 255);
 const COLORREF R = RGB(255, 0, 0);
 const COLORREF G = RGB(0, 160, 60);
 const COLORREF K = RGB(0, 0, 0);
 const COLORREF N = RGB(254, 255, 255);  // near white: must stay visible
+const COLORREF kPicture[3][5] = {
+    {W, W, G, W, R},
+    {K, N, W, G, R},
+    {W, R, G, K, W},
+};
 
-HBITMAP Pattern() {
-  return MakeBitmap({
-      {W, W, G, W, R},
-      {K, N, W, G, R},
-      {W, R, G, K, W},
-  });
+// Draws the picture into the target at (left, top) and compares every
+// target pixel: the picture's colour inside its area unless it is the
+// transparent one, the background everywhere else.
+void ExpectDrawn(int left, int top, COLORREF transparent, bool held = false) {
+  Dib picture(5, 3, 0);
+  for (int i = 0; i < 15; ++i) picture.bits[i] = Dib::Pixel(kPicture[i / 5][i % 5]);
+  const std::vector<DWORD> before(picture.bits, picture.bits + 15);
+  Dib target(40, 40, kBackground);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, target.bitmap);
+  HDC holder = CreateCompatibleDC(nullptr);
+  HGDIOBJ holderOld = held ? SelectObject(holder, picture.bitmap) : nullptr;
+  EXPECT_NE(held, DrawTransparentBitmap(dc, picture.bitmap, left, top, transparent));
+  GdiFlush();
+  int mismatches = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      COLORREF expected = kBackground;
+      if (!held && x >= left && x < left + 5 && y >= top && y < top + 3 &&
+          kPicture[y - top][x - left] != transparent) {
+        expected = kPicture[y - top][x - left];
+      }
+      mismatches += target.bits[y * 40 + x] != Dib::Pixel(expected);
+    }
+  }
+  EXPECT_EQ(0, mismatches);
+  EXPECT_EQ(before, std::vector<DWORD>(picture.bits, picture.bits + 15));
+  // Given back by the drawing's own context: it can be selected again.
+  if (held) SelectObject(holder, holderOld);
+  EXPECT_NE(nullptr, SelectObject(holder, picture.bitmap));
+  DeleteDC(holder);
+  SelectObject(dc, old);
+  DeleteDC(dc);
 }
 
-// Only the part that fits the target is compared; drawing past its edge
-// must simply be clipped. The caller's bitmap is left as it was.
 TEST(DrawTransparentBitmap, TheTransparentColourIsLeftOutAndEverythingElseDrawn) {
-  SetModuleResources(GetModuleHandleA(nullptr));
   const struct {
     const char* what;
-    HBITMAP bitmap;
-    int left, top;
+    int left;
+    int top;
     COLORREF transparent;
+    bool held;
   } rows[] = {
-      {"white left out", Pattern(), 7, 11, W},
-      {"red left out, white drawn", Pattern(), 0, 0, R},
-      {"web picture", LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(IDB_PROGRESS_WEB)), 2, 1, W},
-      {"desktop picture", LoadBitmapA(ModuleResources(), MAKEINTRESOURCEA(IDB_PROGRESS_DESKTOP)),
-       2, 1, R},
+      {"white left out", 7, 11, W, false},
+      {"red left out, white drawn", 0, 0, R, false},
+      {"clipped at the edge", 37, 38, W, false},
+      {"held by another context: refused", 0, 0, W, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    ASSERT_NE(nullptr, row.bitmap);
-    Target target;
-    BITMAP info;
-    std::vector<COLORREF> before = PixelsOf(row.bitmap, &info);
-    EXPECT_TRUE(DrawTransparentBitmap(target.dc, row.bitmap, row.left, row.top, row.transparent));
-    ExpectDrawn(target, row.bitmap, row.left, row.top, row.transparent);
-    // Given back by the drawing's own context: it can be selected again.
-    EXPECT_EQ(before, PixelsOf(row.bitmap, &info));
-    DeleteObject(row.bitmap);
+    ExpectDrawn(row.left, row.top, row.transparent, row.held);
   }
-}
-
-TEST(DrawTransparentBitmap, MissingOrHeldBitmapDrawsNothing) {
-  Target target;
-  HBITMAP bitmap = Pattern();
-  HDC holder = CreateCompatibleDC(target.dc);
-  HGDIOBJ old = SelectObject(holder, bitmap);
-  EXPECT_FALSE(DrawTransparentBitmap(nullptr, bitmap, 0, 0, W));
-  EXPECT_FALSE(DrawTransparentBitmap(target.dc, nullptr, 0, 0, W));
-  EXPECT_FALSE(DrawTransparentBitmap(target.dc, bitmap, 0, 0, W));
-  SelectObject(holder, old);
-  DeleteDC(holder);
-  ExpectDrawn(target, bitmap, kTargetSize, 0, W);  // the background only
-  DeleteObject(bitmap);
+  Dib target(40, 40, kBackground);
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_FALSE(DrawTransparentBitmap(nullptr, target.bitmap, 0, 0, W));
+  EXPECT_FALSE(DrawTransparentBitmap(dc, nullptr, 0, 0, W));
+  DeleteDC(dc);
 }
 
 }  // namespace
