@@ -150,22 +150,6 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   EXPECT_TRUE(NoTemporaries());
 }
 
-TEST_F(InstallationTest, FailedDownloadKeepsTheInstalledFileAndVersion) {
-  SetServerRules("/fail/KVMD.PRO close-after=1000\n");
-  ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\KVMD.PRO", "installed"));
-  StoreVersion(HKEY_LOCAL_MACHINE, "KVMD.PRO", 4);
-  HostRun run = Deploy("fail", "[Kestrava]\r\n",
-                       {{"md.lst", "KVMD.PRO,5\r\n"}, {"KVMD.PRO", std::string(20000, 'N')}},
-                       {{"MD_DistFile", "md.lst"}});
-  ASSERT_EQ(1u, run.boxes.size());
-  EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control - Cache Error\tError 38 caching file "
-                                  "from server: "))
-      << run.boxes[0];
-  EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\KVMD.PRO"));
-  EXPECT_EQ(LittleEndian32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
-  EXPECT_TRUE(NoTemporaries());
-}
-
 TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   SetServerRules("/cancel/KVMD.PRO rate=20000\n");
   ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\KVMD.PRO", "old"));
@@ -206,33 +190,45 @@ TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   EXPECT_TRUE(Logged("Canceled by user request."));
 }
 
-TEST_F(InstallationTest, CompressedFilesExpandUnderTheTablesNameAndDamagedOnesAreNot) {
+// A compressed file is installed under the table's name; one outside the
+// table, a damaged one or a cut download is neither installed nor recorded,
+// and what was installed stays.
+TEST_F(InstallationTest, CompressedFilesExpandAndDamagedOrCutOnesChangeNothing) {
   const std::string expanded = DownloadFolder() + "\\KVMD.EXe";
   const std::string kvmd = In("KVMD.EX_");
   DeleteFileA(expanded.c_str());
   ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\CUT.EXe", "installed"));
+  ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\KVMD.PRO", "installed"));
+  StoreVersion(HKEY_LOCAL_MACHINE, "KVMD.PRO", 4);
+  SetServerRules("/expand/KVMD.PRO close-after=1000\n");
   HostRun run = Deploy("expand", "[Kestrava]\r\n",
-                       {{"md.lst", "KVMD.EX_,3\r\nODD.QQ_,3\r\nCUT.EX_,3\r\n"},
+                       {{"md.lst", "KVMD.EX_,3\r\nODD.QQ_,3\r\nCUT.EX_,3\r\nKVMD.PRO,5\r\n"},
                         {"KVMD.EX_", kvmd},
                         {"ODD.QQ_", In("ODD.QQ_")},
-                        {"CUT.EX_", kvmd.substr(0, kvmd.size() / 2)}},
+                        {"CUT.EX_", kvmd.substr(0, kvmd.size() / 2)},
+                        {"KVMD.PRO", std::string(20000, 'N')}},
                        {{"MD_DistFile", "md.lst"}});
-  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
   EXPECT_EQ(In("KVMD.EXE"), FileContent(expanded));
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(expanded.c_str(), &found);
   ASSERT_NE(INVALID_HANDLE_VALUE, search);
   FindClose(search);
-  EXPECT_STREQ("KVMD.EXe", found.cFileName);  // the table's case
+  EXPECT_STREQ("KVMD.EXe", found.cFileName);
   EXPECT_FALSE(FileExists(DownloadFolder() + "\\KVMD.EX_"));
   EXPECT_EQ(LittleEndian32(3), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.EX_"));
-  // Outside the table, or damaged: not installed, not recorded.
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "ODD.QQ_"));
   EXPECT_TRUE(Logged("   ODD.QQ_: no expansion is known for this compressed name;"));
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "CUT.EX_"));
   EXPECT_TRUE(Logged("   CUT.EX_ is damaged: it decodes to "));
   EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\CUT.EXe"));
   EXPECT_FALSE(FileExists(DownloadFolder() + "\\CUT.EX_"));
+  ASSERT_EQ(1u, run.boxes.size());
+  EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control - Cache Error\tError 38 caching file "
+                                  "from server: "))
+      << run.boxes[0];
+  EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\KVMD.PRO"));
+  EXPECT_EQ(LittleEndian32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
+  EXPECT_TRUE(NoTemporaries());
 }
 
 void SetPendingRenames(const char* text) {

@@ -123,13 +123,7 @@ TEST(DistributionList, CompressedNamesExpandByTheTableOrAreRefused) {
   } rows[] = {
       {"KVMD.EX_", 260, kExpandedName, "KVMD.EXe"},
       {"kvwhll.dl_", 260, kExpandedName, "kvwhll.dll"},
-      {"X.HL_", 260, kExpandedName, "X.HLp"},
-      {"X.FO_", 260, kExpandedName, "X.FOn"},
-      {"X.ZM_", 260, kExpandedName, "X.ZMd"},
       {"X.za_", 260, kExpandedName, "X.zad"},
-      {"X.FT_", 260, kExpandedName, "X.FTp"},
-      {"X.ZV_", 260, kExpandedName, "X.ZVt"},
-      {"X.PE_", 260, kExpandedName, "X.PEm"},
       {"MARRKAPL.TT_", 260, kExpandedName, "MARRKAPL.TTf"},
       {"X.QQ_", 260, kUnknownCompressed, ""},
       {"_", 260, kUnknownCompressed, ""},
