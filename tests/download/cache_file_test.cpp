@@ -71,7 +71,6 @@ class CacherTest : public ::testing::Test {
     ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
     ResetProgressForDeployment();
     SetServerRules("");
-    serverLogStart_ = ServerLogLines().size();
     g_CacheRetries = 0;
     g_DeploymentSettings.BaseRegistry = 0;
     UseServer(CacherUrl());
@@ -119,27 +118,16 @@ class CacherTest : public ::testing::Test {
   }
   // Recorded boxes as "CAPTION\tTEXT\tSTYLE\tui|worker".
   Lines Boxes() { return ReadLines(boxRecord_); }
-  // The server's lines for path since the test began, after waiting (5 s at
-  // most) for count of them.
+  // The server's lines for path (each test asks for paths of its own),
+  // after waiting 5 s at most for count of them.
   Lines RequestsFor(const std::string& path, size_t count = 0) {
-    Lines found;
-    WaitUntil(
-        [&] {
-          Lines lines = ServerLogLines();
-          found.clear();
-          for (size_t n = serverLogStart_; n < lines.size(); ++n) {
-            if (lines[n].find(" " + path + " ") != std::string::npos) found.push_back(lines[n]);
-          }
-          return count > 0 && found.size() >= count;
-        },
-        count > 0 ? 5000 : 100);
-    return found;
+    WaitUntil([&] { return count > 0 && ServerLogFor(path).size() >= count; }, count ? 5000 : 100);
+    return ServerLogFor(path);
   }
 
   std::string name_;
   HANDLE output_ = INVALID_HANDLE_VALUE;
   std::string boxRecord_;
-  size_t serverLogStart_ = 0;
 };
 
 TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {

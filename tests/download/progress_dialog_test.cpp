@@ -42,14 +42,8 @@ class ProgressDialogTest : public testing::Test {
   }
   // An active top-level window, as the browser is when a deployment starts.
   HWND MakeActiveOwner() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ProgressTestOwner";
-    RegisterClassA(&wc);  // already registered by an earlier test: fine
-    owner_ = CreateWindowExA(0, "ProgressTestOwner", "owner", WS_OVERLAPPEDWINDOW, 50, 50, 300,
-                             200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(owner_, SW_SHOW);
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
+                             200, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(owner_);
     SetActiveWindow(owner_);
     // Wine hands activation over through the X server, late under load.
