@@ -31,6 +31,7 @@ TEST(CabinetNames, OnlyRelativePathsThatStayInsideAreContained) {
       {"C:\\x", false},
       {"C:x", false},
       {"x:stream", false},
+      {"ok.txt:stream", false},
       {"", false},
       {"CON", false},
       {"sub\\nul.txt", false},
