@@ -182,8 +182,10 @@ TEST_F(CacherTest, TransferBufferKeepsWhatFitsAndNothingStale) {
   Serve("big.txt", big);
   EXPECT_TRUE(CacheFile("big.txt", INVALID_HANDLE_VALUE, true));
   EXPECT_EQ(big.substr(0, 4096), std::string(TransferBuffer));
-  EXPECT_FALSE(CacheFile("missing.lst", nullptr, false));
+  EXPECT_FALSE(CacheFile("missing.lst", nullptr, true));
   EXPECT_STREQ("", TransferBuffer);
+  const std::string missing = "Error 404 caching \"" + CacherUrl() + "/missing.lst\" from server.";
+  EXPECT_EQ(Lines{CacheErrorBox(missing)}, Boxes());
   // Into a file, the buffer keeps the last 4096 bytes of the last piece.
   std::string pieces = std::string(4096, 'a') + std::string(904, 'b');
   Serve("pieces.txt", pieces);
