@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Writes an uncompressed cabinet whose entries keep the names given,
-including names that cabinet tools refuse ("..\\x", "C:\\x", "\\x"), so that
-the control's handling of hostile cabinets can be tested.
+"""make_cabinet.py OUT NAME=FILE [NAME=FILE ...]
 
-    make_cabinet.py OUT NAME=FILE [NAME=FILE ...]
-"""
+Writes an uncompressed cabinet whose entries keep the names given, including
+names that cabinet tools refuse ("..\\x", "C:\\x", "\\x", "NUL")."""
 import struct
 import sys
 
@@ -12,14 +10,11 @@ import sys
 def cabinet(entries):
     data = b"".join(content for _, content in entries)
     names = [name.encode("ascii") + b"\0" for name, _ in entries]
-    header_size, folder_size = 36, 8
-    files_offset = header_size + folder_size
-    files_size = sum(16 + len(n) for n in names)
-    data_offset = files_offset + files_size
+    files_offset = 36 + 8  # header and one folder
+    data_offset = files_offset + sum(16 + len(n) for n in names)
     # One data block holds at most 32 KiB of uncompressed bytes.
     blocks = [data[i:i + 32768] for i in range(0, len(data), 32768)] or [b""]
-    blocks_size = sum(8 + len(b) for b in blocks)
-    total = data_offset + blocks_size
+    total = data_offset + sum(8 + len(b) for b in blocks)
     out = struct.pack("<4sIIIIIBBHHHHH", b"MSCF", 0, total, 0, files_offset, 0,
                       3, 1, 1, len(entries), 0, 0x1234, 0)
     out += struct.pack("<IHH", data_offset, len(blocks), 0)  # no compression
@@ -30,11 +25,10 @@ def cabinet(entries):
         offset += len(content)
     for block in blocks:
         out += struct.pack("<IHH", 0, len(block), len(block)) + block  # checksum 0: unchecked
-    assert len(out) == total
     return out
 
 
-def main():
+if __name__ == "__main__":
     entries = []
     for arg in sys.argv[2:]:
         name, path = arg.split("=", 1)
@@ -42,7 +36,3 @@ def main():
             entries.append((name, f.read()))
     with open(sys.argv[1], "wb") as f:
         f.write(cabinet(entries))
-
-
-if __name__ == "__main__":
-    main()

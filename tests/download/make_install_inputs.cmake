@@ -2,34 +2,18 @@
 #       -DCERT=... -DKEY=... -DGCAB=... -DMSCOMPRESS=... -DPYTHON=...
 #       -DMAKE_CABINET=... -P make_install_inputs.cmake
 #
-# The installation tests' inputs, in OUT:
-#   KVMD.EXE, KVMD.EX_      a program text and its compressed form
-#   HOST.ZMD, HOST.ZM_      a session profile, whose compressed name belongs
-#                           in another folder than its expanded one
-#   ODD.QQ_                 a compressed name no expansion covers
-#   KVWHLL.DLL, KVFTP.DLL   the registration probe, signed by the test publisher
-#   KVWHLL.DL_              the signed probe compressed
-#   unsigned/KVWHLL.DLL     the probe as built
-#   MARRKAPL.TTF            a small TrueType font (FONT)
-#   ORVENA.CAB              ov9c.exe and ov9c.txt
-#   SETUP.CAB, UNSIGNED.CAB setup.exe (the signed or unsigned session
-#                           stand-in) and setup.txt
-#   KVVT.CAB                KVVT.PRO, host.zmd and readme.txt
-#   HOSTILE.CAB             names that leave the extraction folder, one too
-#                           long for a path below any folder, ok.txt,
-#                           the signed probe as kvftp.dll and the unsigned
-#                           one as kvwhll.dll
+# The installation tests' inputs, in OUT: programs and profiles with their
+# compressed forms (KVMD.EX_, HOST.ZM_, ODD.QQ_ whose name no expansion
+# covers), the registration probe signed (KVWHLL.DLL, KVFTP.DLL, KVWHLL.DL_)
+# and unsigned (unsigned/KVWHLL.DLL), a font, cabinets made with gcab
+# (ORVENA.CAB, SETUP.CAB and UNSIGNED.CAB with the signed or unsigned
+# stand-in as setup.exe, KVVT.CAB) and HOSTILE.CAB, whose names leave the
+# extraction folder or name devices, with ok.txt and both probes.
 set(stage ${OUT}/stage)
 file(REMOVE_RECURSE ${stage} ${OUT}/unsigned)
 file(MAKE_DIRECTORY ${stage} ${OUT}/unsigned)
 
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/site_tools.cmake)
-
-function(sign in out)
-  file(REMOVE ${out})
-  run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -n "Wevelink registration probe"
-      -h sha256 -in ${in} -out ${out})
-endfunction()
 
 string(REPEAT "A compressed program of the Mainframe Display kind.\r\n" 40 program)
 file(WRITE ${OUT}/KVMD.EXE "${program}")
@@ -39,8 +23,11 @@ compress(${OUT}/HOST.ZMD ${OUT}/HOST.ZM_)
 file(WRITE ${OUT}/ODD.QQ "odd")
 compress(${OUT}/ODD.QQ ${OUT}/ODD.QQ_)
 
-sign(${PROBE} ${OUT}/KVWHLL.DLL)
-sign(${PROBE} ${OUT}/KVFTP.DLL)
+foreach(signed KVWHLL.DLL KVFTP.DLL)
+  file(REMOVE ${OUT}/${signed})
+  run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -n "Wevelink registration probe"
+      -h sha256 -in ${PROBE} -out ${OUT}/${signed})
+endforeach()
 file(COPY_FILE ${PROBE} ${OUT}/unsigned/KVWHLL.DLL)
 compress(${OUT}/KVWHLL.DLL ${OUT}/KVWHLL.DL_)
 file(COPY_FILE ${FONT} ${OUT}/MARRKAPL.TTF)
@@ -69,6 +56,8 @@ run(${PYTHON} ${MAKE_CABINET} ${OUT}/HOSTILE.CAB
     "\\escape-rooted.txt=${stage}/escape.txt"
     "C:\\escape-drive.txt=${stage}/escape.txt"
     "ok.txt:escape-stream=${stage}/escape.txt"
+    "NUL=${stage}/escape.txt"
+    "sub\\con.txt=${stage}/escape.txt"
     "escape-long-${long}.txt=${stage}/escape.txt"
     "ok.txt=${stage}/ok.txt"
     "kvftp.dll=${OUT}/KVFTP.DLL"

@@ -1,7 +1,7 @@
 // The publisher check and the worker-thread box on the real WinTrust and
-// user32 of the platform: the signed, unsigned, altered and untrusted copies
-// of the session stand-in, a "Security Warning" window that appears during
-// a check, and a timer on the calling thread that must keep firing.
+// user32: the signed, unsigned, altered and untrusted copies of the session
+// stand-in, a "Security Warning" window that appears during a check, and a
+// timer on the calling thread that must keep firing.
 #include <windows.h>
 #include <wintrust.h>
 
@@ -9,41 +9,30 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 
-#include "box_recorder.h"
 #include "base/message_box.h"
+#include "box_recorder.h"
 #include "download/verify_trust.h"
+#include "host_run.h"
 #include "test_support.h"
 
 using namespace testsupport;
 
 namespace {
 
-std::string StubFolder(const char* which) {
-  return WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + which);
-}
-
-// Timer ticks on the calling thread while it waits.
 std::atomic<int> g_Ticks{0};
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_Ticks; }
 
 class VerifyTrustTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    DWORD exitCode = 255;
-    ASSERT_TRUE(RunProgram("\"" + StubFolder("trust-cert.exe") + "\" \"" +
-                               StubFolder("cert/test-publisher.cer") + "\"",
-                           60000, &exitCode));
-    ASSERT_EQ(0u, exitCode);
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(TrustTestPublisher(STUB_BUILD_UNIX)); }
 };
 
-TEST_F(VerifyTrustTest, TellsTrustedUnsignedAlteredAndUntrustedCopies) {
+TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
   const struct {
     const char* folder;
     LONG expected;  // 1: any error
-  } cases[] = {
+  } rows[] = {
       {"programs", 0},
       {"unsigned", TRUST_E_NOSIGNATURE},
       {"altered", TRUST_E_BAD_DIGEST},
@@ -51,88 +40,49 @@ TEST_F(VerifyTrustTest, TellsTrustedUnsignedAlteredAndUntrustedCopies) {
       {"no-such-folder", 1},
   };
   for (const char* name : {"KVMD.PRO", "KVFTP.EXE"}) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.folder) + "\\" + name);
-      LONG result = VerifyTrust((StubFolder(c.folder) + "\\" + name).c_str());
-      if (c.expected == 1) {
-        EXPECT_NE(0, result);
-      } else {
-        EXPECT_EQ(c.expected, result);
-      }
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.folder) + "\\" + name);
+      std::string path = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + row.folder);
+      LONG result = VerifyTrust((path + "\\" + name).c_str());
+      EXPECT_TRUE(row.expected == 1 ? result != 0 : result == row.expected) << result;
     }
   }
 }
 
-// A top-level "Security Warning" window on a thread of its own, created when
-// asked; counts the moves that put it at the centre.
-struct WarningWindow {
-  std::atomic<HWND> window{nullptr};
-  std::atomic<int> centredMoves{0};
-  HANDLE create = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::thread thread;
+// A "Security Warning" window that appears at the first tick during the
+// check. Its procedure counts the moves that put it at the centre and moves
+// it away again after each, so that a second centring would show.
+int g_CentredMoves = 0;
 
-  static POINT Centre(HWND w) {
+LRESULT CALLBACK WarningProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_WINDOWPOSCHANGED && !(((const WINDOWPOS*)lp)->flags & SWP_NOMOVE)) {
     RECT r;
     GetWindowRect(w, &r);
-    return {(GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-            (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20};
-  }
-  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_WINDOWPOSCHANGED) {
-      const WINDOWPOS* pos = (const WINDOWPOS*)lp;
-      POINT centre = Centre(w);
-      WarningWindow* self = (WarningWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
-      if (self && !(pos->flags & SWP_NOMOVE) && pos->x == centre.x && pos->y == centre.y) {
-        ++self->centredMoves;
-        // Away again: a second centring would show.
-        PostMessageA(w, WM_APP, 0, 0);
-      }
-    } else if (m == WM_APP) {
-      SetWindowPos(w, nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return 0;
+    if (r.left == (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2 &&
+        r.top == (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2 - 20) {
+      ++g_CentredMoves;
+      PostMessageA(w, WM_APP, 0, 0);
     }
-    return DefWindowProcA(w, m, wp, lp);
+  } else if (m == WM_APP) {
+    SetWindowPos(w, nullptr, 3, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  void Start() {
-    thread = std::thread([this] {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = Proc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "TrustWarningTest";
-      RegisterClassA(&wc);
-      MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // a queue before the wait
-      while (MsgWaitForMultipleObjects(1, &create, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      }
-      HWND w = CreateWindowExA(0, "TrustWarningTest", "Security Warning", WS_OVERLAPPEDWINDOW,
-                               3, 5, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-      SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)this);
-      ShowWindow(w, SW_SHOWNOACTIVATE);
-      window = w;
-      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-      DestroyWindow(w);
-    });
-  }
-  void Stop() {
-    SetEvent(create);
-    while (!window && thread.joinable()) Sleep(1);
-    PostMessageA(window, WM_QUIT, 0, 0);
-    thread.join();
-    CloseHandle(create);
-  }
-};
+  return DefWindowProcA(w, m, wp, lp);
+}
 
-WarningWindow* g_Warning = nullptr;
-// The first tick during the check makes the warning appear.
+HWND g_Warning = nullptr;
 void CALLBACK TickAndWarn(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_Ticks++ == 0) SetEvent(g_Warning->create);
+  if (g_Ticks++ > 0) return;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WarningProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TrustWarningTest";
+  RegisterClassA(&wc);
+  g_Warning = CreateWindowExA(0, wc.lpszClassName, "Security Warning", WS_OVERLAPPEDWINDOW, 3, 5,
+                              300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  ShowWindow(g_Warning, SW_SHOWNOACTIVATE);
 }
 
 TEST_F(VerifyTrustTest, PageStaysAliveAndTheWarningIsCentredOnce) {
-  WarningWindow warning;
-  g_Warning = &warning;
-  warning.Start();
   g_Ticks = 0;
   UINT_PTR timer = SetTimer(nullptr, 0, 10, TickAndWarn);
   DWORD start = GetTickCount();
@@ -140,10 +90,10 @@ TEST_F(VerifyTrustTest, PageStaysAliveAndTheWarningIsCentredOnce) {
   LONG result = VerifyTrust(WinPathFromUnix(BIG_SIGNED_UNIX).c_str());
   DWORD took = GetTickCount() - start;
   KillTimer(nullptr, timer);
-  warning.Stop();
+  DestroyWindow(g_Warning);
   EXPECT_EQ(0, result);
   EXPECT_GE(g_Ticks, 3) << "check took " << took << " ms";
-  EXPECT_EQ(1, warning.centredMoves) << "check took " << took << " ms";
+  EXPECT_EQ(1, g_CentredMoves) << "check took " << took << " ms";
 }
 
 TEST_F(VerifyTrustTest, ThreadedBoxShowsWhileTheCallerDispatches) {
@@ -158,9 +108,8 @@ TEST_F(VerifyTrustTest, ThreadedBoxShowsWhileTheCallerDispatches) {
   StopBoxRecorder();
   EXPECT_EQ(IDOK, button);
   EXPECT_GE(g_Ticks, 5);
-  std::string text;
-  ASSERT_TRUE(ReadFileBytes(record, &text));
-  EXPECT_EQ("Web-to-Host Control\tSecurity check failed.\t0x10030\tworker\n", text);
+  EXPECT_EQ("Web-to-Host Control\tSecurity check failed.\t0x10030\tworker\n",
+            FileContent(record));
 }
 
 }  // namespace

@@ -228,3 +228,66 @@ bool RegKeyExists(HKEY root, const std::string& subkey) {
 }
 
 }  // namespace testsupport
+
+// download: the test publisher's certificate made trusted in the prefix.
+namespace testsupport {
+bool TrustTestPublisher(const std::string& stubBuildUnix) {
+  std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
+  std::string cert = WinPathFromUnix(stubBuildUnix + "/cert/test-publisher.cer");
+  DWORD exitCode = 255;
+  return RunProgram("\"" + tool + "\" \"" + cert + "\"", 60000, &exitCode) && exitCode == 0;
+}
+
+std::string LittleEndian32(long value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = (char)((unsigned long)value >> (8 * i));
+  return bytes;
+}
+
+std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name) {
+  DWORD type = 0;
+  std::string bytes;
+  if (!ReadRegValue(root, subkey, name, &type, &bytes)) return "(none)";
+  if (type != REG_SZ || bytes.empty() || bytes.back() != '\0') {
+    return "(type " + std::to_string(type) + ")";
+  }
+  return bytes.substr(0, bytes.size() - 1);
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = (char)tolower((unsigned char)c);
+  return text;
+}
+
+std::string WindowsFolder() {
+  char folder[MAX_PATH] = "";
+  GetWindowsDirectoryA(folder, MAX_PATH);
+  return folder;
+}
+
+void FindFilesBelow(const std::string& folder, const std::string& prefix,
+                    std::vector<std::string>* found) {
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        FindFilesBelow(folder + "\\" + name, prefix, found);
+      }
+    } else if (LowerCase(name).compare(0, prefix.size(), prefix) == 0) {
+      found->push_back(folder + "\\" + name);
+    }
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+}
+
+bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start) {
+  for (const std::string& line : lines) {
+    if (line.compare(0, start.size(), start) == 0) return true;
+  }
+  return false;
+}
+}  // namespace testsupport

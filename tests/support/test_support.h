@@ -80,3 +80,21 @@ bool RegKeyExists(HKEY root, const std::string& subkey);
 }  // namespace testsupport
 
 #endif
+
+// download: the trusted test publisher, and readers of values, files and lines.
+namespace testsupport {
+// Runs trust-cert.exe of the session stand-in's build (a Linux path) on the
+// test publisher's certificate; whether it succeeded.
+bool TrustTestPublisher(const std::string& stubBuildUnix);
+// Four bytes, least significant first, as a REG_BINARY version is stored.
+std::string LittleEndian32(long value);
+// A REG_SZ value without its terminator, "(none)" or "(type N)".
+std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name);
+std::string LowerCase(std::string text);
+std::string WindowsFolder();  // without a trailing backslash
+// Every file below folder (a Windows path) whose lower-case name begins
+// with prefix, added to found.
+void FindFilesBelow(const std::string& folder, const std::string& prefix,
+                    std::vector<std::string>* found);
+bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
+}  // namespace testsupport

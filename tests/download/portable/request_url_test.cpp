@@ -1,73 +1,78 @@
-// The platform-free half of a cacher request: URL forming, the flags a
-// server URL leads to, file URLs as plain paths and session-kind tokens.
+// The platform-free half of a cacher request: the port and flags a server
+// URL leads to, URL forming, file URLs as plain paths and kind tokens.
 #include "download/portable/request_url.h"
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
-#include "download/portable/server_port.h"
 #include "base/portable/session_kinds.h"
+#include "download/portable/server_port.h"
 
-TEST(FormRequestUrl, JoinsServerAndNameWithOneSlash) {
-  struct {
-    const char* server;
-    const char* name;
-    const char* url;
-  } rows[] = {
-      {"http://web/apps", "site.ini", "http://web/apps/site.ini"},
-      {"http://web/apps/", "site.ini", "http://web/apps/site.ini"},  // no second "/"
-      {"http://web:8080/a", "sub/dir\\KVMD.CAB", "http://web:8080/a/sub/dir\\KVMD.CAB"},
-      {"http://web", "/lead.txt", "http://web//lead.txt"},  // the name is taken as given
-      {"", "x", "/x"},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(i);
-    char url[260];
-    EXPECT_TRUE(FormRequestUrl(rows[i].server, rows[i].name, url, sizeof url));
-    EXPECT_STREQ(rows[i].url, url);
-  }
-}
+namespace {
 
-TEST(FormRequestUrl, RefusesAUrlThatDoesNotFit) {
-  char url[260];
-  std::string server = "http://web/" + std::string(240, 'a');
-  // 251 + "/" + 7 = 259 characters: just fits.
-  EXPECT_TRUE(FormRequestUrl(server.c_str(), "abc.ini", url, sizeof url));
-  EXPECT_EQ(259u, strlen(url));
-  // One more and the URL would name another file: refused, still terminated.
-  EXPECT_FALSE(FormRequestUrl(server.c_str(), "abcd.ini", url, sizeof url));
-  EXPECT_EQ(259u, strlen(url));
-  std::string longServer(300, 's');
-  EXPECT_FALSE(FormRequestUrl(longServer.c_str(), "x", url, sizeof url));
-  EXPECT_EQ(259u, strlen(url));
-}
-
-TEST(RequestFlags, FollowTheServerPort) {
-  struct {
-    const char* server;
+TEST(ServerPort, PortAndRequestFlagsFollowTheUrl) {
+  const unsigned long plain = kPlainRequestFlags;
+  const unsigned long secure = kSecureRequestFlags;
+  const struct {
+    std::string url;
+    unsigned short port;
     unsigned long flags;
   } rows[] = {
-      {"http://web/apps", kPlainRequestFlags},
-      {"https://web/apps", kSecureRequestFlags},     // scheme default 443
-      {"http://web:443/apps", kSecureRequestFlags},  // explicit 443
-      {"https://web:80/apps", kPlainRequestFlags},   // explicit port wins
-      {"https://web:8443/apps", kPlainRequestFlags},
-      {"http://web/downloads/https/x", kSecureRequestFlags},  // "https" anywhere
-      {"http://web:65979/x", kSecureRequestFlags},            // low 16 bits: 443
+      {"http://web/apps", 80, plain},
+      {"https://web/apps", 443, secure},
+      {"http://web:443/apps", 443, secure},
+      {"https://web:80/apps", 80, plain},  // the explicit port wins
+      {"https://web:8443/apps", 8443, plain},
+      {"http://web/downloads/https/x", 443, secure},  // "https" anywhere
+      {"web:81/x", 81, plain},                         // no scheme: from the start
+      {"http://web:65979/x", 443, secure},             // low 16 bits
+      {"http://web:/x", 0, plain},
+      {"", 80, plain},
+      // Read from 31 digits at most and clamped: never overruns.
+      {"http://web:" + std::string(200, '9') + "/x", 0xFFFF, plain},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(rows[i].server);
-    EXPECT_EQ(rows[i].flags, RequestFlagsForPort(ServerPortFromUrl(rows[i].server)));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.url);
+    unsigned short port = ServerPortFromUrl(row.url.c_str());
+    EXPECT_EQ(row.port, port);
+    EXPECT_EQ(row.flags, RequestFlagsForPort(port));
   }
-  EXPECT_EQ(0xC03500ul, kSecureRequestFlags);
-  EXPECT_EQ(0x400500ul, kPlainRequestFlags);
+  EXPECT_EQ(80, ServerPortFromUrl(nullptr));
 }
 
-TEST(FileUrlToPath, LocalAndNetworkForms) {
-  struct {
-    const char* url;
-    const char* path;
+TEST(FormRequestUrl, JoinsWithOneSlashAndRefusesWhatDoesNotFit) {
+  const std::string server = "http://web/" + std::string(240, 'a');  // 251 characters
+  const struct {
+    std::string server;
+    const char* name;
+    bool fits;
+    std::string url;
+  } rows[] = {
+      {"http://web/apps", "site.ini", true, "http://web/apps/site.ini"},
+      {"http://web/apps/", "site.ini", true, "http://web/apps/site.ini"},
+      {"http://web:8080/a", "sub/dir\\K.CAB", true, "http://web:8080/a/sub/dir\\K.CAB"},
+      {"http://web", "/lead.txt", true, "http://web//lead.txt"},
+      {"", "x", true, "/x"},
+      {server, "abc.ini", true, server + "/abc.ini"},  // 259: just fits
+      {server, "abcd.ini", false, (server + "/abcd.ini").substr(0, 259)},
+      {std::string(300, 's'), "x", false, std::string(259, 's')},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.url);
+    char url[260];
+    EXPECT_EQ(row.fits, FormRequestUrl(row.server.c_str(), row.name, url, sizeof url));
+    EXPECT_EQ(row.url, url);
+  }
+}
+
+TEST(FileUrlToPath, LocalAndNetworkFormsAndRefusals) {
+  const std::string overlong = "file:///C:/" + std::string(300, 'd');
+  const struct {
+    std::string url;
+    const char* path;  // nullptr: refused
   } rows[] = {
       {"file:///C:/dir", "C:\\dir"},
       {"file:///C:/Program%20Files/site", "C:\\Program Files\\site"},
@@ -80,34 +85,26 @@ TEST(FileUrlToPath, LocalAndNetworkForms) {
       {"file:////host/share/x", "\\\\host\\share\\x"},
       {"file:///dir/sub", "\\dir\\sub"},
       {"junk file:///E:/x", "E:\\x"},
+      {"http://web/x", nullptr},
+      {overlong, nullptr},
+      // An escaped zero byte would end the path early, at some other file.
+      {"file:///C:/site%00/x", nullptr},
+      {"file://host/share%00", nullptr},
+      {"file:////h/s/%00", nullptr},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(rows[i].url);
-    EXPECT_TRUE(IsFileUrl(rows[i].url));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.url);
     char path[260];
-    EXPECT_TRUE(FileUrlToPath(rows[i].url, path, sizeof path));
-    EXPECT_STREQ(rows[i].path, path);
+    EXPECT_EQ(row.path != nullptr, FileUrlToPath(row.url.c_str(), path, sizeof path));
+    EXPECT_LT(strlen(path), sizeof path);
+    EXPECT_STREQ(row.path ? row.path : path, path);
   }
-}
-
-TEST(FileUrlToPath, RefusesOtherSchemesAndOverlongPaths) {
-  char path[260];
   EXPECT_FALSE(IsFileUrl("http://web/file/x"));
   EXPECT_FALSE(IsFileUrl("file:C:/x"));
-  EXPECT_FALSE(FileUrlToPath("http://web/x", path, sizeof path));
-  EXPECT_STREQ("", path);
-  std::string url = "file:///C:/" + std::string(300, 'd');
-  EXPECT_FALSE(FileUrlToPath(url.c_str(), path, sizeof path));
-  EXPECT_LT(strlen(path), sizeof path);
   char small[8];
   EXPECT_FALSE(FileUrlToPath("file://host/share", small, sizeof small));
   EXPECT_TRUE(FileUrlToPath("file:///C:/abcd", small, sizeof small));
   EXPECT_STREQ("C:\\abcd", small);
-  // An escaped zero byte would end the path early, at some other file.
-  for (const char* zero : {"file:///C:/site%00/x", "file://host/share%00", "file:////h/s/%00"}) {
-    SCOPED_TRACE(zero);
-    EXPECT_FALSE(FileUrlToPath(zero, path, sizeof path));
-  }
 }
 
 TEST(FormLocalPath, AddsOneBackslashAndTurnsSlashes) {
@@ -123,17 +120,21 @@ TEST(FormLocalPath, AddsOneBackslashAndTurnsSlashes) {
 }
 
 TEST(SessionKindInFileName, FirstTokenInKindOrderAnyCase) {
-  struct {
+  const struct {
     const char* name;
     int kind;
   } rows[] = {
-      {"KVMD.CAB", 0},        {"dir/kvmp.ex_", 1}, {"KvAd.pro", 2}, {"kvap", 3},
-      {"setup/KvFtP.CAB", 4}, {"kvvt.exe", 5},     {"kvvtkvmd", 0},  // kind order, not position
-      {"site.ini", -1},       {"KV MD", -1},       {"", -1},
+      {"KVMD.CAB", 0},
+      {"setup/KvFtP.CAB", 4},
+      {"kvvtkvmd", 0},  // kind order, not position
+      {"site.ini", -1},
+      {"KV MD", -1},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(rows[i].name);
-    EXPECT_EQ(rows[i].kind, SessionKindInFileName(rows[i].name));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.kind, SessionKindInFileName(row.name));
   }
   EXPECT_EQ(-1, SessionKindInFileName(nullptr));
 }
+
+}  // namespace

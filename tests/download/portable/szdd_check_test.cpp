@@ -16,7 +16,8 @@ std::string Header(unsigned long size) {
 
 // Eight literals "abcdefgh", then a back reference of 3 + 5 = 8 bytes and
 // one more literal: 17 bytes expanded.
-const std::string kData = std::string("\xFF" "abcdefgh" "\x02", 10) + std::string("\x00\x05", 2) + "i";
+const std::string kData =
+    std::string("\xFF" "abcdefgh" "\x02", 10) + std::string("\x00\x05", 2) + "i";
 
 SzddCheck Checked(const std::string& bytes, size_t piece = 3) {
   SzddCheck check;
