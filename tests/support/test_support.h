@@ -90,11 +90,6 @@ bool TrustTestPublisher(const std::string& stubBuildUnix);
 std::string LittleEndian32(long value);
 // A REG_SZ value without its terminator, "(none)" or "(type N)".
 std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name);
-std::string LowerCase(std::string text);
 std::string WindowsFolder();  // without a trailing backslash
-// Every file below folder (a Windows path) whose lower-case name begins
-// with prefix, added to found.
-void FindFilesBelow(const std::string& folder, const std::string& prefix,
-                    std::vector<std::string>* found);
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
 }  // namespace testsupport
