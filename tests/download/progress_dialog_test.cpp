@@ -53,13 +53,14 @@ class ProgressDialogTest : public testing::Test {
   HWND owner_ = nullptr;
 };
 
-// Every way the user can end the dialog: the deployment must see the cancel,
-// the dialog must be gone at once, and the browser must stay disabled until
-// the driver finishes.
+// Every way the user can end the dialog, and the deployment closing it: the
+// deployment must see a user's cancel, the dialog must be gone at once, and
+// the browser must stay disabled until the driver finishes.
 TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
   const struct {
     const char* name;
     void (*act)(HWND dialog);
+    bool cancels = true;
   } ways[] = {
       {"Cancel clicked", [](HWND d) { SendMessageA(GetDlgItem(d, IDCANCEL), BM_CLICK, 0, 0); }},
       {"WM_COMMAND IDCANCEL", [](HWND d) { SendMessageA(d, WM_COMMAND, IDCANCEL, 0); }},
@@ -70,6 +71,7 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
          PostMessageA(GetDlgItem(d, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
          PumpMessages(50, true);
        }},
+      {"closed by the deployment", [](HWND) { CloseProgressDialog(); }, false},
   };
   for (const auto& way : ways) {
     SCOPED_TRACE(way.name);
@@ -87,7 +89,7 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
     EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2 - 20, rect.top);
     EXPECT_FALSE(CancelRequested());
     way.act(dialog);
-    EXPECT_TRUE(CancelRequested());
+    EXPECT_EQ(way.cancels, CancelRequested());
     EXPECT_EQ(nullptr, ProgressDialogWindow());
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_TRUE(ProgressDialogDestroyed());
@@ -100,16 +102,12 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
   }
 }
 
-TEST_F(ProgressDialogTest, ClosingIsNotCancellingAndTheFirstOwnerIsKept) {
+// The dialog was the last active window when a second one is made; the
+// owner of the first stays the one that is re-enabled, and only once.
+TEST_F(ProgressDialogTest, TheFirstOwnerIsKeptAndEnabledOnce) {
   HWND owner = MakeActiveOwner();
   ASSERT_TRUE(CreateProgressDialog(false));
-  HWND dialog = ProgressDialogWindow();
   CloseProgressDialog();
-  EXPECT_TRUE(ProgressDialogDestroyed());
-  EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_FALSE(CancelRequested());
-  // The dialog was the last active window; the owner of the first creation
-  // stays the one that is re-enabled, and only once.
   ASSERT_TRUE(CreateProgressDialog(false));
   EXPECT_EQ(owner, ProgressOwnerWindow());
   EnableOwnerWindow();
@@ -204,23 +202,13 @@ TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
 }
 
 // Transparent drawing by the mask method, on 32-bit DIB sections so that
-// every pixel can be read back: a 40 x 40 target of one colour, a picture.
-struct Dib {
-  HBITMAP bitmap = nullptr;
-  DWORD* bits = nullptr;  // 0x00RRGGBB, top row first
-  Dib(int width, int height, COLORREF fill) {
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
-    std::fill(bits, bits + width * height, Pixel(fill));
-  }
-  ~Dib() { DeleteObject(bitmap); }
-  static DWORD Pixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
-};
+// every pixel can be read back (0x00RRGGBB, top row first).
+HBITMAP Dib(int width, int height, DWORD** bits) {
+  BITMAPINFO format = {};
+  format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32};
+  return CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, (void**)bits, nullptr, 0);
+}
+DWORD Pixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
 const COLORREF kBackground = RGB(10, 20, 200);
 const COLORREF W = RGB(255, 255, 255);
@@ -234,41 +222,9 @@ const COLORREF kPicture[3][5] = {
     {W, R, G, K, W},
 };
 
-// Draws the picture into the target at (left, top) and compares every
-// target pixel: the picture's colour inside its area unless it is the
-// transparent one, the background everywhere else.
-void ExpectDrawn(int left, int top, COLORREF transparent, bool held = false) {
-  Dib picture(5, 3, 0);
-  for (int i = 0; i < 15; ++i) picture.bits[i] = Dib::Pixel(kPicture[i / 5][i % 5]);
-  const std::vector<DWORD> before(picture.bits, picture.bits + 15);
-  Dib target(40, 40, kBackground);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, target.bitmap);
-  HDC holder = CreateCompatibleDC(nullptr);
-  HGDIOBJ holderOld = held ? SelectObject(holder, picture.bitmap) : nullptr;
-  EXPECT_NE(held, DrawTransparentBitmap(dc, picture.bitmap, left, top, transparent));
-  GdiFlush();
-  int mismatches = 0;
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      COLORREF expected = kBackground;
-      if (!held && x >= left && x < left + 5 && y >= top && y < top + 3 &&
-          kPicture[y - top][x - left] != transparent) {
-        expected = kPicture[y - top][x - left];
-      }
-      mismatches += target.bits[y * 40 + x] != Dib::Pixel(expected);
-    }
-  }
-  EXPECT_EQ(0, mismatches);
-  EXPECT_EQ(before, std::vector<DWORD>(picture.bits, picture.bits + 15));
-  // Given back by the drawing's own context: it can be selected again.
-  if (held) SelectObject(holder, holderOld);
-  EXPECT_NE(nullptr, SelectObject(holder, picture.bitmap));
-  DeleteDC(holder);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-}
-
+// The picture drawn into a 40 x 40 target of one colour: every target pixel
+// has the picture's colour inside its area unless it is the transparent
+// one, the background everywhere else.
 TEST(DrawTransparentBitmap, TheTransparentColourIsLeftOutAndEverythingElseDrawn) {
   const struct {
     const char* what;
@@ -284,13 +240,42 @@ TEST(DrawTransparentBitmap, TheTransparentColourIsLeftOutAndEverythingElseDrawn)
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    ExpectDrawn(row.left, row.top, row.transparent, row.held);
+    DWORD* source;
+    DWORD* target;
+    HBITMAP picture = Dib(5, 3, &source);
+    HBITMAP canvas = Dib(40, 40, &target);
+    for (int i = 0; i < 15; ++i) source[i] = Pixel(kPicture[i / 5][i % 5]);
+    std::fill(target, target + 40 * 40, Pixel(kBackground));
+    const std::vector<DWORD> before(source, source + 15);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    HDC holder = CreateCompatibleDC(nullptr);
+    HGDIOBJ holderOld = row.held ? SelectObject(holder, picture) : nullptr;
+    EXPECT_NE(row.held, DrawTransparentBitmap(dc, picture, row.left, row.top, row.transparent));
+    GdiFlush();
+    int mismatches = 0;
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const int px = x - row.left;
+        const int py = y - row.top;
+        const bool inside = !row.held && px >= 0 && px < 5 && py >= 0 && py < 3;
+        const bool drawn = inside && kPicture[py][px] != row.transparent;
+        mismatches += target[y * 40 + x] != Pixel(drawn ? kPicture[py][px] : kBackground);
+      }
+    }
+    EXPECT_EQ(0, mismatches);
+    EXPECT_EQ(before, std::vector<DWORD>(source, source + 15));
+    // Given back by the drawing's own context: it can be selected again.
+    if (row.held) SelectObject(holder, holderOld);
+    EXPECT_NE(nullptr, SelectObject(holder, picture));
+    DeleteDC(holder);
+    SelectObject(dc, old);
+    EXPECT_FALSE(DrawTransparentBitmap(nullptr, canvas, 0, 0, W));
+    EXPECT_FALSE(DrawTransparentBitmap(dc, nullptr, 0, 0, W));
+    DeleteDC(dc);
+    DeleteObject(picture);
+    DeleteObject(canvas);
   }
-  Dib target(40, 40, kBackground);
-  HDC dc = CreateCompatibleDC(nullptr);
-  EXPECT_FALSE(DrawTransparentBitmap(nullptr, target.bitmap, 0, 0, W));
-  EXPECT_FALSE(DrawTransparentBitmap(dc, nullptr, 0, 0, W));
-  DeleteDC(dc);
 }
 
 }  // namespace
