@@ -133,9 +133,14 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   Serve("cut.bin", body);
   SetServerRules("/cacher/cut.bin close-after=30000\n");
   g_CacheRetries = 2;
-  EXPECT_FALSE(CacheFileWithRetries("cut.bin", NewOutput()));
+  // More than an attempt brings is in the file already.
+  HANDLE output = NewOutput();
+  DWORD written;
+  WriteFile(output, std::string(50000, 'x').data(), 50000, &written, nullptr);
+  EXPECT_FALSE(CacheFileWithRetries("cut.bin", output));
   EXPECT_EQ(3u, RequestsFor("/cacher/cut.bin", 3).size());
-  // A partial attempt cannot stay in front of the next one.
+  // What an earlier attempt left stays neither in front of the last one nor
+  // behind it.
   EXPECT_TRUE(SameBytes(body.substr(0, 30000), CloseOutput()));
   // Silent until the last attempt.
   EXPECT_EQ(Lines{CacheErrorBox(message)}, Boxes());
