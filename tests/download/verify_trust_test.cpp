@@ -39,13 +39,11 @@ TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
       {"untrusted", 1},
       {"no-such-folder", 1},
   };
-  for (const char* name : {"KVMD.PRO", "KVFTP.EXE"}) {
-    for (const auto& row : rows) {
-      SCOPED_TRACE(std::string(row.folder) + "\\" + name);
-      std::string path = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + row.folder);
-      LONG result = VerifyTrust((path + "\\" + name).c_str());
-      EXPECT_TRUE(row.expected == 1 ? result != 0 : result == row.expected) << result;
-    }
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.folder);
+    std::string path = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/" + row.folder);
+    LONG result = VerifyTrust((path + "\\KVMD.PRO").c_str());
+    EXPECT_TRUE(row.expected == 1 ? result != 0 : result == row.expected) << result;
   }
 }
 
