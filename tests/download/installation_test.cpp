@@ -216,17 +216,30 @@ void SetPendingRenames(const char* text) {
   RegCloseKey(key);
 }
 
-TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
+// Under each family: a library in use is replaced at restart on NT only, and
+// a font is installed once, under the family's key.
+TEST_F(InstallationTest, LibraryInUseAndFontsFollowTheFamily) {
   const std::string installed = DownloadFolder() + "\\KVWHLL.DLL";
   const std::string rootCopy = WindowsFolder().substr(0, 3) + "KVWHLL.DLl";
+  const std::string fonts = WindowsFolder() + "\\Fonts\\";
   const struct {
     const char* version;
     bool blocked;  // the pending renames hold a value the platform will not extend
     bool nt;
-  } rows[] = {{"", false, true}, {"", true, true}, {"win98", false, false}};
+  } rows[] = {{"", false, true}, {"", true, true}, {"nt40", false, true}, {"win98", false, false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.version) + (row.blocked ? " blocked" : ""));
     SetUp();
+    for (const char* key : {kNtFonts, k9xFonts}) {
+      HKEY k;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
+                                               KEY_SET_VALUE, nullptr, &k, nullptr));
+      RegDeleteValueA(k, "Marrock APL (TrueType)");
+      RegDeleteValueA(k, "Marrock OEM (TrueType)");
+      RegCloseKey(k);
+    }
+    DeleteFileA((fonts + "MARRKAPL.TTF").c_str());
+    ASSERT_TRUE(WriteFileBytes(fonts + "MARRKOEM.TTF", "present"));
     DeleteFileA(rootCopy.c_str());
     SetPendingRenames(row.blocked ? "blocked" : nullptr);
     ASSERT_TRUE(WriteFileBytes(installed, In("KVWHLL.DLL")));
@@ -235,9 +248,13 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     HANDLE inUse = CreateFileA(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, inUse);
-    HostRun run = Deploy("in-use", "[Kestrava]\r\n",
-                         {{"ftp.lst", "KVWHLL.DL_,2\r\n"}, {"KVWHLL.DL_", In("KVWHLL.DL_")}},
-                         {{"FTP_DistFile", "ftp.lst"}}, row.version);
+    HostRun run = Deploy("family", "[Kestrava]\r\n",
+                         {{"ftp.lst", "KVWHLL.DL_,2\r\n"},
+                          {"KVWHLL.DL_", In("KVWHLL.DL_")},
+                          {"md.lst", "MARRKAPL.TTF,1\r\nMARRKOEM.TTF,1\r\n"},
+                          {"MARRKAPL.TTF", In("MARRKAPL.TTF")},
+                          {"MARRKOEM.TTF", In("MARRKAPL.TTF")}},
+                         {{"FTP_DistFile", "ftp.lst"}, {"MD_DistFile", "md.lst"}}, row.version);
     CloseHandle(inUse);
     DWORD type = 0;
     std::string pending;
@@ -265,52 +282,22 @@ TEST_F(InstallationTest, LibraryInUseIsReplacedAtRestartOnNtOnly) {
     EXPECT_EQ(LowerCase(installed), LowerCase(registered));
     EXPECT_EQ(In("KVWHLL.DLL"), FileContent(installed));
     EXPECT_EQ(LittleEndian32(2), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KVWHLL.DL_"));
-    SetPendingRenames(nullptr);
-    DeleteFileA(rootCopy.c_str());
-    DeleteFileA((DownloadFolder() + "\\KVWHLL.DL_").c_str());
-  }
-}
-
-TEST_F(InstallationTest, FontsAreInstalledOnceUnderTheFamilysKey) {
-  const std::string fonts = WindowsFolder() + "\\Fonts\\";
-  const struct {
-    const char* version;
-    const char* key;
-    const char* otherKey;
-  } rows[] = {
-      {"", kNtFonts, k9xFonts},
-      {"nt40", kNtFonts, k9xFonts},
-      {"win98", k9xFonts, kNtFonts},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.version);
-    SetUp();
-    for (const char* key : {kNtFonts, k9xFonts}) {
-      HKEY k;
-      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
-                                               KEY_SET_VALUE, nullptr, &k, nullptr));
-      RegDeleteValueA(k, "Marrock APL (TrueType)");
-      RegDeleteValueA(k, "Marrock OEM (TrueType)");
-      RegCloseKey(k);
-    }
-    DeleteFileA((fonts + "MARRKAPL.TTF").c_str());
-    ASSERT_TRUE(WriteFileBytes(fonts + "MARRKOEM.TTF", "present"));
-    Deploy("fonts", "[Kestrava]\r\n",
-           {{"md.lst", "MARRKAPL.TTF,1\r\nMARRKOEM.TTF,1\r\n"},
-            {"MARRKAPL.TTF", In("MARRKAPL.TTF")},
-            {"MARRKOEM.TTF", In("MARRKAPL.TTF")}},
-           {{"MD_DistFile", "md.lst"}}, row.version);
     EXPECT_EQ(In("MARRKAPL.TTF"), FileContent(fonts + "MARRKAPL.TTF"));
     EXPECT_FALSE(FileExists(DownloadFolder() + "\\MARRKAPL.TTF"));
-    EXPECT_EQ("MARRKAPL.TTF", RegSzText(HKEY_LOCAL_MACHINE, row.key, "Marrock APL (TrueType)"));
-    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, row.otherKey, "Marrock APL (TrueType)"));
+    const char* key = row.nt ? kNtFonts : k9xFonts;
+    EXPECT_EQ("MARRKAPL.TTF", RegSzText(HKEY_LOCAL_MACHINE, key, "Marrock APL (TrueType)"));
+    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, row.nt ? k9xFonts : kNtFonts,
+                                  "Marrock APL (TrueType)"));
     // Present already: neither copied nor registered; the download stays.
     EXPECT_EQ("present", FileContent(fonts + "MARRKOEM.TTF"));
-    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, row.key, "Marrock OEM (TrueType)"));
+    EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, key, "Marrock OEM (TrueType)"));
     EXPECT_TRUE(FileExists(DownloadFolder() + "\\MARRKOEM.TTF"));
-    for (const char* name : {"MARRKAPL.TTF", "MARRKOEM.TTF"}) {
-      DeleteFileA((fonts + name).c_str());
-      DeleteFileA((DownloadFolder() + "\\" + name).c_str());
+    SetPendingRenames(nullptr);
+    for (const std::string& path : {rootCopy, DownloadFolder() + "\\KVWHLL.DL_",
+                                    fonts + "MARRKAPL.TTF", fonts + "MARRKOEM.TTF",
+                                    DownloadFolder() + "\\MARRKAPL.TTF",
+                                    DownloadFolder() + "\\MARRKOEM.TTF"}) {
+      DeleteFileA(path.c_str());
     }
   }
 }
