@@ -39,9 +39,8 @@ enum Event {
   kSendLater = 8,   // a message sent by another thread
   kFlagLater = 16,  // the flag set by another thread, which signals the wake
   kQuietFlag = 32,  // the flag set by another thread without a signal
-  kStaleWake = 64,  // a wake signalled before the wait, with nothing set
-  kCancel = 128,    // a posted message whose handler requests cancel
-  kQuit = 256,      // WM_QUIT posted after the other messages
+  kCancel = 64,     // a posted message whose handler requests cancel
+  kQuit = 128,      // WM_QUIT posted after the other messages
 };
 
 HWND g_window = nullptr;
@@ -100,7 +99,6 @@ TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
       {"flag without a signal", kQuietFlag, 5000, cancel, kWaitDone, 55, 1000, 0, 80},
       {"flag without dispatch", kPost | kFlagLater, 5000, bare, kWaitDone, 55, 1000, 0, 15},
       {"sent message", kSendLater | kFlagLater, 5000, cancel, kWaitDone, 55, 1000, 1, 20},
-      {"stale wake", kStaleWake, 200, cancel, kWaitTimedOut, 195, 250, 0, 250},
       {"cancel", kCancel, 2000, cancel, kWaitCancelled, 0, 50, 0, 50},
       {"cancel not asked for", kCancel, 200, 0, kWaitTimedOut, 195, 250, 0, 250},
       {"quit ends a wait", kPost | kQuit, 2000, cancel, kWaitQuit, 0, 100, 1, 20},
@@ -120,7 +118,6 @@ TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
       g_dispatched = 0;
       g_flag = 0;
       ClearCancelRequest();
-      if (row.events & kStaleWake) SignalWake();
       if (row.events & kPost) PostMessageA(g_window, WM_TEST_RECORD, 0, 0);
       if (row.events & kCancel) PostMessageA(g_window, WM_TEST_CANCEL, 0, 0);
       if (row.events & kQuit) PostQuitMessage(7);

@@ -70,23 +70,22 @@ TEST_F(IniTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << working + sub;
   }
-  ExpectStored(HKEY_CURRENT_USER,
-               {
-                   {"", "CDVersion", "4.0X\0"s, REG_SZ},
-                   {"", "BaseRegistry", "\x02"s, REG_BINARY},
-                   {"", "WorkingDirType", "\x01"s, REG_BINARY},
-                   {"", "Lock", "\xFF\xFF\xFF\xFF"s, REG_BINARY},
-                   {"", "LockFTP", "\x0C\0\0\0"s, REG_BINARY},
-                   {"", "HllapiConnectRetry", "\xFA\0\0\0"s, REG_BINARY},
-                   {"", "Working Directory", working + '\0', REG_SZ},
-                   {"", "KVMD.PRO", "\x04\x03\x02\x01"s, REG_BINARY},
-                   {"\\Support", "Line1", "Call the help desk\0"s, REG_SZ},
-                   {"\\Support", "Line2", "missing", 0},
-                   {"\\Support", "Line3", "\0"s, REG_SZ},
-                   {"\\Support", "Line9", "last\0"s, REG_SZ},
-                   {"\\About", "Name", "Acme Host Access\0"s, REG_SZ},
-                   {"\\About", "Phone", "missing", 0},
-               });
+  ExpectStored(HKEY_CURRENT_USER, {
+      {"", "CDVersion", "4.0X\0"s, REG_SZ},
+      {"", "BaseRegistry", "\x02"s, REG_BINARY},
+      {"", "WorkingDirType", "\x01"s, REG_BINARY},
+      {"", "Lock", "\xFF\xFF\xFF\xFF"s, REG_BINARY},
+      {"", "LockFTP", "\x0C\0\0\0"s, REG_BINARY},
+      {"", "HllapiConnectRetry", "\xFA\0\0\0"s, REG_BINARY},
+      {"", "Working Directory", working + '\0', REG_SZ},
+      {"", "KVMD.PRO", "\x04\x03\x02\x01"s, REG_BINARY},
+      {"\\Support", "Line1", "Call the help desk\0"s, REG_SZ},
+      {"\\Support", "Line2", "missing", 0},
+      {"\\Support", "Line3", "\0"s, REG_SZ},
+      {"\\Support", "Line9", "last\0"s, REG_SZ},
+      {"\\About", "Name", "Acme Host Access\0"s, REG_SZ},
+      {"\\About", "Phone", "missing", 0},
+  });
   EXPECT_FALSE(testsupport::RegKeyExists(HKEY_LOCAL_MACHINE, kWebRoot));
   const KindShortcut* kinds = s.KindShortcuts;
   EXPECT_TRUE(kinds[0].Wanted);
@@ -95,23 +94,6 @@ TEST_F(IniTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
   EXPECT_STREQ("http://web/vt.htm", kinds[5].Url);
   EXPECT_FALSE(kinds[3].Wanted);
   EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(IniTest, DefaultsGoToTheMachineHive) {
-  WriteIni("defaults.ini",
-           "[Kestrava]\r\nUsePersonalFolderAsWorkingDir=1\r\n"
-           "[Configuration Lock Feature]\r\nLock=x\r\n");
-  ReadInitializationFile("defaults.ini");
-  EXPECT_FALSE(testsupport::RegKeyExists(HKEY_CURRENT_USER, kWebRoot));
-  ExpectStored(HKEY_LOCAL_MACHINE,
-               {
-                   {"", "BaseRegistry", "\0"s, REG_BINARY},
-                   {"", "CDVersion", "3.2C1\0"s, REG_SZ},
-                   {"", "WorkingDirType", "\0"s, REG_BINARY},
-                   {"", "Lock", "\0\0\0\0"s, REG_BINARY},
-                   {"", "HllapiConnectRetry", "\0\0\0\0"s, REG_BINARY},
-                   {"", "Working Directory", "missing", 0},
-               });
 }
 
 // The launcher reads the file again: another desktop file is not taken, no
@@ -175,7 +157,9 @@ TEST_F(IniTest, DeniedEmulatorRootIsReportedOnceAndNothingIsWritten) {
   EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
 }
 
-TEST_F(IniTest, DeniedWorkingFolderKeyIsReportedAndTheRestWritten) {
+// With no BaseRegistry the machine hive takes the settings, defaults
+// included; the working folder, always the user's, is denied here.
+TEST_F(IniTest, DefaultsToTheMachineHiveAndADeniedWorkingFolderKeyIsReported) {
   DenyKey(HKEY_CURRENT_USER, kWebRoot);
   WriteIni("wd.ini",
            "[Kestrava]\r\nUsePersonalFolderAsWorkingDir=yes\r\n"
@@ -183,11 +167,13 @@ TEST_F(IniTest, DeniedWorkingFolderKeyIsReportedAndTheRestWritten) {
   ReadInitializationFile("wd.ini");
   EXPECT_EQ((std::vector<std::string>{Box("HKEY_CURRENT_USER\\Software\\MARROCK\\Kestrava Web")}),
             Boxes());
-  ExpectStored(HKEY_LOCAL_MACHINE,
-               {
-                   {"", "WorkingDirType", "\x01"s, REG_BINARY},
-                   {"", "Lock", "\x03\0\0\0"s, REG_BINARY},
-               });
+  ExpectStored(HKEY_LOCAL_MACHINE, {
+      {"", "BaseRegistry", "\0"s, REG_BINARY},
+      {"", "CDVersion", "3.2C1\0"s, REG_SZ},
+      {"", "WorkingDirType", "\x01"s, REG_BINARY},
+      {"", "Lock", "\x03\0\0\0"s, REG_BINARY},
+      {"", "HllapiConnectRetry", "\0\0\0\0"s, REG_BINARY},
+  });
 }
 
 TEST_F(IniTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include <functional>
 #include <string>
 
@@ -170,7 +168,9 @@ TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItRet
 
 // A PARAM given is handed over whole up to the capacity and cut cleanly
 // past it, with its real length kept; one not given leaves the text alone.
-TEST_F(FrameworkTest, LoadFromTheBagUpToTheCapacity) {
+// The site comes first, so the control knows its page while they load.
+TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
   const struct {
     const wchar_t* name;  // names match in any case, as in HTML
     std::wstring value;
@@ -191,25 +191,13 @@ TEST_F(FrameworkTest, LoadFromTheBagUpToTheCapacity) {
     bag.Set(row.name, row.value);
     ASSERT_EQ(S_OK, Load(&bag));
     EXPECT_EQ(1, probe_->exchanges);
+    EXPECT_TRUE(probe_->sitedDuringExchange);
     EXPECT_EQ(row.iniFound, probe_->iniFileFound);
     EXPECT_EQ(row.length, probe_->iniFile.Length());
     std::string text = row.iniFound ? std::string(row.value.begin(), row.value.end()) : "keep-me";
     EXPECT_EQ(text.substr(0, kRoom), probe_->iniFile.Text());
     EXPECT_EQ(row.logFound ? "" : "untouched", std::string(probe_->logEvents.Text()));
   }
-}
-
-// The site comes first, so the control knows its page while its properties
-// load; the version is the control's own when the PARAMs give none.
-TEST_F(FrameworkTest, SiteIsKnownWhileThePropertiesLoad) {
-  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
-  TestPropertyBag bag;
-  ASSERT_EQ(S_OK, Load(&bag));
-  EXPECT_TRUE(probe_->sitedDuringExchange);
-  EXPECT_EQ((DWORD)MAKELONG(0, 1), probe_->GetVersionLoaded());
-  bag.Set(L"_Version", L"131072");
-  ASSERT_EQ(S_OK, Load(&bag));
-  EXPECT_EQ(0x20000u, probe_->GetVersionLoaded());
 }
 
 // A stream is checked whole before any property reaches the control. The
