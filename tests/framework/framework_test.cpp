@@ -43,7 +43,7 @@ class ProbeControl : public COleControl {
     ExchangeVersion(pPX, MAKELONG(0, 1), true);
     COleControl::DoPropExchange(pPX);
     iniFileFound = PX_String(pPX, "IniFile", &iniFile);
-    logEventsFound = PX_String(pPX, "LogEvents", &logEvents);
+    PX_String(pPX, "LogEvents", &logEvents);
   }
   void OnDraw(HDC dc, const RECT& bounds, const RECT& invalid) override {
     drawBounds = bounds;
@@ -65,7 +65,6 @@ class ProbeControl : public COleControl {
   CPropText iniFile;
   bool iniFileFound = false;
   CPropText logEvents;
-  bool logEventsFound = false;
   RECT drawBounds = {};
   RECT drawInvalid = {};
 };
