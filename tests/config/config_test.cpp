@@ -139,6 +139,16 @@ TEST_F(IniTest, CustomShortcutsExpandAgainstTheModesBaseFolder) {
   EXPECT_STREQ("D:\\Apps\\Kestrava\\KVSH.EXE /run", c[0].Target);
 }
 
+// A distribution file's own section: DestDir before Run, empty values as none.
+TEST_F(IniTest, DistributionFileSections) {
+  WriteIni("dist.ini",
+           "[both.cab]\r\nDestDir=C:\\X\r\nRun=setup.exe\r\n[run.cab]\r\nRun=setup.exe\r\n"
+           "[RUNEMPTY.CAB]\r\nDestDir=\r\nRun=\r\n");
+  EXPECT_EQ(1, GetDistFileSetupKind("dist.ini", "both.cab"));
+  EXPECT_EQ(2, GetDistFileSetupKind("dist.ini", "RUN.CAB"));
+  EXPECT_EQ(0, GetDistFileSetupKind("dist.ini", "runempty.cab"));
+}
+
 // Keys that cannot be created stand for a user without rights there: each
 // failure shows its box once, and the writes go on or stop as they should.
 std::string Box(const std::string& key) {

@@ -2,12 +2,14 @@
 // container, with a control of the test's own that records what the
 // framework handed it: the property exchange and its bounds, the stream
 // format's refusals, the control's lifetime during a load, in-place
-// activation with and without a window, and clipping.
+// activation with and without a window, clipping and the boxes' owner.
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
 
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <functional>
 #include <string>
@@ -322,6 +324,38 @@ TEST_F(FrameworkTest, DrawingIsClippedToTheBoundsAndTheDcsClipping) {
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+}
+
+// A hook on this thread notes the owner of the box and closes it, so the
+// modal loop ends by itself.
+HWND g_boxOwner = nullptr;
+
+LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  char className[16] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
+      strcmp(className, "#32770") == 0) {
+    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
+    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HWND OwnerOfABox(ProbeControl* control) {
+  g_boxOwner = (HWND)1;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
+  EXPECT_EQ(IDOK, control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION));
+  UnhookWindowsHookEx(hook);
+  return g_boxOwner;
+}
+
+// The control's error boxes belong to the page's window, through the
+// control's own window when it has one; none before it has a site.
+TEST_F(FrameworkTest, BoxOwnerIsThePagesWindow) {
+  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
+  ASSERT_EQ(S_OK, Activate(&plainSite_));
+  EXPECT_EQ(plainSite_.Window(), OwnerOfABox(probe_));
 }
 
 }  // namespace
