@@ -73,11 +73,12 @@ TEST(MixedBitnessTable, BothBitnessesShareTheSlots) {
     EXPECT_EQ(stub.pid, owner);
     for (int kind = 0; kind < kSessionKinds; ++kind) {
       for (int other = 0; other < kSessionSlotsPerKind; ++other) {
-        if (kind != row.kind || other != slot) ASSERT_EQ(nullptr, GetSessionWindow(kind, other));
+        const bool own = kind == row.kind && other == slot;
+        ASSERT_EQ(own ? window : nullptr, GetSessionWindow(kind, other));
       }
     }
-    if (row.embedded) EXPECT_EQ(slot, FindSessionSlotWithParent(row.kind, container));
-    if (row.takenOver) ASSERT_TRUE(SetSessionWindow(row.kind, slot, container));
+    EXPECT_EQ(row.embedded ? slot : -1, FindSessionSlotWithParent(row.kind, container));
+    ASSERT_TRUE(!row.takenOver || SetSessionWindow(row.kind, slot, container));
     ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
     EXPECT_EQ(0u, stub.WaitForExit(10000));
     EXPECT_EQ(row.takenOver ? container : nullptr, GetSessionWindow(row.kind, slot));

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "base/portable/session_kinds.h"
@@ -26,34 +25,6 @@ struct RawTable {
 };
 
 HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
-
-// Hidden windows of session classes, as running sessions have.
-class SessionWindows {
- public:
-  ~SessionWindows() {
-    for (size_t i = 0; i < windows_.size(); ++i) {
-      DestroyWindow(windows_[i]);
-      UnregisterClassA(classes_[i].c_str(), GetModuleHandleA(nullptr));
-    }
-  }
-  HWND Add(int kind, bool desktopMode, int instance) {
-    WNDCLASSA windowClass = {};
-    char name[kSessionClassCapacity];
-    FormatSessionWindowClass(name, sizeof name, kind, desktopMode, instance);
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = name;
-    if (!RegisterClassA(&windowClass)) return nullptr;
-    classes_.push_back(name);
-    windows_.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, windowClass.hInstance, 0));
-    return windows_.back();
-  }
-  void Remove(int index) { DestroyWindow(windows_[index]); }
-
- private:
-  std::vector<std::string> classes_;
-  std::vector<HWND> windows_;
-};
 
 TEST(SessionWindowTable, FreshIsZeroReopenedKeepsWhatOthersWroteAndClosedIsInert) {
   const std::vector<BYTE> zeros(kSessionWindowTableBytes);
@@ -139,19 +110,31 @@ TEST_F(SessionWindowTableTest, OutOfRangeTouchesNothingAndClearingTakesOnlyTheSa
 // The lowest instance whose class of the kind and mode has no window; none
 // when all 99 run.
 TEST(FindFreeInstance, TheFirstGapOfTheKindAndMode) {
-  SessionWindows windows;
-  for (int instance : {1, 2, 4}) ASSERT_NE(nullptr, windows.Add(kMainframeDisplay, true, instance));
+  std::vector<HWND> windows;
+  auto add = [&](int kind, bool desktopMode, int instance) {
+    char name[kSessionClassCapacity];
+    FormatSessionWindowClass(name, sizeof name, kind, desktopMode, instance);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    windows.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, windowClass.hInstance, 0));
+    return windows.back() != nullptr;
+  };
+  for (int instance : {1, 2, 4}) ASSERT_TRUE(add(kMainframeDisplay, true, instance));
   EXPECT_EQ(3, FindFreeInstance(kMainframeDisplay, true));
   EXPECT_EQ(1, FindFreeInstance(kMainframeDisplay, false));
   EXPECT_EQ(1, FindFreeInstance(kAs400Display, true));
-  windows.Remove(0);
+  DestroyWindow(windows[0]);
   EXPECT_EQ(1, FindFreeInstance(kMainframeDisplay, true));
   EXPECT_EQ(0, FindFreeInstance(kSessionKinds, true));
   for (int instance = 1; instance <= kSessionInstances; ++instance)
-    ASSERT_NE(nullptr, windows.Add(kVtSession, false, instance)) << instance;
+    ASSERT_TRUE(add(kVtSession, false, instance)) << instance;
   EXPECT_EQ(0, FindFreeInstance(kVtSession, false));
-  windows.Remove(3 + 49);
+  DestroyWindow(windows[3 + 49]);
   EXPECT_EQ(50, FindFreeInstance(kVtSession, false));
+  for (HWND window : windows) DestroyWindow(window);
 }
 
 }  // namespace
