@@ -459,12 +459,16 @@ TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
     SetEmbedRect({10, 20, 410, 320});
     SessionListToBuild()->Count = 1;
     CopyText(SessionListToBuild()->Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
+    size_t refreshed = 0;
     for (const std::string& line : {w + "'s Parent set to " + p, w + "'s Parent is " + p}) {
       if (!c.embedded) break;
       LaunchSessions(nullptr);
       const std::vector<std::string> log = LogAt(EventLogPath());
       ASSERT_FALSE(log.empty());
       EXPECT_EQ(line, log.back());
+      // It has taken its place once it has the refresh posted after the move.
+      EXPECT_TRUE(PumpUntil([&] { return Count(StubLines(), "REFRESH") > refreshed; }, 5000));
+      ++refreshed;
       EXPECT_TRUE(Same(RectInParent(window), {10, 20, 410, 320}));
     }
     EXPECT_EQ(c.embedded ? container : nullptr, GetParent(window));
