@@ -215,33 +215,47 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
 // The publisher check runs once per kind: a passed check sets the kind's
 // flag, a set flag skips it, and a program that fails it, cannot start or
 // whose line does not fit is reported and not run; the next entry follows.
+// A bad cookie is shown and the session starts without it; a PARAM over its
+// capacity ends the deployment before any session (the lists came first).
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
   const std::string security = "Web-to-Host Control\tSecurity error ";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
+  const std::string none(1, '\0');
+  Params longVars;
+  for (int n = 1; n <= 4; ++n)
+    longVars.push_back({"MD_S1_Var" + std::to_string(n), std::string(63, 'd')});
   const struct {
     const char* what;
     const char* programFolder;  // null: no program listed
     bool alreadyVerified;
-    bool lineTooLong;  // the first entry's
-    std::string box;   // each box starts so
+    Params extra;     // the first entry's further PARAMs
+    std::string box;  // each box starts so
     size_t boxes, starts;
-    char flagAfter;
+    std::string kvmdFlag, kvvtFlag;
   } cases[] = {
-      {"signed, checked once", "programs", false, false, "", 0, 3, '\1'},
-      {"unsigned and current, flag already set", "unsigned", true, false, "", 0, 3, '\1'},
-      {"unsigned", "unsigned", false, false,
-       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, '\0'},
-      {"altered", "altered", false, false, security + "80096010 launching session " + path, 2, 1,
-       '\0'},
-      {"missing, flag already set", nullptr, true, false, launch + "Error Code 2.\t", 2, 1, '\1'},
-      {"line over 259 characters", "programs", false, true,
-       launch + "The command line is longer than 259 characters.\t", 1, 2, '\1'},
+      {"signed, checked once", "programs", false, {}, "", 0, 3, "\1", "\1"},
+      {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1", "\1"},
+      {"unsigned", "unsigned", false, {},
+       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, none,
+       "\1"},
+      {"altered", "altered", false, {}, security + "80096010 launching session " + path, 2, 1,
+       none, "\1"},
+      {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1",
+       "\1"},
+      {"line over 259 characters", "programs", false, longVars,
+       launch + "The command line is longer than 259 characters.\t", 1, 2, "\1", "\1"},
+      {"cookie not valid", "programs", false, {{"MD_S1_Blk", "bad.asp"}},
+       "Blockade API Error\tblk_ParseCookie( ) returned error code 504.\t", 1, 3, "\1", "\1"},
+      {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
+       "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
+       none, none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
     Params files = {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")},
+                    {"bad.asp", "no cookie here"},
                     {"md.lst", c.programFolder ? "KVMD.PRO,1\r\n" : ""}};
     if (c.programFolder) files.push_back({"KVMD.PRO", StandInProgram("KVMD.PRO", c.programFolder)});
     if (c.alreadyVerified) {
@@ -255,14 +269,13 @@ TEST_F(SessionTest, ChecksAndFailures) {
     Params params = {{"MD_DistFile", "md.lst"}, {"VT_DistFile", "vt.lst"},
                      {"Sessions", "MD_S1,MD_S2,VT_S1"}, {"MD_S1", "a"},
                      {"MD_S2", "b"}, {"VT_S1", "v"}};
-    for (int n = 1; c.lineTooLong && n <= 4; ++n)
-      params.push_back({"MD_S1_Var" + std::to_string(n), std::string(63, 'd')});
+    params.insert(params.end(), c.extra.begin(), c.extra.end());
     HostRun run = Deploy("checks", "[Kestrava]\r\n", files, params);
     EXPECT_EQ(c.boxes, run.boxes.size());
     for (const std::string& box : run.boxes) EXPECT_EQ(0u, box.find(c.box)) << box;
     EXPECT_EQ(c.starts, starts_.size());
-    EXPECT_EQ(std::string(1, c.flagAfter), RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified"));
-    EXPECT_EQ("\1", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
+    EXPECT_EQ(c.kvmdFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified"));
+    EXPECT_EQ(c.kvvtFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
   }
 }
 
@@ -421,6 +434,18 @@ TEST_F(SessionTest, TheNextPageReusesTheRunningSession) {
   EXPECT_TRUE(run.finished);
   EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
   EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));
+}
+
+// A container that sets the client site only after the PARAMs: the page
+// that asks for its session in the page has no window to put it in.
+TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
+  const std::string page = PublishPage(
+      "unsited/index.htm", ControlPage({{"LogEvents", "Y"}, {"LocalLaunch", "Y"},
+                                        {"Sessions", "MD_S1"}, {"MD_S1", "c"},
+                                        {"MD_S1_RunInBrowser", "F"}}));
+  EXPECT_TRUE(RunHost({page}, "--site-after-load").finished);
+  const std::vector<std::string> log = LogLinesWithoutStamps(ReadOnlyEventLog());
+  EXPECT_TRUE(HasLine(log, "MD_S1: Embed Mode is Disabled"));
 }
 
 // The control's own calls on a session in a window of this test. With
