@@ -254,11 +254,6 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
   return bytes.substr(0, bytes.size() - 1);
 }
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = (char)tolower((unsigned char)c);
-  return text;
-}
-
 std::string WindowsFolder() {
   char folder[MAX_PATH] = "";
   GetWindowsDirectoryA(folder, MAX_PATH);
@@ -290,4 +285,71 @@ bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& sta
   }
   return false;
 }
+
+// Sessions: the session programs' stand-in and a wait that dispatches.
+namespace testsupport {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+std::string StandInFolder(const char* which) {
+  const char* build = getenv("WEVELINK_BUILD");
+  return WinPathFromUnix(std::string(build ? build : "") + "/tools/session-stub/" + which);
+}
+
+std::string StandInProgram(const char* name, const char* which) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(StandInFolder(which) + "\\" + name, &bytes)) << name;
+  return bytes;
+}
+
+HWND TestContainerWindow() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "WevelinkTestContainer";
+  RegisterClassA(&windowClass);  // fails harmlessly when already registered
+  return CreateWindowExA(0, windowClass.lpszClassName, "container",
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 500, 400,
+                         nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+StandIn::StandIn(const std::string& folder, const std::string& program,
+                 const std::string& switches) {
+  std::string line = folder + "\\" + program + " " + switches;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info)) {
+    ADD_FAILURE() << "CreateProcessA " << line << ": " << GetLastError();
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid = info.dwProcessId;
+}
+
+StandIn::~StandIn() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 255);
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
+}
+
+DWORD StandIn::WaitForExit(DWORD timeoutMs) {
+  PumpUntil([&] { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }, timeoutMs);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
 }  // namespace testsupport

@@ -79,8 +79,6 @@ bool RegKeyExists(HKEY root, const std::string& subkey);
 
 }  // namespace testsupport
 
-#endif
-
 // download: the trusted test publisher, and readers of values, files and lines.
 namespace testsupport {
 // Runs trust-cert.exe of the session stand-in's build (a Linux path) on the
@@ -90,7 +88,6 @@ bool TrustTestPublisher(const std::string& stubBuildUnix);
 std::string LittleEndian32(long value);
 // A REG_SZ value without its terminator, "(none)" or "(type N)".
 std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name);
-std::string LowerCase(std::string text);
 std::string WindowsFolder();  // without a trailing backslash
 // Every file below folder (a Windows path) whose lower-case name begins
 // with prefix, added to found.
@@ -98,3 +95,32 @@ void FindFilesBelow(const std::string& folder, const std::string& prefix,
                     std::vector<std::string>* found);
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
 }  // namespace testsupport
+
+// Sessions: the session programs' stand-in and a wait that dispatches.
+#include <functional>
+namespace testsupport {
+// Polls done() at least every 10 ms for at most timeoutMs, dispatching this
+// thread's messages meanwhile (a session in one of its windows sends it some).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
+std::string StandInFolder(const char* which = "programs");
+std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
+// A visible top-level window of this thread for sessions to be embedded in.
+HWND TestContainerWindow();
+// folder\program started with the switches, in folder, as the control starts
+// a session; ended with the object if it still runs.
+class StandIn {
+ public:
+  StandIn(const std::string& folder, const std::string& program, const std::string& switches);
+  ~StandIn();
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+  // The exit code, or STILL_ACTIVE when it still runs after timeoutMs.
+  DWORD WaitForExit(DWORD timeoutMs);
+  DWORD pid = 0;
+
+ private:
+  HANDLE process_ = nullptr;
+};
+}  // namespace testsupport
+#endif
