@@ -520,11 +520,6 @@ std::string ReadLink(const std::string& path) {
   return text;
 }
 
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), ::tolower);
-  return text;
-}
-
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
   SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);

@@ -140,7 +140,6 @@ std::map<std::string, std::vector<std::string>> PageLogLines(
 // "(missing)"; COM must be initialised.
 std::string ReadLink(const std::string& path);
 
-std::string LowerCase(std::string text);
 std::string ShellFolder(int csidl);  // created when missing
 
 // Where the control keeps cabinets: the prefix's ActiveX cache, else the

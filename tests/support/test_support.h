@@ -88,6 +88,7 @@ bool TrustTestPublisher(const std::string& stubBuildUnix);
 std::string LittleEndian32(long value);
 // A REG_SZ value without its terminator, "(none)" or "(type N)".
 std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name);
+std::string LowerCase(std::string text);
 std::string WindowsFolder();  // without a trailing backslash
 // Every file below folder (a Windows path) whose lower-case name begins
 // with prefix, added to found.
