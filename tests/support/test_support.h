@@ -11,14 +11,10 @@
 
 namespace testsupport {
 
-// Linux path of the per-run test environment (WEVELINK_TESTENV).
-std::string TestEnvUnixDir();
-// The same folder as a Windows path (through Wine's Z: drive mapping).
+// The per-run test environment (WEVELINK_TESTENV) as a Windows path.
 std::string TestEnvDir();
-
-// Path mapping with Wine's own kernel32 helpers. Empty on failure.
+// A Linux path through Wine's Z: drive mapping; empty on failure.
 std::string WinPathFromUnix(const std::string& unixPath);
-std::string UnixPathFromWin(const std::string& winPath);
 
 // The test web server: its document root (Windows path), its ports and
 // base URLs, its request log ("METHOD PATH STATUS BYTES" lines) and rules.
