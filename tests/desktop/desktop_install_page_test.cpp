@@ -1,8 +1,8 @@
 // The desktop installation of a desktop-mode page, through the real control
 // in the container: the program group through Wine's own Program Manager
 // DDE service (its folder in the start menu), the shortcuts and registry
-// steps, and a deployment in which all is current. Quoted and refused group
-// names are rows of the scenario table.
+// steps, a deployment in which all is current and a group name that cannot
+// be sent. Quoted and other refused names are rows of the scenario table.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -87,14 +87,19 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   const struct {
     const char* what;
     bool fresh;  // nothing installed yet: the downloads open the dialog
+    const char* group;
     std::vector<std::string> links;          // in the group afterwards
     std::vector<std::string> sent, notSent;  // Program Manager log lines
   } cases[] = {
-      {"first installation", true, items,
+      {"first installation", true, "Host Access", items,
        {"[CreateGroup(Host Access)]", "[DeleteItem(AS400 Display)]", "[DeleteItem(AS400 Printer)]",
         addItem, "AS/400 Display is sent as AS-400 Display"},
        {"KVHR.EXE"}},
-      {"everything current", false, older, {}, {"CreateGroup", "DeleteItem"}},
+      {"everything current", false, "Host Access", older, {}, {"CreateGroup", "DeleteItem"}},
+      {"name that cannot be sent", true, "Host\"] [DeleteGroup(x)", older,
+       {"Host\"] [DeleteGroup(x) cannot be sent and is left out.",
+        "the group's items are left out with it."},
+       {"CreateGroup", "DeleteItem", "AddItem"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -115,8 +120,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     }
     DeleteFileA((desktop + "\\Host Display.LNK").c_str());
     const std::string desk = "[KVSetup]\r\nDestinationDir=" + install +
-                             "\r\nConnection=R\r\n[Program Group]\r\nUseGroup=Yes\r\n"
-                             "GroupName=Host Access\r\nMainframeDisplayText=Host Display\r\n"
+                             "\r\nConnection=R\r\n[Program Group]\r\nUseGroup=Yes\r\nGroupName=" +
+                             c.group + "\r\nMainframeDisplayText=Host Display\r\n"
                              "iSeriesDisplayText=AS/400 Display\r\nHllapiRedirectorText=Redirector"
                              "\r\n[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n";
     HostRun run = RunHost({PublishSite(
@@ -129,7 +134,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     CloseGroupWindows("Host");
     EXPECT_EQ(c.links, Links(group));
-      EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
+      // The shortcuts and the registry steps run whatever becomes of the group.
+    EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
     // Written again each time: 1 is Connection=R's code.
     EXPECT_EQ("\x01", RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
                                 "Preferred Connection Type"));
