@@ -8,7 +8,6 @@
 namespace testsupport {
 namespace {
 
-typedef char* (CDECL* UnixFromDosFn)(LPCWSTR);
 typedef WCHAR* (CDECL* DosFromUnixFn)(const char*);
 
 std::string ReadSmallFile(const std::string& path) {
@@ -19,11 +18,6 @@ std::string ReadSmallFile(const std::string& path) {
 }
 
 }  // namespace
-
-std::string TestEnvUnixDir() {
-  const char* dir = getenv("WEVELINK_TESTENV");
-  return dir ? dir : "";
-}
 
 std::string WinPathFromUnix(const std::string& unixPath) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -37,20 +31,10 @@ std::string WinPathFromUnix(const std::string& unixPath) {
   return n > 0 ? narrow : "";
 }
 
-std::string UnixPathFromWin(const std::string& winPath) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto fn = (UnixFromDosFn)(void*)GetProcAddress(kernel, "wine_get_unix_file_name");
-  if (fn == nullptr) return "";
-  WCHAR wide[MAX_PATH * 2];
-  if (MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH * 2) == 0) return "";
-  char* unixPath = fn(wide);
-  if (unixPath == nullptr) return "";
-  std::string result = unixPath;
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
+std::string TestEnvDir() {
+  const char* dir = getenv("WEVELINK_TESTENV");
+  return WinPathFromUnix(dir ? dir : "");
 }
-
-std::string TestEnvDir() { return WinPathFromUnix(TestEnvUnixDir()); }
 
 std::string WwwDir() { return TestEnvDir() + "\\www"; }
 
@@ -76,7 +60,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::string text;
-  if (!ReadFileBytes(path, &text)) return {};
+  ReadFileBytes(path, &text);
   return SplitLines(text);
 }
 
