@@ -1,8 +1,6 @@
 // The control framework driven through its COM interfaces by the test
 // container, with a control of the test's own that records what the
-// framework handed it: the property exchange and its bounds, the stream
-// format's refusals, the control's lifetime during a load, in-place
-// activation with and without a window, clipping and the boxes' owner.
+// framework handed it.
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
@@ -16,6 +14,7 @@
 
 #include "framework/ole_control.h"
 #include "test_container.h"
+#include "test_support.h"
 
 namespace {
 
@@ -82,16 +81,6 @@ struct Held {
   T* p;
 };
 
-// A new probe's interface; the interface holds the only reference.
-template <class T>
-T* NewProbe(REFIID iid, ProbeControl** probe) {
-  *probe = new ProbeControl;
-  T* object = nullptr;
-  EXPECT_EQ(S_OK, (*probe)->ExternalQueryInterface(iid, (void**)&object));
-  (*probe)->ExternalRelease();
-  return object;
-}
-
 std::string RectText(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
          "," + std::to_string(r.bottom);
@@ -107,20 +96,23 @@ IStream* StreamOf(const std::string& bytes) {
   return stream;
 }
 
-std::string Le32(size_t n) {
-  return {(char)(n & 0xFF), (char)((n >> 8) & 0xFF), (char)((n >> 16) & 0xFF), (char)(n >> 24)};
-}
+std::string Le32(size_t n) { return testsupport::LittleEndian32((long)n); }
 
 // One record of the stream format: name length, name, value length, value.
 std::string Record(const std::string& name, const std::string& value) {
   return Le32(name.size()) + name + Le32(value.size()) + value;
 }
 
-// One probe per test and the container's two kinds of site; the probe is
-// closed and let go of its site at the end.
+// One probe per test, held only through object_, and the container's two
+// kinds of site; the probe is closed and let go of its site at the end.
 class FrameworkTest : public ::testing::Test {
  protected:
+  FrameworkTest() {
+    EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(IID_IOleObject, (void**)&object_.p));
+    probe_->ExternalRelease();
+  }
   ~FrameworkTest() override {
+    if (object_.p == nullptr) return;
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
   }
@@ -129,10 +121,6 @@ class FrameworkTest : public ::testing::Test {
     T* object = nullptr;
     EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(iid, (void**)&object));
     return object;
-  }
-  HRESULT Load(TestPropertyBag* bag) {
-    Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
-    return persist->Load(bag, nullptr);
   }
   // Sites the probe and runs the verb at kPosition.
   HRESULT Activate(TestSite* site, LONG verb = OLEIVERB_INPLACEACTIVATE) {
@@ -143,20 +131,20 @@ class FrameworkTest : public ::testing::Test {
   ScopedOle ole_;
   TestSite windowlessSite_{true, kPosition};
   TestSite plainSite_{false, kPosition};
-  ProbeControl* probe_ = nullptr;
-  Held<IOleObject> object_{NewProbe<IOleObject>(IID_IOleObject, &probe_)};
+  ProbeControl* probe_ = new ProbeControl;
+  Held<IOleObject> object_;
 };
 
 // A load runs the control's whole work with messages dispatched; a
 // container may let go of its last reference meanwhile. The control lives
 // until the load returns, then goes.
-TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
-  ScopedOle ole;
-  ProbeControl* probe = nullptr;
-  IPersistPropertyBag* bag = NewProbe<IPersistPropertyBag>(IID_IPersistPropertyBag, &probe);
+TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
+  IPersistPropertyBag* bag = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  object_->Release();
+  object_.p = nullptr;
   const int destroyedBefore = g_probesDestroyed;
   bool aliveAfterRelease = false;
-  probe->duringExchange = [&] {
+  probe_->duringExchange = [&] {
     bag->Release();
     aliveAfterRelease = g_probesDestroyed == destroyedBefore;
   };
@@ -172,6 +160,7 @@ TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItRet
 // The site comes first, so the control knows its page while they load.
 TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
   ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
   const struct {
     const wchar_t* name;  // names match in any case, as in HTML
     std::wstring value;
@@ -190,7 +179,7 @@ TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
     probe_->Forget();
     TestPropertyBag bag;
     bag.Set(row.name, row.value);
-    ASSERT_EQ(S_OK, Load(&bag));
+    ASSERT_EQ(S_OK, persist->Load(&bag, nullptr));
     EXPECT_EQ(1, probe_->exchanges);
     EXPECT_TRUE(probe_->sitedDuringExchange);
     EXPECT_EQ(row.iniFound, probe_->iniFileFound);
@@ -243,53 +232,74 @@ TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExc
   }
 }
 
-TEST_F(FrameworkTest, WindowlessWhenControlAndSiteAllowItAndNeverWithoutASite) {
-  EXPECT_EQ(E_UNEXPECTED,
-            object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
-  TestSite& site = windowlessSite_;
-  ASSERT_EQ(S_OK, Activate(&site, OLEIVERB_UIACTIVATE));
-  EXPECT_TRUE(site.Called("OnInPlaceActivateEx(windowless)"));
-  EXPECT_TRUE(site.Called("SetActiveObject"));
-  EXPECT_TRUE(probe_->IsWindowless());
-  EXPECT_EQ(site.Window(), probe_->GetInPlaceSiteWindow());
-  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
-  HWND window = (HWND)1;
-  EXPECT_EQ(E_FAIL, inPlace->GetWindow(&window));
-  const RECT moved = {30, 40, 90, 80};
-  ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
-  RECT rect = {};
-  ASSERT_TRUE(probe_->GetRectInContainer(&rect));
-  EXPECT_EQ(RectText(moved), RectText(rect));
-  ASSERT_EQ(S_OK, inPlace->UIDeactivate());
-  EXPECT_TRUE(site.Called("SetActiveObject(null)"));
-  EXPECT_EQ(nullptr, site.ActiveObject());
-  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
-  EXPECT_TRUE(site.Called("OnInPlaceDeactivateEx"));
-  EXPECT_FALSE(probe_->IsInPlaceActive());
+// A hook on this thread notes the owner of the box and closes it, so the
+// modal loop ends by itself.
+HWND g_boxOwner = nullptr;
+
+LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  char className[16] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
+      strcmp(className, "#32770") == 0) {
+    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
+    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST_F(FrameworkTest, ChildWindowAtThePositionWhenTheSiteIsNotWindowless) {
-  TestSite& site = plainSite_;
-  ASSERT_EQ(S_OK, Activate(&site));
-  EXPECT_FALSE(probe_->IsWindowless());
-  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
-  HWND window = nullptr;
-  ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
-  ASSERT_TRUE(IsWindow(window));
-  EXPECT_EQ(site.Window(), GetParent(window));
-  EXPECT_TRUE(IsWindowVisible(window));
-  RECT rect;
-  GetWindowRect(window, &rect);
-  MapWindowPoints(nullptr, site.Window(), (POINT*)&rect, 2);
-  EXPECT_EQ(RectText(kPosition), RectText(rect));
+HWND OwnerOfABox(ProbeControl* control) {
+  g_boxOwner = (HWND)1;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
+  EXPECT_EQ(IDOK, control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION));
+  UnhookWindowsHookEx(hook);
+  return g_boxOwner;
+}
 
-  // Its paint is the control's OnDraw over the window's client area.
-  InvalidateRect(window, nullptr, TRUE);
-  UpdateWindow(window);
-  EXPECT_EQ("0,0,100,50", RectText(probe_->drawBounds));
-  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
-  EXPECT_TRUE(site.Called("OnInPlaceDeactivate"));
-  EXPECT_FALSE(IsWindow(window));
+// Never without a site; windowless when the control and the site allow it,
+// else in a child window of the site's at the position, painted by OnDraw.
+// The control's error boxes belong to the page's window, through the
+// control's own window when it has one; none before it has a site.
+TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
+  EXPECT_EQ(E_UNEXPECTED,
+            object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
+  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
+  for (TestSite* site : {&plainSite_, &windowlessSite_}) {
+    const bool windowless = site == &windowlessSite_;
+    SCOPED_TRACE(windowless ? "windowless" : "in a window");
+    ASSERT_EQ(S_OK, Activate(site, OLEIVERB_UIACTIVATE));
+    EXPECT_EQ(windowless, site->Called("OnInPlaceActivateEx(windowless)"));
+    EXPECT_TRUE(site->Called("SetActiveObject"));
+    EXPECT_EQ(windowless, probe_->IsWindowless());
+    EXPECT_EQ(site->Window(), probe_->GetInPlaceSiteWindow());
+    EXPECT_EQ(site->Window(), OwnerOfABox(probe_));
+    Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
+    HWND window = nullptr;
+    EXPECT_EQ(windowless ? E_FAIL : S_OK, inPlace->GetWindow(&window));
+    RECT rect = {};
+    if (!windowless) {
+      ASSERT_TRUE(IsWindow(window));
+      EXPECT_EQ(site->Window(), GetParent(window));
+      EXPECT_TRUE(IsWindowVisible(window));
+      GetWindowRect(window, &rect);
+      MapWindowPoints(nullptr, site->Window(), (POINT*)&rect, 2);
+      EXPECT_EQ(RectText(kPosition), RectText(rect));
+      InvalidateRect(window, nullptr, TRUE);
+      UpdateWindow(window);
+      EXPECT_EQ("0,0,100,50", RectText(probe_->drawBounds));
+    }
+    const RECT moved = {30, 40, 90, 80};
+    ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
+    ASSERT_TRUE(probe_->GetRectInContainer(&rect));
+    EXPECT_EQ(RectText(moved), RectText(rect));
+    ASSERT_EQ(S_OK, inPlace->UIDeactivate());
+    EXPECT_TRUE(site->Called("SetActiveObject(null)"));
+    EXPECT_EQ(nullptr, site->ActiveObject());
+    ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
+    EXPECT_TRUE(site->Called(windowless ? "OnInPlaceDeactivateEx" : "OnInPlaceDeactivate"));
+    EXPECT_FALSE(probe_->IsInPlaceActive());
+    EXPECT_FALSE(window != nullptr && IsWindow(window));
+  }
 }
 
 // The control paints everything red; only the part within both its bounds
@@ -324,38 +334,6 @@ TEST_F(FrameworkTest, DrawingIsClippedToTheBoundsAndTheDcsClipping) {
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
-}
-
-// A hook on this thread notes the owner of the box and closes it, so the
-// modal loop ends by itself.
-HWND g_boxOwner = nullptr;
-
-LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
-  char className[16] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
-      strcmp(className, "#32770") == 0) {
-    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
-    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-HWND OwnerOfABox(ProbeControl* control) {
-  g_boxOwner = (HWND)1;
-  HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
-  EXPECT_EQ(IDOK, control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION));
-  UnhookWindowsHookEx(hook);
-  return g_boxOwner;
-}
-
-// The control's error boxes belong to the page's window, through the
-// control's own window when it has one; none before it has a site.
-TEST_F(FrameworkTest, BoxOwnerIsThePagesWindow) {
-  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
-  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
-  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
-  ASSERT_EQ(S_OK, Activate(&plainSite_));
-  EXPECT_EQ(plainSite_.Window(), OwnerOfABox(probe_));
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 
 #include <string>
 
-namespace {
-
 enum Op { kCopy, kCopyThree, kAppend, kFormat, kBackslash };
 
 struct Row {
@@ -64,5 +62,3 @@ TEST(BoundedText, ResultFitOrCutAndNothingPastTheCapacity) {
     EXPECT_EQ(std::string(end - past, '#'), std::string(past, end));
   }
 }
-
-}  // namespace
