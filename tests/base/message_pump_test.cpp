@@ -3,14 +3,11 @@
 // does not decide; no wait may end before its time in any round.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <vector>
 
 #include "base/message_pump.h"
-
-namespace {
 
 const UINT WM_TEST_RECORD = WM_APP + 1;
 const UINT WM_TEST_CANCEL = WM_APP + 2;
@@ -146,8 +143,7 @@ TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
         if (msg.message == WM_TEST_RECORD) ++left;
         if (msg.message == WM_QUIT) quit = msg.wParam;
       }
-      int arriving = (row.events & kPost ? 1 : 0);
-      arriving += (row.events & (kPostLater | kSendLater) ? 1 : 0);
+      int arriving = !!(row.events & kPost) + !!(row.events & (kPostLater | kSendLater));
       EXPECT_EQ(arriving - row.dispatched, left);
       EXPECT_EQ(row.events & kQuit ? 7u : 0u, quit);
     }
@@ -160,5 +156,3 @@ TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
   DestroyWindow(g_window);
   ClearCancelRequest();
 }
-
-}  // namespace

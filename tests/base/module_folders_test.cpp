@@ -7,8 +7,6 @@
 #include "base/module_folders.h"
 #include "test_support.h"
 
-namespace {
-
 const char kSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 TEST(ModuleFolders, WorkedOutFromThePlatform) {
@@ -20,7 +18,6 @@ TEST(ModuleFolders, WorkedOutFromThePlatform) {
   ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSettings, "ActiveXCache", REG_SZ, cache,
                                sizeof cache));
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
-  EXPECT_EQ(GetModuleHandleA(nullptr), ModuleResources());
   EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, PlatformVersion().dwPlatformId);
   EXPECT_STREQ(temp, TempFolderPath());
   char windows[MAX_PATH];
@@ -32,10 +29,7 @@ TEST(ModuleFolders, WorkedOutFromThePlatform) {
   for (int group = 0; group < kComponentGroups; ++group) {
     EXPECT_EQ(download, ComponentFolderPath(group)) << group;
   }
-  // Without the setting: the temporary folder.
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettings, "ActiveXCache");
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   EXPECT_STREQ(TempFolderPath(), ActiveXCacheFolderPath());
 }
-
-}  // namespace

@@ -1,6 +1,5 @@
 // The configuration subsystem on the prefix's real registry and folders: the
-// initialization file read with the platform's profile reader, the exact
-// values it writes, keys the user may not create, and the shell folders.
+// initialization file, the values it writes, denied keys, the shell folders.
 #include <windows.h>
 #include <shlobj.h>
 #include <string.h>
@@ -32,16 +31,13 @@ struct Stored {
   DWORD type;
 };
 
-struct Registry : ConfigTest {
-  using ConfigTest::Value;
-};
-
 void ExpectStored(HKEY hive, const std::vector<Stored>& rows) {
   for (const Stored& row : rows) {
     SCOPED_TRACE(std::string(row.subkey) + "\\" + row.name);
     DWORD type = 0;
-    EXPECT_EQ(row.bytes, Registry::Value(hive, kWebRoot + std::string(row.subkey), row.name,
-                                         &type));
+    std::string bytes = "missing";
+    testsupport::ReadRegValue(hive, kWebRoot + std::string(row.subkey), row.name, &type, &bytes);
+    EXPECT_EQ(row.bytes, bytes);
     EXPECT_EQ(row.type, type);
   }
 }
@@ -190,10 +186,9 @@ TEST_F(ConfigTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {
   EXPECT_EQ("C:\\K\\Unins.Exe\0"s, Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
 }
 
-// A folder is refused with the caller's buffer left alone: for a number
-// without a file-system folder, and for a folder that does not fit. (The
-// personal folder found is the web mode's working folder above.) The
-// desktop of all users, on the NT family, is made when missing.
+// A folder is refused with the caller's buffer left alone: for a number without
+// a file-system folder, and for one that does not fit (the personal folder found
+// is the working folder above). The NT family's common desktop is made if missing.
 TEST_F(ConfigTest, SpecialFoldersRefusedOrMadeWhenMissing) {
   char path[MAX_PATH];
   for (int csidl : {CSIDL_DRIVES, 0xFE}) {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <string.h>
-
 #include <string>
 
 enum Op { kCopy, kCopyThree, kAppend, kFormat, kBackslash };

@@ -1,8 +1,8 @@
 // The platform-free pieces of the bottom layer: page values, the event
 // log's formatting and the session window class names.
 #include <gtest/gtest.h>
+#include <stdint.h>
 #include <string.h>
-
 #include <string>
 
 #include "base/portable/log_format.h"
@@ -12,8 +12,6 @@
 // One page value text and what each reader makes of it: yes/no, the
 // atol-like number held to 32 bits, and the whole positive number.
 TEST(PageValues, EachReaderOfAText) {
-  const long kMax = 2147483647L;
-  const long kMin = -kMax - 1;
   struct {
     const char* text;
     bool yes;
@@ -29,8 +27,8 @@ TEST(PageValues, EachReaderOfAText) {
       {"00", false, 0, false, -1},
       {"", false, 0, false, -1},
       {"1 2", false, 1, false, -1},
-      {"99999999999999999999", false, kMax, true, kMax},
-      {"-99999999999999999999", false, kMin, false, -1},
+      {"99999999999999999999", false, INT32_MAX, true, INT32_MAX},
+      {"-99999999999999999999", false, INT32_MIN, false, -1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);

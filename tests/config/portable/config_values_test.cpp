@@ -2,7 +2,6 @@
 // macros, where each kind of installed file goes, and the setting values.
 #include <gtest/gtest.h>
 #include <string.h>
-
 #include <string>
 
 #include "config/portable/folder_macros.h"
