@@ -1,6 +1,5 @@
 // The configuration subsystem on the prefix's real registry and folders: the
-// initialization file read with the platform's profile reader, the exact
-// values it writes, keys the user may not create, and the shell folders.
+// initialization file, the values it writes, denied keys, the shell folders.
 #include <windows.h>
 #include <shlobj.h>
 #include <string.h>
@@ -32,23 +31,22 @@ struct Stored {
   DWORD type;
 };
 
-class IniTest : public ConfigTest {
- protected:
-  void ExpectStored(HKEY hive, const std::vector<Stored>& rows) {
-    for (const Stored& row : rows) {
-      SCOPED_TRACE(std::string(row.subkey) + "\\" + row.name);
-      DWORD type = 0;
-      EXPECT_EQ(row.bytes, Value(hive, kWebRoot + std::string(row.subkey), row.name, &type));
-      EXPECT_EQ(row.type, type);
-    }
+void ExpectStored(HKEY hive, const std::vector<Stored>& rows) {
+  for (const Stored& row : rows) {
+    SCOPED_TRACE(std::string(row.subkey) + "\\" + row.name);
+    DWORD type = 0;
+    std::string bytes = "missing";
+    testsupport::ReadRegValue(hive, kWebRoot + std::string(row.subkey), row.name, &type, &bytes);
+    EXPECT_EQ(row.bytes, bytes);
+    EXPECT_EQ(row.type, type);
   }
-};
+}
 
-TEST_F(IniTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
+TEST_F(ConfigTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
   std::string path = WriteIni(
       "web1.ini",
       "[Kestrava]\r\nCDVersion=4.0X\r\nBaseRegistry=2\r\nUsePersonalFolderAsWorkingDir=yes\r\n"
-      "[Configuration Lock Feature]\r\nLock=-1\r\nLockFTP=12abc\r\n"
+      "[Configuration Lock Feature]\r\nLockFTP=12abc\r\n"
       "[HLLAPI]\r\nConnectRetryMilliseconds=250\r\n"
       "[Mainframe Display]\r\nShortCutURL=%kv%\\start.htm\r\nShortCutLabel=Host\r\n"
       "[VT]\r\nShortCutURL=http://web/vt.htm\r\n"
@@ -60,25 +58,17 @@ TEST_F(IniTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
   ASSERT_TRUE(ComposeLocalIniPath("http://web/cfg/web1.ini", local, sizeof local));
   EXPECT_EQ(path, local);
   WriteSupportInfo(local);
-  WriteComponentValue("KVMD.PRO", 0x01020304);
   EXPECT_FALSE(s.DesktopMode);
   std::string working = PersonalFolder() + "\\Kestrava";
   EXPECT_EQ(working, s.WorkingFolder);
-  for (const char* sub : {"", "\\Config", "\\Certs", "\\Macros", "\\Scripts", "\\Transfer",
-                          "\\Spool", "\\Traces"}) {
-    DWORD attributes = GetFileAttributesA((working + sub).c_str());
-    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        << working + sub;
-  }
+  DWORD attributes = GetFileAttributesA((working + "\\Traces").c_str());  // the folder tree made
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
   ExpectStored(HKEY_CURRENT_USER, {
       {"", "CDVersion", "4.0X\0"s, REG_SZ},
       {"", "BaseRegistry", "\x02"s, REG_BINARY},
       {"", "WorkingDirType", "\x01"s, REG_BINARY},
-      {"", "Lock", "\xFF\xFF\xFF\xFF"s, REG_BINARY},
       {"", "LockFTP", "\x0C\0\0\0"s, REG_BINARY},
       {"", "HllapiConnectRetry", "\xFA\0\0\0"s, REG_BINARY},
-      {"", "Working Directory", working + '\0', REG_SZ},
-      {"", "KVMD.PRO", "\x04\x03\x02\x01"s, REG_BINARY},
       {"\\Support", "Line1", "Call the help desk\0"s, REG_SZ},
       {"\\Support", "Line2", "missing", 0},
       {"\\Support", "Line3", "\0"s, REG_SZ},
@@ -98,7 +88,7 @@ TEST_F(IniTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
 
 // The launcher reads the file again: another desktop file is not taken, no
 // DesktopMode does not switch back, an empty URL leaves the kind wanted.
-TEST_F(IniTest, DesktopModeStaysOnAndWantedKindsStayWanted) {
+TEST_F(ConfigTest, DesktopModeStaysOnAndWantedKindsStayWanted) {
   WriteIni("twice.ini",
            "[Kestrava]\r\nDesktopMode=setup/desk.ini\r\nCDVersion=first\r\n"
            "[AS/400 Display]\r\nShortCutURL=http://web/ad.htm\r\nShortCutLabel=AS400\r\n");
@@ -118,12 +108,19 @@ TEST_F(IniTest, DesktopModeStaysOnAndWantedKindsStayWanted) {
   EXPECT_STREQ("AS400", s.KindShortcuts[2].Label);
 }
 
-TEST_F(IniTest, CustomShortcutsExpandAgainstTheModesBaseFolder) {
+// Custom shortcuts expand against the mode's base folder. A distribution
+// file's own section: DestDir before Run, empty values as none.
+TEST_F(ConfigTest, CustomShortcutsAndDistributionFileSections) {
   WriteIni("custom.ini",
            "[Custom Shortcuts]\r\nShortCut1=%kv%\\KVSH.EXE /run\r\nShortCutLabel1=Scripts\r\n"
            "ShortCut2=http://web/help.htm\r\nShortCutLabel2=" + std::string(100, 'L') + "\r\n"
            "ShortCutLabel4=not read\r\n"
-           "ShortCut6=%kv%\\" + std::string(250, 'p') + "\r\n");
+           "ShortCut6=%kv%\\" + std::string(250, 'p') + "\r\n"
+           "[both.cab]\r\nDestDir=C:\\X\r\nRun=setup.exe\r\n[run.cab]\r\nRun=setup.exe\r\n"
+           "[RUNEMPTY.CAB]\r\nDestDir=\r\nRun=\r\n");
+  EXPECT_EQ(1, GetDistFileSetupKind("custom.ini", "both.cab"));
+  EXPECT_EQ(2, GetDistFileSetupKind("custom.ini", "RUN.CAB"));
+  EXPECT_EQ(0, GetDistFileSetupKind("custom.ini", "runempty.cab"));
   g_DeploymentSettings.CustomShortcuts[3].Label[0] = 'o';  // kept: its target is empty
   CopyText(g_DeploymentSettings.CustomShortcuts[4].Target, kSettingPathCapacity, "stale");
   ReadCustomShortcuts("custom.ini");
@@ -139,23 +136,13 @@ TEST_F(IniTest, CustomShortcutsExpandAgainstTheModesBaseFolder) {
   EXPECT_STREQ("D:\\Apps\\Kestrava\\KVSH.EXE /run", c[0].Target);
 }
 
-// A distribution file's own section: DestDir before Run, empty values as none.
-TEST_F(IniTest, DistributionFileSections) {
-  WriteIni("dist.ini",
-           "[both.cab]\r\nDestDir=C:\\X\r\nRun=setup.exe\r\n[run.cab]\r\nRun=setup.exe\r\n"
-           "[RUNEMPTY.CAB]\r\nDestDir=\r\nRun=\r\n");
-  EXPECT_EQ(1, GetDistFileSetupKind("dist.ini", "both.cab"));
-  EXPECT_EQ(2, GetDistFileSetupKind("dist.ini", "RUN.CAB"));
-  EXPECT_EQ(0, GetDistFileSetupKind("dist.ini", "runempty.cab"));
-}
-
 // Keys that cannot be created stand for a user without rights there: each
 // failure shows its box once, and the writes go on or stop as they should.
 std::string Box(const std::string& key) {
   return "Web-to-Host Control\tUnable to create key: " + key + "\t0x10030";
 }
 
-TEST_F(IniTest, DeniedEmulatorRootIsReportedOnceAndNothingIsWritten) {
+TEST_F(ConfigTest, DeniedEmulatorRootIsReportedOnceAndNothingIsWritten) {
   DenyKey(HKEY_LOCAL_MACHINE, kWebRoot);
   WriteIni("denied.ini", "[Kestrava]\r\nCDVersion=9\r\n[Support]\r\nLine1=x\r\n");
   ReadInitializationFile("denied.ini");
@@ -169,7 +156,7 @@ TEST_F(IniTest, DeniedEmulatorRootIsReportedOnceAndNothingIsWritten) {
 
 // With no BaseRegistry the machine hive takes the settings, defaults
 // included; the working folder, always the user's, is denied here.
-TEST_F(IniTest, DefaultsToTheMachineHiveAndADeniedWorkingFolderKeyIsReported) {
+TEST_F(ConfigTest, DefaultsToTheMachineHiveAndADeniedWorkingFolderKeyIsReported) {
   DenyKey(HKEY_CURRENT_USER, kWebRoot);
   WriteIni("wd.ini",
            "[Kestrava]\r\nUsePersonalFolderAsWorkingDir=yes\r\n"
@@ -186,7 +173,7 @@ TEST_F(IniTest, DefaultsToTheMachineHiveAndADeniedWorkingFolderKeyIsReported) {
   });
 }
 
-TEST_F(IniTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {
+TEST_F(ConfigTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {
   g_DeploymentSettings.DesktopMode = true;
   g_DeploymentSettings.BaseRegistry = 2;
   CopyText(g_DeploymentSettings.InstallFolder, kSettingPathCapacity, "C:\\K");
@@ -199,21 +186,11 @@ TEST_F(IniTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {
   EXPECT_EQ("C:\\K\\Unins.Exe\0"s, Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
 }
 
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
-
-// A folder is found, or refused with the caller's buffer left alone: for a
-// number without a file-system folder, and for a folder that does not fit.
-TEST_F(IniTest, SpecialFolderFoundOrPathLeftAlone) {
-  char path[MAX_PATH] = "unchanged";
-  EXPECT_EQ(S_OK, GetSpecialFolder(CSIDL_PERSONAL, path, sizeof path));
-  // Wine's item list gives the folder with a trailing backslash.
-  std::string found = path;
-  if (!found.empty() && found.back() == '\\') found.pop_back();
-  EXPECT_EQ(ShellFolder(CSIDL_PERSONAL), found);
+// A folder is refused with the caller's buffer left alone: for a number without
+// a file-system folder, and for one that does not fit (the personal folder found
+// is the working folder above). The NT family's common desktop is made if missing.
+TEST_F(ConfigTest, SpecialFoldersRefusedOrMadeWhenMissing) {
+  char path[MAX_PATH];
   for (int csidl : {CSIDL_DRIVES, 0xFE}) {
     CopyText(path, sizeof path, "unchanged");
     EXPECT_EQ(E_INVALIDARG, GetSpecialFolder(csidl, path, sizeof path)) << csidl;
@@ -222,19 +199,15 @@ TEST_F(IniTest, SpecialFolderFoundOrPathLeftAlone) {
   char small[4] = "abc";
   EXPECT_EQ(E_INVALIDARG, GetSpecialFolder(CSIDL_PERSONAL, small, sizeof small));
   EXPECT_STREQ("abc", small);
-}
-
-TEST_F(IniTest, DesktopOfAllUsersOnTheNtFamilyCreatedWhenMissing) {
   ASSERT_EQ((DWORD)VER_PLATFORM_WIN32_NT, PlatformVersion().dwPlatformId);
-  std::string common = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-  ASSERT_FALSE(common.empty());
+  char common[MAX_PATH] = "";
+  ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, common));
   // Removed only when empty; other tests of the run may have put shortcuts there.
-  bool removed = RemoveDirectoryA(common.c_str());
-  char path[MAX_PATH] = "";
+  bool removed = RemoveDirectoryA(common);
   EXPECT_TRUE(GetDesktopFolder(path, sizeof path));
-  EXPECT_EQ(common + "\\", path);
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common.c_str())) << "removed: " << removed;
-  CreateDirectoryA(common.c_str(), nullptr);  // for the tests that follow, whatever happened
+  EXPECT_EQ(std::string(common) + "\\", path);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(common)) << "removed: " << removed;
+  CreateDirectoryA(common, nullptr);  // for the tests that follow, whatever happened
 }
 
 }  // namespace

@@ -1,23 +1,18 @@
-// The control framework driven through its COM interfaces by the test
-// container, with a control of the test's own that records what the
-// framework handed it: the property exchange and its bounds, the stream
-// format's refusals, the control's lifetime during a load, in-place
-// activation with and without a window, clipping and the boxes' owner.
+// The control framework driven through its COM interfaces by the test container,
+// with a probe control of the test's own that records what the framework handed it.
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
-
-#include <gtest/gtest.h>
-
+#include <shlwapi.h>
 #include <string.h>
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "framework/ole_control.h"
 #include "test_container.h"
-
-namespace {
+#include "test_support.h"
 
 const IID kProbeEventsIid = {
     0x5a1e0002, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66}};
@@ -71,7 +66,6 @@ class ProbeControl : public COleControl {
   RECT drawInvalid = {};
 };
 
-// Releases a COM pointer at scope end.
 template <class T>
 struct Held {
   explicit Held(T* p = nullptr) : p(p) {}
@@ -82,45 +76,28 @@ struct Held {
   T* p;
 };
 
-// A new probe's interface; the interface holds the only reference.
-template <class T>
-T* NewProbe(REFIID iid, ProbeControl** probe) {
-  *probe = new ProbeControl;
-  T* object = nullptr;
-  EXPECT_EQ(S_OK, (*probe)->ExternalQueryInterface(iid, (void**)&object));
-  (*probe)->ExternalRelease();
-  return object;
-}
-
 std::string RectText(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
          "," + std::to_string(r.bottom);
 }
 
-// A memory stream holding the bytes, positioned at its start.
-IStream* StreamOf(const std::string& bytes) {
-  IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return nullptr;
-  stream->Write(bytes.data(), (ULONG)bytes.size(), nullptr);
-  LARGE_INTEGER start = {};
-  stream->Seek(start, STREAM_SEEK_SET, nullptr);
-  return stream;
-}
-
-std::string Le32(size_t n) {
-  return {(char)(n & 0xFF), (char)((n >> 8) & 0xFF), (char)((n >> 16) & 0xFF), (char)(n >> 24)};
-}
+std::string Le32(size_t n) { return testsupport::LittleEndian32((long)n); }
 
 // One record of the stream format: name length, name, value length, value.
 std::string Record(const std::string& name, const std::string& value) {
   return Le32(name.size()) + name + Le32(value.size()) + value;
 }
 
-// One probe per test and the container's two kinds of site; the probe is
-// closed and let go of its site at the end.
+// One probe per test, held only through object_, and the container's two
+// kinds of site; the probe is closed and let go of its site at the end.
 class FrameworkTest : public ::testing::Test {
  protected:
+  FrameworkTest() {
+    EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(IID_IOleObject, (void**)&object_.p));
+    probe_->ExternalRelease();
+  }
   ~FrameworkTest() override {
+    if (object_.p == nullptr) return;
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
   }
@@ -130,11 +107,6 @@ class FrameworkTest : public ::testing::Test {
     EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(iid, (void**)&object));
     return object;
   }
-  HRESULT Load(TestPropertyBag* bag) {
-    Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
-    return persist->Load(bag, nullptr);
-  }
-  // Sites the probe and runs the verb at kPosition.
   HRESULT Activate(TestSite* site, LONG verb = OLEIVERB_INPLACEACTIVATE) {
     HRESULT hr = object_->SetClientSite(site);
     if (FAILED(hr)) return hr;
@@ -143,25 +115,24 @@ class FrameworkTest : public ::testing::Test {
   ScopedOle ole_;
   TestSite windowlessSite_{true, kPosition};
   TestSite plainSite_{false, kPosition};
-  ProbeControl* probe_ = nullptr;
-  Held<IOleObject> object_{NewProbe<IOleObject>(IID_IOleObject, &probe_)};
+  ProbeControl* probe_ = new ProbeControl;
+  Held<IOleObject> object_;
 };
 
 // A load runs the control's whole work with messages dispatched; a
 // container may let go of its last reference meanwhile. The control lives
 // until the load returns, then goes.
-TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
-  ScopedOle ole;
-  ProbeControl* probe = nullptr;
-  IPersistPropertyBag* bag = NewProbe<IPersistPropertyBag>(IID_IPersistPropertyBag, &probe);
+TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
+  IPersistPropertyBag* bag = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  object_->Release();
+  object_.p = nullptr;
   const int destroyedBefore = g_probesDestroyed;
   bool aliveAfterRelease = false;
-  probe->duringExchange = [&] {
+  probe_->duringExchange = [&] {
     bag->Release();
     aliveAfterRelease = g_probesDestroyed == destroyedBefore;
   };
   TestPropertyBag values;
-  values.Set(L"IniFile", L"site.ini");
   EXPECT_EQ(S_OK, bag->Load(&values, nullptr));
   EXPECT_TRUE(aliveAfterRelease);
   EXPECT_EQ(destroyedBefore + 1, g_probesDestroyed);
@@ -172,6 +143,7 @@ TEST(FrameworkLifetime, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItRet
 // The site comes first, so the control knows its page while they load.
 TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
   ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
   const struct {
     const wchar_t* name;  // names match in any case, as in HTML
     std::wstring value;
@@ -190,7 +162,7 @@ TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
     probe_->Forget();
     TestPropertyBag bag;
     bag.Set(row.name, row.value);
-    ASSERT_EQ(S_OK, Load(&bag));
+    ASSERT_EQ(S_OK, persist->Load(&bag, nullptr));
     EXPECT_EQ(1, probe_->exchanges);
     EXPECT_TRUE(probe_->sitedDuringExchange);
     EXPECT_EQ(row.iniFound, probe_->iniFileFound);
@@ -207,7 +179,8 @@ TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
 TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExchange) {
   const std::string full(kRoom, 'x');
   Held<IPersistStreamInit> persist(As<IPersistStreamInit>(IID_IPersistStreamInit));
-  Held<IStream> saved(StreamOf(""));
+  Held<IStream> saved;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &saved.p));
   probe_->iniFile.Set(full.c_str());
   ASSERT_EQ(S_OK, persist->Save(saved.p, TRUE));
   HGLOBAL memory = nullptr;
@@ -234,7 +207,7 @@ TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExc
     SCOPED_TRACE(row.name);
     probe_->Forget();
     probe_->logEvents.Set("");
-    Held<IStream> stream(StreamOf(row.bytes));
+    Held<IStream> stream(SHCreateMemStream((const BYTE*)row.bytes.data(), row.bytes.size()));
     ASSERT_NE(nullptr, stream.p);
     EXPECT_EQ(row.result, persist->Load(stream.p));
     EXPECT_EQ(row.result == S_OK ? 1 : 0, probe_->exchanges);
@@ -243,53 +216,72 @@ TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExc
   }
 }
 
-TEST_F(FrameworkTest, WindowlessWhenControlAndSiteAllowItAndNeverWithoutASite) {
-  EXPECT_EQ(E_UNEXPECTED,
-            object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
-  TestSite& site = windowlessSite_;
-  ASSERT_EQ(S_OK, Activate(&site, OLEIVERB_UIACTIVATE));
-  EXPECT_TRUE(site.Called("OnInPlaceActivateEx(windowless)"));
-  EXPECT_TRUE(site.Called("SetActiveObject"));
-  EXPECT_TRUE(probe_->IsWindowless());
-  EXPECT_EQ(site.Window(), probe_->GetInPlaceSiteWindow());
-  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
-  HWND window = (HWND)1;
-  EXPECT_EQ(E_FAIL, inPlace->GetWindow(&window));
-  const RECT moved = {30, 40, 90, 80};
-  ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
-  RECT rect = {};
-  ASSERT_TRUE(probe_->GetRectInContainer(&rect));
-  EXPECT_EQ(RectText(moved), RectText(rect));
-  ASSERT_EQ(S_OK, inPlace->UIDeactivate());
-  EXPECT_TRUE(site.Called("SetActiveObject(null)"));
-  EXPECT_EQ(nullptr, site.ActiveObject());
-  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
-  EXPECT_TRUE(site.Called("OnInPlaceDeactivateEx"));
-  EXPECT_FALSE(probe_->IsInPlaceActive());
+// A hook on this thread notes the owner of the box and closes it, so the
+// modal loop ends by itself.
+HWND g_boxOwner = nullptr;
+
+LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  char className[16] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
+      strcmp(className, "#32770") == 0) {
+    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
+    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST_F(FrameworkTest, ChildWindowAtThePositionWhenTheSiteIsNotWindowless) {
-  TestSite& site = plainSite_;
-  ASSERT_EQ(S_OK, Activate(&site));
-  EXPECT_FALSE(probe_->IsWindowless());
-  Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
-  HWND window = nullptr;
-  ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
-  ASSERT_TRUE(IsWindow(window));
-  EXPECT_EQ(site.Window(), GetParent(window));
-  EXPECT_TRUE(IsWindowVisible(window));
-  RECT rect;
-  GetWindowRect(window, &rect);
-  MapWindowPoints(nullptr, site.Window(), (POINT*)&rect, 2);
-  EXPECT_EQ(RectText(kPosition), RectText(rect));
+HWND OwnerOfABox(ProbeControl* control) {
+  g_boxOwner = (HWND)1;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
+  EXPECT_EQ(IDOK, control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION));
+  UnhookWindowsHookEx(hook);
+  return g_boxOwner;
+}
 
-  // Its paint is the control's OnDraw over the window's client area.
-  InvalidateRect(window, nullptr, TRUE);
-  UpdateWindow(window);
-  EXPECT_EQ("0,0,100,50", RectText(probe_->drawBounds));
-  ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
-  EXPECT_TRUE(site.Called("OnInPlaceDeactivate"));
-  EXPECT_FALSE(IsWindow(window));
+// Never without a site; windowless when the control and the site allow it, else
+// in a child window of the site's at the position, painted by OnDraw. Error boxes
+// belong to the page's window; none before the control has a site.
+TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
+  EXPECT_EQ(E_UNEXPECTED,
+            object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
+  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
+  for (TestSite* site : {&plainSite_, &windowlessSite_}) {
+    const bool windowless = site == &windowlessSite_;
+    SCOPED_TRACE(windowless ? "windowless" : "in a window");
+    ASSERT_EQ(S_OK, Activate(site, OLEIVERB_UIACTIVATE));
+    EXPECT_EQ(windowless, site->Called("OnInPlaceActivateEx(windowless)"));
+    EXPECT_TRUE(site->Called("SetActiveObject"));
+    EXPECT_EQ(windowless, probe_->IsWindowless());
+    EXPECT_EQ(site->Window(), OwnerOfABox(probe_));  // through the site's window or its own
+    Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
+    HWND window = nullptr;
+    EXPECT_EQ(windowless ? E_FAIL : S_OK, inPlace->GetWindow(&window));
+    RECT rect = {};
+    if (!windowless) {
+      ASSERT_TRUE(IsWindow(window));
+      EXPECT_EQ(site->Window(), GetParent(window));
+      EXPECT_TRUE(IsWindowVisible(window));
+      GetWindowRect(window, &rect);
+      MapWindowPoints(nullptr, site->Window(), (POINT*)&rect, 2);
+      EXPECT_EQ(RectText(kPosition), RectText(rect));
+      InvalidateRect(window, nullptr, TRUE);
+      UpdateWindow(window);
+      EXPECT_EQ("0,0,100,50", RectText(probe_->drawBounds));
+    }
+    const RECT moved = {30, 40, 90, 80};
+    ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
+    ASSERT_TRUE(probe_->GetRectInContainer(&rect));
+    EXPECT_EQ(RectText(moved), RectText(rect));
+    ASSERT_EQ(S_OK, inPlace->UIDeactivate());
+    EXPECT_TRUE(site->Called("SetActiveObject(null)"));
+    EXPECT_EQ(nullptr, site->ActiveObject());
+    ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
+    EXPECT_TRUE(site->Called(windowless ? "OnInPlaceDeactivateEx" : "OnInPlaceDeactivate"));
+    EXPECT_FALSE(probe_->IsInPlaceActive());
+    EXPECT_FALSE(window != nullptr && IsWindow(window));
+  }
 }
 
 // The control paints everything red; only the part within both its bounds
@@ -325,37 +317,3 @@ TEST_F(FrameworkTest, DrawingIsClippedToTheBoundsAndTheDcsClipping) {
   DeleteObject(bitmap);
   DeleteDC(dc);
 }
-
-// A hook on this thread notes the owner of the box and closes it, so the
-// modal loop ends by itself.
-HWND g_boxOwner = nullptr;
-
-LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
-  char className[16] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA((HWND)wParam, className, sizeof className) &&
-      strcmp(className, "#32770") == 0) {
-    g_boxOwner = GetWindow((HWND)wParam, GW_OWNER);
-    PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-HWND OwnerOfABox(ProbeControl* control) {
-  g_boxOwner = (HWND)1;
-  HHOOK hook = SetWindowsHookExA(WH_CBT, CloseBoxHook, nullptr, GetCurrentThreadId());
-  EXPECT_EQ(IDOK, control->MessageBox("text", "caption", MB_OK | MB_ICONEXCLAMATION));
-  UnhookWindowsHookEx(hook);
-  return g_boxOwner;
-}
-
-// The control's error boxes belong to the page's window, through the
-// control's own window when it has one; none before it has a site.
-TEST_F(FrameworkTest, BoxOwnerIsThePagesWindow) {
-  EXPECT_EQ(nullptr, OwnerOfABox(probe_));
-  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
-  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
-  ASSERT_EQ(S_OK, Activate(&plainSite_));
-  EXPECT_EQ(plainSite_.Window(), OwnerOfABox(probe_));
-}
-
-}  // namespace

@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <string.h>
-
 #include <string>
-
-namespace {
 
 enum Op { kCopy, kCopyThree, kAppend, kFormat, kBackslash };
 
@@ -64,5 +61,3 @@ TEST(BoundedText, ResultFitOrCutAndNothingPastTheCapacity) {
     EXPECT_EQ(std::string(end - past, '#'), std::string(past, end));
   }
 }
-
-}  // namespace

@@ -1,14 +1,17 @@
-#include "base/portable/page_values.h"
-
+// The platform-free pieces of the bottom layer: page values, the event
+// log's formatting and the session window class names.
 #include <gtest/gtest.h>
-
+#include <stdint.h>
+#include <string.h>
 #include <string>
+
+#include "base/portable/log_format.h"
+#include "base/portable/page_values.h"
+#include "base/portable/session_kinds.h"
 
 // One page value text and what each reader makes of it: yes/no, the
 // atol-like number held to 32 bits, and the whole positive number.
 TEST(PageValues, EachReaderOfAText) {
-  const long kMax = 2147483647L;
-  const long kMin = -kMax - 1;
   struct {
     const char* text;
     bool yes;
@@ -24,8 +27,8 @@ TEST(PageValues, EachReaderOfAText) {
       {"00", false, 0, false, -1},
       {"", false, 0, false, -1},
       {"1 2", false, 1, false, -1},
-      {"99999999999999999999", false, kMax, true, kMax},
-      {"-99999999999999999999", false, kMin, false, -1},
+      {"99999999999999999999", false, INT32_MAX, true, INT32_MAX},
+      {"-99999999999999999999", false, INT32_MIN, false, -1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -76,4 +79,61 @@ TEST(DeriveServerLocation, TooLongIsReportedAndStaysBounded) {
   EXPECT_FALSE(DeriveServerLocation(longName.c_str(), "http://w/i.htm", url, sizeof url, name,
                                     sizeof name));
   EXPECT_EQ(31u, std::string(name).size());
+}
+
+// Every field two digits wide (the year four, the milliseconds three), so a
+// single-digit hour is the case that shows the padding.
+TEST(LogFormat, FileNameTimeStampAndBanners) {
+  LogTime t = {2003, 3, 5, 4, 7, 9, 45};
+  char text[256];
+  ASSERT_TRUE(FormatEventLogName(t, text, sizeof text));
+  EXPECT_STREQ("EventLog_03_05_2003_04_07_09.Txt", text);
+  ASSERT_TRUE(FormatLogTimeStamp(t, text, sizeof text));
+  EXPECT_STREQ("04:07:09.045 ", text);
+  ASSERT_TRUE(FormatStartBanner(t, text, sizeof text));
+  EXPECT_STREQ("Wevelink.Ocx v3,2,1,296 Event Log Started 03/05/2003 at 04:07:09.045\r\n\r\n",
+               text);
+  ASSERT_TRUE(FormatEndBanner(t, text, sizeof text));
+  EXPECT_STREQ("\r\nWevelink.Ocx v3,2,1,296 Event Log Ended 03/05/2003 at 04:07:09.045\r\n",
+               text);
+}
+
+// The session window class names, which the session programs register: every
+// kind in both modes, the instance range, and nothing for a number outside.
+TEST(FormatSessionWindowClass, EveryKindAndModeAndTheInstanceRange) {
+  struct Row {
+    int kind;
+    const char* desktop;
+    const char* web;
+  } rows[] = {
+      {kMainframeDisplay, "Kestrava Mainframe Display  -  S1", "qy3270 Mainframe Display  -  S1"},
+      {kMainframePrinter, "Kestrava Mainframe Printer  -  P1", "qy3270 Mainframe Printer  -  P1"},
+      {kAs400Display, "Kestrava AS/400 Display  -  S1", "qy5250 AS/400 Display  -  S1"},
+      {kAs400Printer, "Kestrava AS/400 Printer  -  P1", "qy5250 AS/400 Printer  -  P1"},
+      {kFtpSession, "Kestrava Secure FTP  -  T1", "Kestrava Secure FTP  -  T1"},
+      {kVtSession, "Kestrava VT  -  S1", "qZVT  -  S1"},
+  };
+  ASSERT_EQ((size_t)kSessionKinds, sizeof rows / sizeof rows[0]);
+  char name[kSessionClassCapacity];
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, row.kind, true, 1));
+    EXPECT_STREQ(row.desktop, name);
+    ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, row.kind, false, 1));
+    EXPECT_STREQ(row.web, name);
+  }
+  ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, kAs400Printer, true, 99));
+  EXPECT_STREQ("Kestrava AS/400 Printer  -  P99", name);
+  const int bad[][2] = {
+      {kMainframeDisplay, 0},
+      {kMainframeDisplay, 100},
+      {-1, 1},
+      {kSessionKinds, 1},
+  };
+  for (const auto& row : bad) {
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1]);
+    strcpy(name, "old");
+    EXPECT_FALSE(FormatSessionWindowClass(name, sizeof name, row[0], true, row[1]));
+    EXPECT_STREQ("", name);
+  }
 }
