@@ -33,17 +33,11 @@ struct Held {
 
 // The module as loaded from the build tree, for the whole test program.
 struct LoadedModule {
-  HMODULE module = nullptr;
-  GetClassObjectFn getClassObject = nullptr;
-  CanUnloadNowFn canUnloadNow = nullptr;
+  HMODULE module = LoadLibraryA(OcxPath().c_str());
+  GetClassObjectFn getClassObject =
+      (GetClassObjectFn)(void*)GetProcAddress(module, "DllGetClassObject");
+  CanUnloadNowFn canUnloadNow = (CanUnloadNowFn)(void*)GetProcAddress(module, "DllCanUnloadNow");
 
-  bool Load(const std::string& path) {
-    module = LoadLibraryA(path.c_str());
-    if (module == nullptr) return false;
-    getClassObject = (GetClassObjectFn)(void*)GetProcAddress(module, "DllGetClassObject");
-    canUnloadNow = (CanUnloadNowFn)(void*)GetProcAddress(module, "DllCanUnloadNow");
-    return getClassObject != nullptr && canUnloadNow != nullptr;
-  }
   HRESULT Create(REFCLSID clsid, REFIID iid, void** object) {
     Held<IClassFactory> factory;
     HRESULT hr = getClassObject(clsid, IID_IClassFactory, (void**)factory.out());
@@ -54,7 +48,6 @@ struct LoadedModule {
 
 LoadedModule& Ocx() {
   static LoadedModule loaded;
-  if (loaded.module == nullptr) loaded.Load(OcxPath());
   return loaded;
 }
 
@@ -62,7 +55,7 @@ class ModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, ole_.Result());
-    ASSERT_NE(nullptr, Ocx().module) << "cannot load " << OcxPath();
+    ASSERT_TRUE(Ocx().getClassObject && Ocx().canUnloadNow) << "cannot load " << OcxPath();
   }
   ScopedOle ole_;
 };

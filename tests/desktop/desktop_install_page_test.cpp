@@ -1,7 +1,8 @@
 // The desktop installation of a desktop-mode page, through the real control
 // in the container: the program group through Wine's own Program Manager
-// DDE service (its folder in the start menu), quoted and refused names, the
-// shortcuts and registry steps, and a deployment in which all is current.
+// DDE service (its folder in the start menu), the shortcuts and registry
+// steps, a deployment in which all is current and a group name that cannot
+// be sent. Quoted and other refused names are rows of the scenario table.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -21,12 +22,9 @@ namespace {
 // The names of the links in folder, sorted.
 std::vector<std::string> Links(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*.lnk").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileA(search, &found));
-  FindClose(search);
+  ForEachFound(folder + "\\*.lnk", [&](const WIN32_FIND_DATAA& found) {
+    names.push_back(found.cFileName);
+  });
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -74,7 +72,6 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   // Wine's Program Manager keeps groups in the user's start menu.
   const std::string programs = ShellFolder(CSIDL_PROGRAMS);
   const std::string group = programs + "\\Host Access";
-  const std::string quoted = programs + "\\Host (Test)";
   const std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   char shortFolder[MAX_PATH] = "";
   CreateDirectoryA(install.c_str(), nullptr);
@@ -90,20 +87,16 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   const struct {
     const char* what;
     bool fresh;  // nothing installed yet: the downloads open the dialog
-    const char* groupSection;
-    std::vector<std::string> hostAccess, hostTest;  // links afterwards
-    std::vector<std::string> sent, notSent;          // Program Manager log lines
+    const char* group;
+    std::vector<std::string> links;          // in the group afterwards
+    std::vector<std::string> sent, notSent;  // Program Manager log lines
   } cases[] = {
-      {"first installation", true, "UseGroup=Yes\r\nGroupName=Host Access\r\n", items, older,
+      {"first installation", true, "Host Access", items,
        {"[CreateGroup(Host Access)]", "[DeleteItem(AS400 Display)]", "[DeleteItem(AS400 Printer)]",
         addItem, "AS/400 Display is sent as AS-400 Display"},
        {"KVHR.EXE"}},
-      {"everything current", false, "UseGroup=Yes\r\nGroupName=Host Access\r\n", older, older, {},
-       {"CreateGroup", "DeleteItem"}},
-      {"name sent quoted", true, "UseGroup=Yes\r\nGroupName=Host (Test)\r\n", older, items,
-       {"[CreateGroup(\"Host (Test)\")]", addItem}, {}},
-      {"name that cannot be sent", true, "UseGroup=Yes\r\nGroupName=Host\"] [DeleteGroup(x)\r\n",
-       older, older,
+      {"everything current", false, "Host Access", older, {}, {"CreateGroup", "DeleteItem"}},
+      {"name that cannot be sent", true, "Host\"] [DeleteGroup(x)", older,
        {"Host\"] [DeleteGroup(x) cannot be sent and is left out.",
         "the group's items are left out with it."},
        {"CreateGroup", "DeleteItem", "AddItem"}},
@@ -120,19 +113,17 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
                        "Preferred Connection Type");
     // What an older release left in the groups, and nothing of this one.
-    for (const std::string& folder : {group, quoted}) {
-      for (const std::string& name : Links(folder)) DeleteFileA((folder + "\\" + name).c_str());
-      CreateDirectoryA(folder.c_str(), nullptr);
-      for (const std::string& name : older) {
-        ASSERT_TRUE(WriteFileBytes(folder + "\\" + name, "older"));
-      }
+    for (const std::string& name : Links(group)) DeleteFileA((group + "\\" + name).c_str());
+    CreateDirectoryA(group.c_str(), nullptr);
+    for (const std::string& name : older) {
+      ASSERT_TRUE(WriteFileBytes(group + "\\" + name, "older"));
     }
     DeleteFileA((desktop + "\\Host Display.LNK").c_str());
     const std::string desk = "[KVSetup]\r\nDestinationDir=" + install +
-                             "\r\nConnection=R\r\n[Program Group]\r\n" + c.groupSection +
-                             "MainframeDisplayText=Host Display\r\niSeriesDisplayText=AS/400 "
-                             "Display\r\nHllapiRedirectorText=Redirector\r\n"
-                             "[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n";
+                             "\r\nConnection=R\r\n[Program Group]\r\nUseGroup=Yes\r\nGroupName=" +
+                             c.group + "\r\nMainframeDisplayText=Host Display\r\n"
+                             "iSeriesDisplayText=AS/400 Display\r\nHllapiRedirectorText=Redirector"
+                             "\r\n[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n";
     HostRun run = RunHost({PublishSite(
         "group", {{"site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n"}, {"desk.ini", desk},
                   {"md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n"}, {"ad.lst", "KVAD.EXE,1\r\n"},
@@ -142,9 +133,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     CloseGroupWindows("Host");
-    EXPECT_EQ(c.hostAccess, Links(group));
-    EXPECT_EQ(c.hostTest, Links(quoted));
-    // The shortcuts and the registry steps run whatever becomes of the group.
+    EXPECT_EQ(c.links, Links(group));
+      // The shortcuts and the registry steps run whatever becomes of the group.
     EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
     // Written again each time: 1 is Connection=R's code.
     EXPECT_EQ("\x01", RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",

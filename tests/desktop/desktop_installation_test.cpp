@@ -26,9 +26,6 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-const char* const kSubfolders[] = {"Config", "Certs", "Macros", "Scripts",
-                                   "Transfer", "Spool", "Traces"};
-
 class DesktopTest : public ConfigTest {
  protected:
   void SetUp() override {
@@ -75,7 +72,9 @@ TEST_F(DesktopTest, FoldersKeysAndUninstallEntry) {
 
   CreateFolderTree();
   EXPECT_TRUE(IsFolder(install + "Certs"));
-  for (const char* sub : kSubfolders) EXPECT_TRUE(IsFolder(install + "Work\\" + sub)) << sub;
+  for (const char* sub : {"Config", "Certs", "Macros", "Scripts", "Transfer", "Spool", "Traces"}) {
+    EXPECT_TRUE(IsFolder(install + "Work\\" + sub)) << sub;
+  }
 
   WritePreferredConnectionType(s.ConnectionType);
   DWORD type = 0;

@@ -20,8 +20,6 @@ using namespace testsupport;
 
 namespace {
 
-std::string DesktopFolder() { return ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY); }
-
 class ShortcutsPageTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitialize(nullptr); }
@@ -33,7 +31,7 @@ class ShortcutsPageTest : public ::testing::Test {
 TEST_F(ShortcutsPageTest, ProgramShortcutsOfTheInstalledPrograms) {
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   const std::string install = TestEnvDir() + "\\links-install";
-  const std::string desktop = DesktopFolder();
+  const std::string desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   CreateDirectoryA(install.c_str(), nullptr);
   DeploymentSettings& s = g_DeploymentSettings;
   s.DesktopMode = true;
@@ -54,9 +52,7 @@ TEST_F(ShortcutsPageTest, ProgramShortcutsOfTheInstalledPrograms) {
     FormatText(s.ProgramLabels[row.label], kSettingLabelCapacity, "Label %s", row.program);
     const std::string program = install + "\\" + row.program;
     DeleteFileA(program.c_str());
-    if (row.installed) {
-      ASSERT_TRUE(WriteFileBytes(program, "program"));
-    }
+    if (row.installed) ASSERT_TRUE(WriteFileBytes(program, "program"));
     DeleteFileA((desktop + "\\Label " + row.program + ".LNK").c_str());
     if (row.older) {
       ASSERT_TRUE(WriteFileBytes(desktop + "\\" + row.older, "older"));
@@ -102,9 +98,7 @@ TEST_F(ShortcutsPageTest, DesktopInstallationAdvancesTwentyThreeSteps) {
     CopyText(s.GroupName, sizeof s.GroupName, "Steps \"Group\"");
     CopyText(s.InstallFolder, sizeof s.InstallFolder, TestEnvDir().c_str());
     ResetProgressForDeployment();
-    if (c.dialog) {
-      ASSERT_TRUE(CreateProgressDialog(true));
-    }
+    if (c.dialog) ASSERT_TRUE(CreateProgressDialog(true));
     RunDesktopInstallation();
     EXPECT_EQ(23, (int)OverallProgressSteps());
     if (c.dialog) DestroyProgressDialogAndWait();

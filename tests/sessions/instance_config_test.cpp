@@ -7,18 +7,19 @@
 
 #include <string>
 
-#include "config/deployment_settings.h"
 #include "base/portable/session_kinds.h"
+#include "config/deployment_settings.h"
+#include "config/deployment_settings_private.h"
 #include "sessions/session_shutdown.h"
 #include "test_support.h"
-#include "config/deployment_settings_private.h"
 
 using namespace testsupport;
 
 namespace {
 
 TEST(InstanceConfigExists, KeysPerKindModeAndHive) {
-  const std::string longInstance(60, '7');
+  const HKEY user = HKEY_CURRENT_USER;
+  const HKEY machine = HKEY_LOCAL_MACHINE;
   const struct {
     const char* what;
     HKEY hive;
@@ -29,20 +30,20 @@ TEST(InstanceConfigExists, KeysPerKindModeAndHive) {
     int kind;
     bool exists;
   } cases[] = {
-      {"web FTP, fourth key, machine", HKEY_LOCAL_MACHINE, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2",
-       false, 0, "C:\\K\\KVFTP.PRO /s2 /f\"f\" /qyFTP", kFtpSession, true},
-      {"current user only", HKEY_LOCAL_MACHINE, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2", false, 2,
+      {"web FTP, fourth key, machine", machine, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2", false,
+       0, "C:\\K\\KVFTP.PRO /s2 /f\"f\" /qyFTP", kFtpSession, true},
+      {"current user only", machine, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2", false, 2,
        "C:\\K\\KVFTP.PRO /s2", kFtpSession, false},
-      {"current user only, user key", HKEY_CURRENT_USER, "Software\\Dovrel\\qy5250\\Kestrava FTP T2",
-       false, 2, "C:\\K\\KVFTP.PRO /s2", kFtpSession, true},
-      {"desktop FTP has two keys", HKEY_LOCAL_MACHINE, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2", true,
-       0, "C:\\I\\KVFTP.EXE /s2", kFtpSession, false},
-      {"desktop display", HKEY_CURRENT_USER, "Software\\Dovrel\\Kestrava\\Mainframe Display S4", true,
-       0, "C:\\I\\KVMD.EXE /S4 /f\"a\"", kMainframeDisplay, true},
-      {"no switch: the free instance", HKEY_LOCAL_MACHINE,
-       "Software\\MARROCK\\Kestrava Web\\Mainframe Display S1", false, 0, "C:\\K\\KVMD.PRO /f\"a\"",
-       kMainframeDisplay, true},
-      {"other instance", HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava Web\\VT S1", false, 0,
+      {"current user only, user key", user, "Software\\Dovrel\\qy5250\\Kestrava FTP T2", false, 2,
+       "C:\\K\\KVFTP.PRO /s2", kFtpSession, true},
+      {"desktop FTP has two keys", machine, "Software\\Dovrel\\qyFTP\\Kestrava FTP T2", true, 0,
+       "C:\\I\\KVFTP.EXE /s2", kFtpSession, false},
+      {"desktop display", user, "Software\\Dovrel\\Kestrava\\Mainframe Display S4", true, 0,
+       "C:\\I\\KVMD.EXE /S4 /f\"a\"", kMainframeDisplay, true},
+      {"no switch: the free instance", machine,
+       "Software\\MARROCK\\Kestrava Web\\Mainframe Display S1", false, 0,
+       "C:\\K\\KVMD.PRO /f\"a\"", kMainframeDisplay, true},
+      {"other instance", machine, "Software\\MARROCK\\Kestrava Web\\VT S1", false, 0,
        "C:\\K\\KVVT.PRO /s11", kVtSession, false},
   };
   for (const auto& c : cases) {
@@ -59,7 +60,8 @@ TEST(InstanceConfigExists, KeysPerKindModeAndHive) {
   }
   // An instance text no key can hold is no configuration.
   g_DeploymentSettings.DesktopMode = false;
-  EXPECT_FALSE(InstanceConfigExists(("C:\\K\\KVMD.PRO /s" + longInstance).c_str(), kMainframeDisplay));
+  const std::string line = "C:\\K\\KVMD.PRO /s" + std::string(60, '7');
+  EXPECT_FALSE(InstanceConfigExists(line.c_str(), kMainframeDisplay));
 }
 
 }  // namespace

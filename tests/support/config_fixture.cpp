@@ -6,6 +6,7 @@
 #include "box_recorder.h"
 #include "config/deployment_settings.h"
 #include "base/module_folders.h"
+#include "host_run.h"
 #include "test_support.h"
 #include "config/deployment_settings_private.h"
 
@@ -79,16 +80,9 @@ void ConfigTest::AllowDeniedKeys() {
 }
 
 std::vector<std::string> ConfigTest::Boxes() {
-  std::string bytes;
   std::vector<std::string> boxes;
-  if (!testsupport::ReadFileBytes(boxRecord_, &bytes)) return boxes;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
+  for (const std::string& line : testsupport::ReadLines(boxRecord_)) {
     boxes.push_back(line.substr(0, line.rfind('\t')));  // without the thread
-    start = end + 1;
   }
   return boxes;
 }
@@ -102,8 +96,4 @@ std::string ConfigTest::Value(HKEY hive, const std::string& key, const std::stri
   return bytes;
 }
 
-std::string ConfigTest::PersonalFolder() {
-  char path[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
-  return path;
-}
+std::string ConfigTest::PersonalFolder() { return testsupport::ShellFolder(CSIDL_PERSONAL); }

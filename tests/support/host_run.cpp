@@ -9,7 +9,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <tlhelp32.h>
-#include <memory>
 #include <stdlib.h>
 #include <string.h>
 
@@ -23,40 +22,77 @@ std::string BuildDir() {
   return dir ? WinPathFromUnix(dir) : "";
 }
 
-std::string TempName(const char* prefix) {
-  char folder[MAX_PATH], path[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  GetTempFileNameA(folder, prefix, 0, path);
-  return path;
+// Outside drive_c, so that the runner's own files are not in a drive record.
+std::string ScratchName(const char* stem) {
+  static unsigned next = 0;
+  return TestEnvDir() + "\\run-" + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++next) + ".txt";
+}
+
+std::string HostCommand(const std::string& program, const std::string& options,
+                        const std::vector<std::string>& pages) {
+  std::string command = "\"" + program + "\" " + options;
+  for (const std::string& page : pages) command += " \"" + page + "\"";
+  return command;
+}
+
+bool EndProcess(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return false;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+  return true;
 }
 
 HostRun RunHostProgram(const std::string& program, const std::vector<std::string>& pages,
                        const std::string& extraArgs, unsigned long timeoutMs) {
   HostRun run;
-  std::string boxes = TempName("box");
-  std::string trace = TempName("trc");
-  std::string command = "\"" + program + "\" --stay 300 --box-delay 100 --boxes \"" + boxes +
-                        "\" --trace \"" + trace + "\" " + extraArgs;
-  for (const std::string& page : pages) command += " \"" + page + "\"";
-  DWORD code = 0;
-  run.finished = RunProgram(command, timeoutMs, &code);
-  run.exitCode = code;
-  std::string text;
-  if (ReadFileBytes(boxes, &text)) run.boxes = SplitLines(text);
-  if (ReadFileBytes(trace, &text)) run.trace = SplitLines(text);
-  DeleteFileA(boxes.c_str());
-  DeleteFileA(trace.c_str());
+  const std::string boxes = ScratchName("boxes");
+  const std::string trace = ScratchName("trace");
+  const std::string output = ScratchName("output");
+  std::string command = HostCommand(program, "--stay 300 --box-delay 100 --boxes \"" + boxes +
+                                    "\" --trace \"" + trace + "\" " + extraArgs, pages);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  PROCESS_INFORMATION process = {};
+  if (out != INVALID_HANDLE_VALUE &&
+      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    run.processId = process.dwProcessId;
+    run.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!run.finished) {
+      TerminateProcess(process.hProcess, 255);
+      WaitForSingleObject(process.hProcess, 5000);
+    }
+    DWORD code = 255;
+    GetExitCodeProcess(process.hProcess, &code);
+    run.exitCode = code;
+    CloseHandle(process.hProcess);
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  ReadFileBytes(output, &run.output);
+  run.boxes = ReadLines(boxes);
+  run.trace = ReadLines(trace);
+  for (const std::string& file : {boxes, trace, output}) DeleteFileA(file.c_str());
   return run;
 }
 
 }  // namespace
 
 RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
-    : boxes_(TempName("box")), trace_(TempName("trc")), until_(TempName("unt")) {
-  DeleteFileA(until_.c_str());
-  std::string command = "\"" + HostExePath() + "\" --box-delay 100 --boxes \"" + boxes_ +
-                        "\" --trace \"" + trace_ + "\" --until \"" + until_ + "\" " + extraArgs;
-  for (const std::string& page : pages) command += " \"" + page + "\"";
+    : boxes_(ScratchName("boxes")), trace_(ScratchName("trace")), until_(ScratchName("until")) {
+  std::string command = HostCommand(HostExePath(), "--box-delay 100 --boxes \"" + boxes_ +
+                                    "\" --trace \"" + trace_ + "\" --until \"" + until_ +
+                                    "\" " + extraArgs, pages);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -74,9 +110,7 @@ RunningHost::~RunningHost() {
     TerminateProcess(process_, 255);
     CloseHandle(process_);
   }
-  DeleteFileA(boxes_.c_str());
-  DeleteFileA(trace_.c_str());
-  DeleteFileA(until_.c_str());
+  for (const std::string& file : {boxes_, trace_, until_}) DeleteFileA(file.c_str());
 }
 
 namespace {
@@ -108,11 +142,7 @@ bool RunningHost::Send(unsigned command, LPARAM lParam) const {
                                (WPARAM)command, lParam);
 }
 
-std::vector<std::string> RunningHost::Trace() const {
-  std::string text;
-  ReadFileBytes(trace_, &text);
-  return SplitLines(text);
-}
+std::vector<std::string> RunningHost::Trace() const { return ReadLines(trace_); }
 
 HostRun RunningHost::Finish(unsigned long timeoutMs) {
   HostRun run;
@@ -125,21 +155,16 @@ HostRun RunningHost::Finish(unsigned long timeoutMs) {
   run.exitCode = code;
   CloseHandle(process_);
   process_ = nullptr;
-  std::string text;
-  if (ReadFileBytes(boxes_, &text)) run.boxes = SplitLines(text);
-  if (ReadFileBytes(trace_, &text)) run.trace = SplitLines(text);
+  run.boxes = ReadLines(boxes_);
+  run.trace = ReadLines(trace_);
   return run;
 }
 
 void EndStandInsOf(const std::string& stubLog) {
   for (const std::string& line : ReadLines(stubLog)) {
-    if (line.compare(0, 4, "pid=") != 0 || line.find(" start ") == std::string::npos) continue;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                 strtoul(line.c_str() + 4, nullptr, 10));
-    if (!process) continue;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+    if (line.compare(0, 4, "pid=") == 0 && line.find(" start ") != std::string::npos) {
+      EndProcess(strtoul(line.c_str() + 4, nullptr, 10));
+    }
   }
 }
 
@@ -154,11 +179,10 @@ bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
 
 std::string HostExePath() { return BuildDir() + "\\tools\\host\\wevelink-host.exe"; }
 
-std::string ControlModulePath() { return BuildDir() + "\\src\\control\\WEVELINK.OCX"; }
-
 bool RegisterControl() {
   DWORD code = 1;
-  return RunProgram("regsvr32.exe /s \"" + ControlModulePath() + "\"", 60000, &code) && code == 0;
+  const std::string module = BuildDir() + "\\src\\control\\WEVELINK.OCX";
+  return RunProgram("regsvr32.exe /s \"" + module + "\"", 60000, &code) && code == 0;
 }
 
 std::string ControlPage(const std::vector<std::pair<std::string, std::string>>& params, int width,
@@ -190,6 +214,7 @@ HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraA
 
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs, unsigned long timeoutMs) {
+  if (windowsVersion.empty()) return RunHost(pages, extraArgs, timeoutMs);
   ScopedWineVersion version(HostExePath(), windowsVersion);
   if (version.Program().empty()) return HostRun();
   return RunHostProgram(version.Program(), pages, extraArgs, timeoutMs);
@@ -201,15 +226,22 @@ std::string DownloadFolder() {
   return std::string(temp) + "Kestrava";
 }
 
+void ForEachFound(const std::string& pattern,
+                  const std::function<void(const WIN32_FIND_DATAA&)>& found) {
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (strcmp(data.cFileName, ".") != 0 && strcmp(data.cFileName, "..") != 0) found(data);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+}
+
 std::vector<std::string> EventLogFiles() {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((DownloadFolder() + "\\EventLog_*.Txt").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
+  ForEachFound(DownloadFolder() + "\\EventLog_*.Txt", [&](const WIN32_FIND_DATAA& found) {
     names.push_back(DownloadFolder() + "\\" + found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  });
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -285,72 +317,6 @@ std::string PublishSite(const std::string& folder, const Pairs& files, const Pai
   return PublishPage(folder + "/index.htm", ControlPage(params));
 }
 
-namespace {
-// Outside drive_c, so that the runner's own files are not in a drive record.
-std::string ScratchName(const char* stem) {
-  static unsigned next = 0;
-  return TestEnvDir() + "\\run-" + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(++next) + ".txt";
-}
-}  // namespace
-
-ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long timeoutMs,
-                          const std::function<bool()>& ready, const std::string& windowsVersion) {
-  ContainerRun run;
-  std::unique_ptr<ScopedWineVersion> version;
-  std::string program = HostExePath();
-  if (!windowsVersion.empty()) {
-    version.reset(new ScopedWineVersion(program, windowsVersion));
-    program = version->Program();
-  }
-  const std::string boxes = ScratchName("boxes");
-  const std::string output = ScratchName("output");
-  const std::string until = ScratchName("until");
-  // With --until the pages before the last are left at once; a --stay
-  // would end the last one first.
-  std::string command = "\"" + program + "\" --box-delay 50 --boxes \"" + boxes + "\"" +
-                        (ready ? " --until \"" + until + "\"" : std::string(" --stay 0"));
-  for (const std::string& page : pages) command += " \"" + page + "\"";
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  PROCESS_INFORMATION process = {};
-  const DWORD start = GetTickCount();
-  if (out != INVALID_HANDLE_VALUE &&
-      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    run.processId = process.dwProcessId;
-    if (ready) {
-      WaitUntil([&] {
-        return ready() || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-      }, 20000);
-      WriteFileBytes(until, "");
-    }
-    run.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    if (!run.finished) {
-      TerminateProcess(process.hProcess, 255);
-      WaitForSingleObject(process.hProcess, 5000);
-    }
-    DWORD code = 255;
-    GetExitCodeProcess(process.hProcess, &code);
-    run.exitCode = code;
-    CloseHandle(process.hProcess);
-  }
-  run.elapsedMs = GetTickCount() - start;
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-  ReadFileBytes(output, &run.output);
-  run.boxes = ReadLines(boxes);
-  for (const std::string& file : {boxes, output, until}) DeleteFileA(file.c_str());
-  return run;
-}
-
 std::vector<std::string> EndLeftRunning(unsigned long containerId) {
   std::vector<std::string> ended;
   std::vector<DWORD> parents = {containerId};
@@ -369,12 +335,7 @@ std::vector<std::string> EndLeftRunning(unsigned long containerId) {
       if (!known(entry.th32ParentProcessID) || known(entry.th32ProcessID)) continue;
       parents.push_back(entry.th32ProcessID);
       found = true;
-      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-      if (!process) continue;
-      TerminateProcess(process, 1);
-      WaitForSingleObject(process, 5000);
-      CloseHandle(process);
-      ended.push_back(entry.szExeFile);
+      if (EndProcess(entry.th32ProcessID)) ended.push_back(entry.szExeFile);
     }
     CloseHandle(snapshot);
     if (!found) break;
@@ -394,13 +355,8 @@ std::string CrashReport(const std::string& output) {
 
 namespace {
 void RecordFolder(const std::string& folder, DriveRecord* record) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    std::string path = folder + "\\" + name;
+  ForEachFound(folder + "\\*", [&](const WIN32_FIND_DATAA& found) {
+    const std::string path = folder + "\\" + found.cFileName;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       // A folder's own time changes with what happens inside, which the
       // files show.
@@ -413,8 +369,7 @@ void RecordFolder(const std::string& folder, DriveRecord* record) {
                        found.ftLastWriteTime.dwLowDateTime;
       (*record)[LowerCase(path)] = std::to_string(size) + " " + std::to_string(time);
     }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  });
 }
 
 // In an allowed folder, or a folder made on the way to one.
@@ -459,22 +414,15 @@ std::vector<std::string> DriveChanges(const DriveRecord& before, const DriveReco
 }
 
 void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
+  ForEachFound(folder + "\\*", [&](const WIN32_FIND_DATAA& found) {
+    const std::string path = folder + "\\" + found.cFileName;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(path);
+    } else {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
+  });
   RemoveDirectoryA(folder.c_str());
 }
 
@@ -517,11 +465,6 @@ std::string ReadLink(const std::string& path) {
   }
   if (file) file->Release();
   link->Release();
-  return text;
-}
-
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), ::tolower);
   return text;
 }
 

@@ -13,8 +13,7 @@
 
 namespace testsupport {
 
-std::string HostExePath();       // Windows path of wevelink-host.exe
-std::string ControlModulePath(); // Windows path of WEVELINK.OCX
+std::string HostExePath();  // Windows path of wevelink-host.exe
 
 // regsvr32 /s on the module; true when it exited with 0.
 bool RegisterControl();
@@ -29,18 +28,23 @@ std::string PublishPage(const std::string& name, const std::string& html);
 
 struct HostRun {
   bool finished = false;
-  unsigned long exitCode = 0;
+  unsigned long exitCode = 255;
+  unsigned long processId = 0;
   std::vector<std::string> boxes;  // CAPTION\tTEXT\t0xSTYLE\tui|worker
   std::vector<std::string> trace;
+  std::string output;  // stdout and stderr, Wine's included, so that a crash shows
 };
 
-// Loads the pages one after another in one host process.
+// Loads the pages one after another in one host process (each kept 300 ms
+// unless extraArgs say otherwise); ended and reported unfinished after
+// timeoutMs.
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
                 unsigned long timeoutMs = 60000);
 
 // The same under an older Windows version as Wine names it ("win95",
 // "win98", "nt40", "win2k", "winxp"; see ScopedWineVersion): the container
 // answers GetVersionExA with that platform and version for this run only.
+// An empty version is Wine's own.
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs = "", unsigned long timeoutMs = 60000);
 
@@ -97,22 +101,6 @@ void ResetDeployment();
 typedef std::vector<std::pair<std::string, std::string>> Pairs;
 std::string PublishSite(const std::string& folder, const Pairs& files, const Pairs& params);
 
-// The container on several pages in one process, with its output kept so
-// that a crash report shows; ended and reported unfinished after
-// timeoutMs. With ready, the last page stays until ready() comes true
-// (polled, at most 20 s). windowsVersion as for RunHostUnder.
-struct ContainerRun {
-  bool finished = false;
-  unsigned long exitCode = 255;
-  unsigned long elapsedMs = 0;
-  unsigned long processId = 0;
-  std::string output;              // stdout and stderr, Wine's included
-  std::vector<std::string> boxes;  // as HostRun's
-};
-ContainerRun RunContainer(const std::vector<std::string>& pages, unsigned long timeoutMs,
-                          const std::function<bool()>& ready = nullptr,
-                          const std::string& windowsVersion = "");
-
 // Ends what the container started and left running (each holds the test's
 // standard error, which would keep the test runner waiting); their names.
 std::vector<std::string> EndLeftRunning(unsigned long containerId);
@@ -128,6 +116,10 @@ DriveRecord RecordDrive(const std::string& root);
 std::vector<std::string> DriveChanges(const DriveRecord& before, const DriveRecord& after,
                                       const std::vector<std::string>& allowed);
 
+// Calls found for each entry that matches pattern ("folder\\*.lnk"), but
+// "." and "..".
+void ForEachFound(const std::string& pattern,
+                  const std::function<void(const WIN32_FIND_DATAA&)>& found);
 // Deletes folder and everything below it (what is in use stays).
 void RemoveTree(const std::string& folder);
 
@@ -140,7 +132,6 @@ std::map<std::string, std::vector<std::string>> PageLogLines(
 // "(missing)"; COM must be initialised.
 std::string ReadLink(const std::string& path);
 
-std::string LowerCase(std::string text);
 std::string ShellFolder(int csidl);  // created when missing
 
 // Where the control keeps cabinets: the prefix's ActiveX cache, else the

@@ -1,9 +1,8 @@
 // A small in-process container for the control tests: a client site that
 // is also the in-place site (windowless-capable or not) and the in-place
-// frame, over a real top-level window (one for the whole program, shared
-// by every site); a property bag; and a record of the
-// calls the control made, in order, so that tests can check the
-// activation handshake.
+// frame, over one real top-level window shared by every site; a property
+// bag; and a record of the calls the control made, so that tests can check
+// the activation handshake.
 #ifndef WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 #define WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 
@@ -23,98 +22,97 @@ class TestSite : public IOleClientSite, public IOleInPlaceSiteWindowless, public
   virtual ~TestSite();
 
   HWND Window() const { return window_; }
-  const std::vector<std::string>& Calls() const { return calls_; }
   bool Called(const std::string& call) const;
-  void ClearCalls() { calls_.clear(); }
   IOleInPlaceActiveObject* ActiveObject() const { return activeObject_; }
 
-  // IUnknown
   STDMETHOD(QueryInterface)(REFIID iid, void** object) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD_(ULONG, AddRef)() override { return (ULONG)InterlockedIncrement(&references_); }
+  // Owned by the test (on its stack); the count only has to stay sane.
+  STDMETHOD_(ULONG, Release)() override { return (ULONG)InterlockedDecrement(&references_); }
   // IOleClientSite
-  STDMETHOD(SaveObject)() override;
+  STDMETHOD(SaveObject)() override { return E_NOTIMPL; }
   STDMETHOD(GetMoniker)(DWORD assign, DWORD which, IMoniker** moniker) override;
   STDMETHOD(GetContainer)(IOleContainer** container) override;
-  STDMETHOD(ShowObject)() override;
-  STDMETHOD(OnShowWindow)(BOOL show) override;
-  STDMETHOD(RequestNewObjectLayout)() override;
+  STDMETHOD(ShowObject)() override { return S_OK; }
+  STDMETHOD(OnShowWindow)(BOOL) override { return S_OK; }
+  STDMETHOD(RequestNewObjectLayout)() override { return E_NOTIMPL; }
   // IOleWindow (shared by the site and the frame)
   STDMETHOD(GetWindow)(HWND* window) override;
-  STDMETHOD(ContextSensitiveHelp)(BOOL enter) override;
+  STDMETHOD(ContextSensitiveHelp)(BOOL) override { return E_NOTIMPL; }
   // IOleInPlaceSite
-  STDMETHOD(CanInPlaceActivate)() override;
-  STDMETHOD(OnInPlaceActivate)() override;
-  STDMETHOD(OnUIActivate)() override;
+  STDMETHOD(CanInPlaceActivate)() override { return Noted("CanInPlaceActivate"); }
+  STDMETHOD(OnInPlaceActivate)() override { return Noted("OnInPlaceActivate"); }
+  STDMETHOD(OnUIActivate)() override { return Noted("OnUIActivate"); }
   STDMETHOD(GetWindowContext)(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                               LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-  STDMETHOD(Scroll)(SIZE extent) override;
-  STDMETHOD(OnUIDeactivate)(BOOL undoable) override;
-  STDMETHOD(OnInPlaceDeactivate)() override;
-  STDMETHOD(DiscardUndoState)() override;
-  STDMETHOD(DeactivateAndUndo)() override;
-  STDMETHOD(OnPosRectChange)(LPCRECT position) override;
+  STDMETHOD(Scroll)(SIZE) override { return E_NOTIMPL; }
+  STDMETHOD(OnUIDeactivate)(BOOL) override { return Noted("OnUIDeactivate"); }
+  STDMETHOD(OnInPlaceDeactivate)() override { return Noted("OnInPlaceDeactivate"); }
+  STDMETHOD(DiscardUndoState)() override { return E_NOTIMPL; }
+  STDMETHOD(DeactivateAndUndo)() override { return E_NOTIMPL; }
+  STDMETHOD(OnPosRectChange)(LPCRECT) override { return S_OK; }
   // IOleInPlaceSiteEx
   STDMETHOD(OnInPlaceActivateEx)(BOOL* noRedraw, DWORD flags) override;
-  STDMETHOD(OnInPlaceDeactivateEx)(BOOL noRedraw) override;
-  STDMETHOD(RequestUIActivate)() override;
+  STDMETHOD(OnInPlaceDeactivateEx)(BOOL) override { return Noted("OnInPlaceDeactivateEx"); }
+  STDMETHOD(RequestUIActivate)() override { return S_OK; }
   // IOleInPlaceSiteWindowless
   STDMETHOD(CanWindowlessActivate)() override;
-  STDMETHOD(GetCapture)() override;
-  STDMETHOD(SetCapture)(BOOL capture) override;
-  STDMETHOD(GetFocus)() override;
-  STDMETHOD(SetFocus)(BOOL focus) override;
+  STDMETHOD(GetCapture)() override { return S_FALSE; }
+  STDMETHOD(SetCapture)(BOOL) override { return S_OK; }
+  STDMETHOD(GetFocus)() override { return S_FALSE; }
+  STDMETHOD(SetFocus)(BOOL focus) override { return Noted(focus ? "SetFocus(1)" : "SetFocus(0)"); }
   STDMETHOD(GetDC)(LPCRECT rect, DWORD flags, HDC* dc) override;
   STDMETHOD(ReleaseDC)(HDC dc) override;
   STDMETHOD(InvalidateRect)(LPCRECT rect, BOOL erase) override;
-  STDMETHOD(InvalidateRgn)(HRGN region, BOOL erase) override;
-  STDMETHOD(ScrollRect)(INT dx, INT dy, LPCRECT scroll, LPCRECT clip) override;
-  STDMETHOD(AdjustRect)(LPRECT rect) override;
+  STDMETHOD(InvalidateRgn)(HRGN, BOOL) override { return S_OK; }
+  STDMETHOD(ScrollRect)(INT, INT, LPCRECT, LPCRECT) override { return E_NOTIMPL; }
+  STDMETHOD(AdjustRect)(LPRECT) override { return S_OK; }
   STDMETHOD(OnDefWindowMessage)(UINT message, WPARAM wParam, LPARAM lParam,
                                 LRESULT* result) override;
   // IOleInPlaceUIWindow, IOleInPlaceFrame
-  STDMETHOD(GetBorder)(LPRECT border) override;
-  STDMETHOD(RequestBorderSpace)(LPCBORDERWIDTHS widths) override;
-  STDMETHOD(SetBorderSpace)(LPCBORDERWIDTHS widths) override;
+  STDMETHOD(GetBorder)(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHOD(RequestBorderSpace)(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+  STDMETHOD(SetBorderSpace)(LPCBORDERWIDTHS) override { return S_OK; }
   STDMETHOD(SetActiveObject)(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
-  STDMETHOD(InsertMenus)(HMENU menu, LPOLEMENUGROUPWIDTHS widths) override;
-  STDMETHOD(SetMenu)(HMENU menu, HOLEMENU shared, HWND activeObject) override;
-  STDMETHOD(RemoveMenus)(HMENU menu) override;
-  STDMETHOD(SetStatusText)(LPCOLESTR text) override;
-  STDMETHOD(EnableModeless)(BOOL enable) override;
-  STDMETHOD(TranslateAccelerator)(LPMSG msg, WORD id) override;
+  STDMETHOD(InsertMenus)(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+  STDMETHOD(SetMenu)(HMENU, HOLEMENU, HWND) override { return S_OK; }
+  STDMETHOD(RemoveMenus)(HMENU) override { return E_NOTIMPL; }
+  STDMETHOD(SetStatusText)(LPCOLESTR) override { return S_OK; }
+  STDMETHOD(EnableModeless)(BOOL) override { return S_OK; }
+  STDMETHOD(TranslateAccelerator)(LPMSG, WORD) override { return S_FALSE; }
 
  private:
-  LONG references_;
+  HRESULT Noted(const char* call) {
+    calls_.push_back(call);
+    return S_OK;
+  }
+  LONG references_ = 1;
   bool windowless_;
   RECT position_;
   HWND window_;
-  IOleInPlaceActiveObject* activeObject_;
+  IOleInPlaceActiveObject* activeObject_ = nullptr;
   std::vector<std::string> calls_;
 };
 
 // A property bag of text values, as a page's PARAM elements are; names
-// match in any case. Records the names the control asked for.
+// match in any case.
 class TestPropertyBag : public IPropertyBag {
  public:
-  TestPropertyBag() : references_(1) {}
   virtual ~TestPropertyBag() {}
 
   void Set(const std::wstring& name, const std::wstring& value);
   // True and the value when the bag holds name.
   bool Get(const std::wstring& name, std::wstring* value) const;
-  const std::vector<std::wstring>& Asked() const { return asked_; }
 
   STDMETHOD(QueryInterface)(REFIID iid, void** object) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD_(ULONG, AddRef)() override { return (ULONG)InterlockedIncrement(&references_); }
+  STDMETHOD_(ULONG, Release)() override { return (ULONG)InterlockedDecrement(&references_); }
   STDMETHOD(Read)(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
   STDMETHOD(Write)(LPCOLESTR name, VARIANT* value) override;
 
  private:
-  LONG references_;
+  LONG references_ = 1;
   std::vector<std::pair<std::wstring, std::wstring>> values_;
-  std::vector<std::wstring> asked_;
 };
 
 // COM for the test's thread, initialised once per test and left as found.

@@ -8,7 +8,6 @@
 namespace testsupport {
 namespace {
 
-typedef char* (CDECL* UnixFromDosFn)(LPCWSTR);
 typedef WCHAR* (CDECL* DosFromUnixFn)(const char*);
 
 std::string ReadSmallFile(const std::string& path) {
@@ -19,11 +18,6 @@ std::string ReadSmallFile(const std::string& path) {
 }
 
 }  // namespace
-
-std::string TestEnvUnixDir() {
-  const char* dir = getenv("WEVELINK_TESTENV");
-  return dir ? dir : "";
-}
 
 std::string WinPathFromUnix(const std::string& unixPath) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -37,20 +31,10 @@ std::string WinPathFromUnix(const std::string& unixPath) {
   return n > 0 ? narrow : "";
 }
 
-std::string UnixPathFromWin(const std::string& winPath) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto fn = (UnixFromDosFn)(void*)GetProcAddress(kernel, "wine_get_unix_file_name");
-  if (fn == nullptr) return "";
-  WCHAR wide[MAX_PATH * 2];
-  if (MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH * 2) == 0) return "";
-  char* unixPath = fn(wide);
-  if (unixPath == nullptr) return "";
-  std::string result = unixPath;
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
+std::string TestEnvDir() {
+  const char* dir = getenv("WEVELINK_TESTENV");
+  return WinPathFromUnix(dir ? dir : "");
 }
-
-std::string TestEnvDir() { return WinPathFromUnix(TestEnvUnixDir()); }
 
 std::string WwwDir() { return TestEnvDir() + "\\www"; }
 
@@ -76,7 +60,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::string text;
-  if (!ReadFileBytes(path, &text)) return {};
+  ReadFileBytes(path, &text);
   return SplitLines(text);
 }
 
@@ -266,4 +250,73 @@ bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& sta
   }
   return false;
 }
+
+}  // namespace testsupport
+
+// Sessions: the session programs' stand-in and a wait that dispatches.
+namespace testsupport {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+std::string StandInFolder(const char* which) {
+  const char* build = getenv("WEVELINK_BUILD");
+  return WinPathFromUnix(std::string(build ? build : "") + "/tools/session-stub/" + which);
+}
+
+std::string StandInProgram(const char* name, const char* which) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(StandInFolder(which) + "\\" + name, &bytes)) << name;
+  return bytes;
+}
+
+HWND TestContainerWindow() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "WevelinkTestContainer";
+  RegisterClassA(&windowClass);  // fails harmlessly when already registered
+  return CreateWindowExA(0, windowClass.lpszClassName, "container",
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 500, 400,
+                         nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+StandIn::StandIn(const std::string& folder, const std::string& program,
+                 const std::string& switches) {
+  std::string line = folder + "\\" + program + " " + switches;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info)) {
+    ADD_FAILURE() << "CreateProcessA " << line << ": " << GetLastError();
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid = info.dwProcessId;
+}
+
+StandIn::~StandIn() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 255);
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
+}
+
+DWORD StandIn::WaitForExit(DWORD timeoutMs) {
+  PumpUntil([&] { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }, timeoutMs);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
 }  // namespace testsupport

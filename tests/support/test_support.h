@@ -11,14 +11,10 @@
 
 namespace testsupport {
 
-// Linux path of the per-run test environment (WEVELINK_TESTENV).
-std::string TestEnvUnixDir();
-// The same folder as a Windows path (through Wine's Z: drive mapping).
+// The per-run test environment (WEVELINK_TESTENV) as a Windows path.
 std::string TestEnvDir();
-
-// Path mapping with Wine's own kernel32 helpers. Empty on failure.
+// A Linux path through Wine's Z: drive mapping; empty on failure.
 std::string WinPathFromUnix(const std::string& unixPath);
-std::string UnixPathFromWin(const std::string& winPath);
 
 // The test web server: its document root (Windows path), its ports and
 // base URLs, its request log ("METHOD PATH STATUS BYTES" lines) and rules.
@@ -47,13 +43,11 @@ bool FileExists(const std::string& path);
 // ran; exitCode receives the process's exit code.
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
 
-// A program run under an older Windows version. Wine answers GetVersionExA
-// with the version named for the program's file name under
-// HKCU\Software\Wine\AppDefaults\<name>.exe, value Version ("win95",
-// "win98", "nt40", "win2k", "winxp", ...), read when a process starts. The
-// setting is made for a copy of the program in the test environment,
-// <stem>-<version>.exe, so that other runs sharing the prefix keep Wine's
-// own version; the copy and its setting go when the object does.
+// A program run under an older Windows version ("win95", "win98", "nt40",
+// "win2k", "winxp"): Wine reads it from HKCU\Software\Wine\AppDefaults\
+// <name>.exe when a process starts. It is set for a copy of the program,
+// <stem>-<version>.exe in the test environment, so that other runs sharing
+// the prefix keep Wine's own; the copy and its setting go with the object.
 class ScopedWineVersion {
  public:
   ScopedWineVersion(const std::string& programPath, const std::string& version);
@@ -79,8 +73,6 @@ bool RegKeyExists(HKEY root, const std::string& subkey);
 
 }  // namespace testsupport
 
-#endif
-
 // download: the trusted test publisher, and readers of values, files and lines.
 namespace testsupport {
 // Runs trust-cert.exe of the session stand-in's build (a Linux path) on the
@@ -93,3 +85,32 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
 std::string WindowsFolder();  // without a trailing backslash
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
 }  // namespace testsupport
+
+// Sessions: the session programs' stand-in and a wait that dispatches.
+#include <functional>
+namespace testsupport {
+// Polls done() at least every 10 ms for at most timeoutMs, dispatching this
+// thread's messages meanwhile (a session in one of its windows sends it some).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
+std::string StandInFolder(const char* which = "programs");
+std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
+// A visible top-level window of this thread for sessions to be embedded in.
+HWND TestContainerWindow();
+// folder\program started with the switches, in folder, as the control starts
+// a session; ended with the object if it still runs.
+class StandIn {
+ public:
+  StandIn(const std::string& folder, const std::string& program, const std::string& switches);
+  ~StandIn();
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+  // The exit code, or STILL_ACTIVE when it still runs after timeoutMs.
+  DWORD WaitForExit(DWORD timeoutMs);
+  DWORD pid = 0;
+
+ private:
+  HANDLE process_ = nullptr;
+};
+}  // namespace testsupport
+#endif

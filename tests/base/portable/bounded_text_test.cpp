@@ -1,86 +1,63 @@
+// Every bounded operation into a field with guard bytes on both sides: what
+// it leaves, whether it reports the whole result as fitting, and that not
+// one byte is written outside the field's capacity.
 #include "base/portable/bounded_text.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
+#include <string>
 
-TEST(CopyText, FitsExactlyAtCapacityMinusOne) {
-  char buf[4];
-  EXPECT_TRUE(CopyText(buf, sizeof buf, "abc"));
-  EXPECT_STREQ("abc", buf);
-}
+enum Op { kCopy, kCopyThree, kAppend, kFormat, kBackslash };
 
-TEST(CopyText, CutsCleanlyWhenTooLong) {
-  char guard[8];
-  memset(guard, 'X', sizeof guard);
-  char* buf = guard + 2;  // room for 4, guard bytes on both sides
-  EXPECT_FALSE(CopyText(buf, 4, "abcdef"));
-  EXPECT_STREQ("abc", buf);
-  EXPECT_EQ('X', guard[6]);
-  EXPECT_EQ('X', guard[1]);
-}
+struct Row {
+  const char* name;
+  Op op;
+  size_t capacity;
+  std::string before;  // as long as the capacity: an unterminated field
+  const char* source;
+  bool fits;
+  std::string after;
+};
 
-TEST(CopyText, NullSourceAndZeroCapacity) {
-  char buf[2] = {'q', 'q'};
-  EXPECT_TRUE(CopyText(buf, sizeof buf, nullptr));
-  EXPECT_STREQ("", buf);
-  EXPECT_FALSE(CopyText(buf, 0, "a"));
-}
-
-TEST(CopyTextN, StopsAtCountOrTerminator) {
-  char buf[10];
-  EXPECT_TRUE(CopyTextN(buf, sizeof buf, "abcdef", 3));
-  EXPECT_STREQ("abc", buf);
-  EXPECT_TRUE(CopyTextN(buf, sizeof buf, "ab", 5));
-  EXPECT_STREQ("ab", buf);
-}
-
-TEST(AppendText, ReportsCutAndStaysTerminated) {
-  char buf[6] = "abc";
-  EXPECT_TRUE(AppendText(buf, sizeof buf, "de"));
-  EXPECT_STREQ("abcde", buf);
-  EXPECT_FALSE(AppendText(buf, sizeof buf, "f"));
-  EXPECT_STREQ("abcde", buf);
-}
-
-TEST(AppendText, UnterminatedDestinationIsRepairedNotOverrun) {
-  char buf[4];
-  memset(buf, 'a', sizeof buf);
-  EXPECT_FALSE(AppendText(buf, sizeof buf, "b"));
-  EXPECT_STREQ("aaa", buf);
-}
-
-TEST(FormatText, FormatsAndCuts) {
-  char buf[8];
-  EXPECT_TRUE(FormatText(buf, sizeof buf, "%d%%%X", -5, 255));
-  EXPECT_STREQ("-5%FF", buf);
-  EXPECT_FALSE(FormatText(buf, sizeof buf, "%s", "0123456789"));
-  EXPECT_STREQ("0123456", buf);
-}
-
-TEST(AddBackslash, AppendsOnlyWhenMissing) {
-  struct { const char* in; const char* out; bool ok; } rows[] = {
-      {"C:\\dir", "C:\\dir\\", true},
-      {"C:\\dir\\", "C:\\dir\\", true},
-      {"", "", true},
+TEST(BoundedText, ResultFitOrCutAndNothingPastTheCapacity) {
+  const std::string p258(258, 'p');
+  const std::string p259(259, 'p');
+  const std::string p260(260, 'p');
+  const Row rows[] = {
+      {"copy of null is empty", kCopy, 2, "q", nullptr, true, ""},
+      {"copy into no room", kCopy, 0, "", "a", false, ""},
+      {"copy 259 into 260", kCopy, 260, "", p259.c_str(), true, p259},
+      {"copy 260 into 260", kCopy, 260, "", p260.c_str(), false, p259},
+      {"copy stops at the count", kCopyThree, 10, "", "abcdef", true, "abc"},
+      {"append to an unterminated field", kAppend, 4, "aaaa", "b", false, "aaa"},
+      {"append to 259 of 260", kAppend, 260, p258, "p", true, p259},
+      {"append past 260", kAppend, 260, p259, "x", false, p259},
+      {"format fits at capacity - 1", kFormat, 8, "", "0123456", true, "0123456"},
+      {"format cut at the capacity", kFormat, 8, "", "01234567", false, "0123456"},
+      {"backslash already there", kBackslash, 16, "C:\\dir\\", nullptr, true, "C:\\dir\\"},
+      {"empty stays empty", kBackslash, 16, "", nullptr, true, ""},
+      {"backslash to 259 of 260", kBackslash, 260, p258, nullptr, true, p258 + "\\"},
+      {"backslash past 260", kBackslash, 260, p259, nullptr, false, p259},
   };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(i);
-    char buf[16];
-    CopyText(buf, sizeof buf, rows[i].in);
-    EXPECT_EQ(rows[i].ok, AddBackslash(buf, sizeof buf));
-    EXPECT_STREQ(rows[i].out, buf);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    char area[300];
+    memset(area, '#', sizeof area);
+    char* field = area + 8;
+    memcpy(field, row.before.c_str(), row.before.size());
+    if (row.before.size() < row.capacity) field[row.before.size()] = '\0';
+    bool fits = row.op == kCopy        ? CopyText(field, row.capacity, row.source)
+                : row.op == kCopyThree ? CopyTextN(field, row.capacity, row.source, 3)
+                : row.op == kAppend    ? AppendText(field, row.capacity, row.source)
+                : row.op == kFormat    ? FormatText(field, row.capacity, "%s", row.source)
+                                       : AddBackslash(field, row.capacity);
+    EXPECT_EQ(row.fits, fits);
+    size_t length = strnlen(field, row.capacity);
+    EXPECT_TRUE(row.capacity == 0 || length < row.capacity) << "left unterminated";
+    EXPECT_EQ(row.after, std::string(field, length));
+    EXPECT_EQ(std::string(8, '#'), std::string(area, 8));
+    const char* past = field + row.capacity;
+    const char* end = area + sizeof area;
+    EXPECT_EQ(std::string(end - past, '#'), std::string(past, end));
   }
-  char full[4] = "abc";
-  EXPECT_FALSE(AddBackslash(full, sizeof full));
-  EXPECT_STREQ("abc", full);
-}
-
-TEST(CaseHelpers, AsciiOnlyAndLocaleFree) {
-  EXPECT_EQ(0, CompareTextNoCase("Yes", "yES"));
-  EXPECT_NE(0, CompareTextNoCase("Yes", "Ye"));
-  EXPECT_TRUE(StartsWithNoCase("yellow", "Y"));
-  EXPECT_FALSE(StartsWithNoCase("Y", "yes"));
-  char t[] = "kvFtp.pro";
-  UpperCaseText(t);
-  EXPECT_STREQ("KVFTP.PRO", t);
 }

@@ -1,58 +1,51 @@
-#include "base/portable/page_values.h"
-
+// The platform-free pieces of the bottom layer: page values, the event
+// log's formatting and the session window class names.
 #include <gtest/gtest.h>
-
+#include <stdint.h>
+#include <string.h>
 #include <string>
 
-TEST(BeginsWithY, OnlyFirstLetterCounts) {
-  EXPECT_TRUE(BeginsWithY("Y"));
-  EXPECT_TRUE(BeginsWithY("yes"));
-  EXPECT_TRUE(BeginsWithY("Yellow"));
-  EXPECT_FALSE(BeginsWithY("No"));
-  EXPECT_FALSE(BeginsWithY("1"));
-  EXPECT_FALSE(BeginsWithY(" Y"));
-  EXPECT_FALSE(BeginsWithY(""));
-  EXPECT_FALSE(BeginsWithY(nullptr));
-}
+#include "base/portable/log_format.h"
+#include "base/portable/page_values.h"
+#include "base/portable/session_kinds.h"
 
-TEST(ParseNumber, ReadsLikeAtolWithoutOverflow) {
-  struct { const char* in; long out; } rows[] = {
-      {"12", 12},         {"  -3", -3},  {"+7x", 7},           {"12abc", 12},
-      {"abc", 0},         {"", 0},       {"many", 0},          {"-", 0},
-      {"2147483647", 2147483647L},       {"99999999999999999999", 2147483647L},
-      {"-2147483648", -2147483647L - 1}, {"-99999999999999999999", -2147483647L - 1},
-  };
-  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    SCOPED_TRACE(rows[i].in);
-    EXPECT_EQ(rows[i].out, ParseNumber(rows[i].in));
-  }
-  EXPECT_EQ(0, ParseNumber(nullptr));
-}
-
-TEST(ParsePositiveNumber, WholeNumbersAboveZeroOnly) {
-  struct { const char* in; bool ok; long out; } rows[] = {
-      {"30000", true, 30000}, {" 5 ", true, 5},   {"+7", true, 7},
-      {"99999999999", true, 2147483647L},          {"0", false, 0},
-      {"", false, 0},         {"abc", false, 0},  {"-5", false, 0},
-      {"12abc", false, 0},    {"00", false, 0},   {"1 2", false, 0},
+// One page value text and what each reader makes of it: yes/no, the
+// atol-like number held to 32 bits, and the whole positive number.
+TEST(PageValues, EachReaderOfAText) {
+  struct {
+    const char* text;
+    bool yes;
+    long number;
+    bool positive;
+    long positiveValue;
+  } rows[] = {
+      {"yes", true, 0, false, -1},
+      {" Y", false, 0, false, -1},
+      {"  -3", false, -3, false, -1},
+      {"+7x", false, 7, false, -1},
+      {" 5 ", false, 5, true, 5},
+      {"00", false, 0, false, -1},
+      {"", false, 0, false, -1},
+      {"1 2", false, 1, false, -1},
+      {"99999999999999999999", false, INT32_MAX, true, INT32_MAX},
+      {"-99999999999999999999", false, INT32_MIN, false, -1},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.in);
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(row.yes, BeginsWithY(row.text));
+    EXPECT_EQ(row.number, ParseNumber(row.text));
     long value = -1;
-    EXPECT_EQ(row.ok, ParsePositiveNumber(row.in, &value));
-    EXPECT_EQ(row.ok ? row.out : -1, value);
+    EXPECT_EQ(row.positive, ParsePositiveNumber(row.text, &value));
+    EXPECT_EQ(row.positiveValue, value);
   }
   long value = -1;
+  EXPECT_FALSE(BeginsWithY(nullptr));
+  EXPECT_EQ(0, ParseNumber(nullptr));
   EXPECT_FALSE(ParsePositiveNumber(nullptr, &value));
 }
 
-TEST(LastPathComponent, EitherSeparator) {
-  EXPECT_STREQ("c.ini", LastPathComponent("sub/c.ini"));
-  EXPECT_STREQ("c.ini", LastPathComponent("a\\b/c.ini"));
-  EXPECT_STREQ("site.ini", LastPathComponent("site.ini"));
-  EXPECT_STREQ("", LastPathComponent("dir/"));
-}
-
+// Relative names take the page's folder, absolute ones their own; no query
+// is kept, and a query holding a slash does not move the cut.
 TEST(DeriveServerLocation, Cases) {
   struct Row {
     const char* iniFile;
@@ -60,19 +53,12 @@ TEST(DeriveServerLocation, Cases) {
     const char* url;
     const char* name;
   } rows[] = {
-      // Relative name: the page's folder, query removed.
       {"site.ini", "http://web/apps/start.htm?user=1", "http://web/apps", "site.ini"},
-      // Relative name with its own folder is kept whole.
       {"sub/c.ini", "http://web/app/index.htm", "http://web/app", "sub/c.ini"},
-      // Absolute: the page does not matter; the query of the ini URL goes.
       {"http://cfg.host:8080/cfg/site.ini?v=2", "http://web/x.htm", "http://cfg.host:8080/cfg",
        "site.ini"},
-      {"https://h/a/b/c.ini", "", "https://h/a/b", "c.ini"},
-      // A page address in backslash form.
       {"k.ini", "file://C:\\site\\index.htm", "file://C:\\site", "k.ini"},
-      // No page address: the server URL stays empty.
       {"site.ini", "", "", "site.ini"},
-      // A query holding a slash must not move the cut.
       {"s.ini", "http://web/a/p.htm?x=/y/z", "http://web/a", "s.ini"},
   };
   for (const Row& row : rows) {
@@ -89,9 +75,65 @@ TEST(DeriveServerLocation, TooLongIsReportedAndStaysBounded) {
   char url[260], name[32];
   EXPECT_FALSE(DeriveServerLocation("site.ini", page.c_str(), url, sizeof url, name, sizeof name));
   EXPECT_LT(std::string(url).size(), sizeof url);
-
   std::string longName(100, 'n');
   EXPECT_FALSE(DeriveServerLocation(longName.c_str(), "http://w/i.htm", url, sizeof url, name,
                                     sizeof name));
   EXPECT_EQ(31u, std::string(name).size());
+}
+
+// Every field two digits wide (the year four, the milliseconds three), so a
+// single-digit hour is the case that shows the padding.
+TEST(LogFormat, FileNameTimeStampAndBanners) {
+  LogTime t = {2003, 3, 5, 4, 7, 9, 45};
+  char text[256];
+  ASSERT_TRUE(FormatEventLogName(t, text, sizeof text));
+  EXPECT_STREQ("EventLog_03_05_2003_04_07_09.Txt", text);
+  ASSERT_TRUE(FormatLogTimeStamp(t, text, sizeof text));
+  EXPECT_STREQ("04:07:09.045 ", text);
+  ASSERT_TRUE(FormatStartBanner(t, text, sizeof text));
+  EXPECT_STREQ("Wevelink.Ocx v3,2,1,296 Event Log Started 03/05/2003 at 04:07:09.045\r\n\r\n",
+               text);
+  ASSERT_TRUE(FormatEndBanner(t, text, sizeof text));
+  EXPECT_STREQ("\r\nWevelink.Ocx v3,2,1,296 Event Log Ended 03/05/2003 at 04:07:09.045\r\n",
+               text);
+}
+
+// The session window class names, which the session programs register: every
+// kind in both modes, the instance range, and nothing for a number outside.
+TEST(FormatSessionWindowClass, EveryKindAndModeAndTheInstanceRange) {
+  struct Row {
+    int kind;
+    const char* desktop;
+    const char* web;
+  } rows[] = {
+      {kMainframeDisplay, "Kestrava Mainframe Display  -  S1", "qy3270 Mainframe Display  -  S1"},
+      {kMainframePrinter, "Kestrava Mainframe Printer  -  P1", "qy3270 Mainframe Printer  -  P1"},
+      {kAs400Display, "Kestrava AS/400 Display  -  S1", "qy5250 AS/400 Display  -  S1"},
+      {kAs400Printer, "Kestrava AS/400 Printer  -  P1", "qy5250 AS/400 Printer  -  P1"},
+      {kFtpSession, "Kestrava Secure FTP  -  T1", "Kestrava Secure FTP  -  T1"},
+      {kVtSession, "Kestrava VT  -  S1", "qZVT  -  S1"},
+  };
+  ASSERT_EQ((size_t)kSessionKinds, sizeof rows / sizeof rows[0]);
+  char name[kSessionClassCapacity];
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, row.kind, true, 1));
+    EXPECT_STREQ(row.desktop, name);
+    ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, row.kind, false, 1));
+    EXPECT_STREQ(row.web, name);
+  }
+  ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, kAs400Printer, true, 99));
+  EXPECT_STREQ("Kestrava AS/400 Printer  -  P99", name);
+  const int bad[][2] = {
+      {kMainframeDisplay, 0},
+      {kMainframeDisplay, 100},
+      {-1, 1},
+      {kSessionKinds, 1},
+  };
+  for (const auto& row : bad) {
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1]);
+    strcpy(name, "old");
+    EXPECT_FALSE(FormatSessionWindowClass(name, sizeof name, row[0], true, row[1]));
+    EXPECT_STREQ("", name);
+  }
 }

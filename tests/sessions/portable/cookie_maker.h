@@ -27,16 +27,20 @@ inline std::string Base64(const std::string& bytes) {
 // them, encrypted and Base64-encoded: the cookie's value; empty when the
 // cipher refuses the bytes.
 inline std::string EncodePayload(std::string bytes, int checksumOffset = 0) {
-  bytes += (char)(CookieChecksum((const unsigned char*)bytes.data(), bytes.size()) + checksumOffset);
-  if (!DecryptCookiePayload((unsigned char*)&bytes[0], (long)bytes.size(), kCookieKey, kCookieKeyLength)) return "";
+  const unsigned char* data = (const unsigned char*)bytes.data();
+  bytes += (char)(CookieChecksum(data, bytes.size()) + checksumOffset);
+  unsigned char* cipher = (unsigned char*)&bytes[0];
+  if (!DecryptCookiePayload(cipher, (long)bytes.size(), kCookieKey, kCookieKeyLength)) return "";
   return Base64(bytes);
 }
 
-inline std::string Payload(const std::string& first, const std::string& second, const std::string& third) {
+inline std::string Payload(const std::string& first, const std::string& second,
+                           const std::string& third) {
   return (char)first.size() + first + (char)second.size() + second + '\0' + third;
 }
 
-inline std::string MakeCookie(const std::string& first, const std::string& second, const std::string& third) {
+inline std::string MakeCookie(const std::string& first, const std::string& second,
+                              const std::string& third) {
   return "blkcookie=" + EncodePayload(Payload(first, second, third));
 }
 

@@ -1,6 +1,5 @@
 // The session-list builder on a page of parameters: command texts, Save
-// flags, log lines, which parameters are read, embedding requests, cookies
-// and the limits.
+// flags, embedding, cookies and the limits.
 #include "sessions/portable/session_list.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +26,6 @@ class FakeHost : public SessionListHost {
   bool cancelDuringFetch = false;
   std::vector<std::string> reads, logs, fetched;
   std::vector<long> cookieErrors;
-  int dispatches = 0;
 
   ParameterRead ReadParameter(const char* name, size_t capacity, char* value,
                               size_t valueSize) override {
@@ -48,7 +46,7 @@ class FakeHost : public SessionListHost {
     return cookie;
   }
   void ShowCookieError(long code) override { cookieErrors.push_back(code); }
-  void DispatchPending() override { ++dispatches; }
+  void DispatchPending() override {}
   bool CancelRequested() override { return cancelled; }
   void RequestCancel() override { cancelled = true; }
 
@@ -102,11 +100,13 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
         {"VT_S1_Var10", "10"},   {"VT_S1_Save", "no"},   {"VT_S1_QueueName", "q"}},
        "VT_S1", false,
        {"KVVT.PRO /s1 /f\"v\" /D\"desc x\" /Ll /Ld /Aq /Zm /1\"1\" /9\"9\""}},
-      {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}}, "MD_S2,MD_S,FTP_S,MD_S1",
+      {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}},
+       "MD_S2,MD_S,FTP_S,MD_S1",
        false, {"KVMD.PRO /s1 /f\"a\""}},
       {"31 characters kept, 32 skipped", {{name31, "a"}, {name32, "b"}}, longNames.c_str(),
        false, {"KVMD.PRO /s" + name31.substr(4) + " /f\"a\""}},
-      {"blanks are part of names", {{"MD_S1", "a"}, {" MD_S1", "b"}, {" MD_S1_Port", "9"}}, " MD_S1",
+      {"blanks are part of names", {{"MD_S1", "a"}, {" MD_S1", "b"}, {" MD_S1_Port", "9"}},
+       " MD_S1",
        false, {" /O9"}},
   };
   for (const auto& c : cases) {
@@ -119,54 +119,36 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
   }
 }
 
-TEST(SessionListTest, LogLinesAndWhatIsNeverRead) {
-  FakeHost host;
-  host.page = {{"VT_S2", "vt.zvt"}, {"MD_S2_HostAddress", "never"}, {"VT_S2_Var0", "x"}};
-  EXPECT_EQ(std::vector<std::string>{"KVVT.PRO /s2 /f\"vt.zvt\""}, Build(host, "VT_S2,MD_S2,MD_S"));
-  EXPECT_EQ((std::vector<std::string>{
-                "VT_S2=vt.zvt\r\n", "VT_S2: Embed Mode is Disabled\r\n", "VT_S2: Save=No\r\n",
-                "Session name MD_S is not usable (it needs 5 to 31 characters); it is skipped.\r\n"}),
-            host.logs);
-  for (const char* name : {"MD_S2_HostAddress", "VT_S2_Var0", "VT_S2_Var10", "MD_S_Port"})
-    EXPECT_FALSE(host.Read(name)) << name;
-  EXPECT_TRUE(host.Read("VT_S2_Var9"));
-  EXPECT_EQ(2, host.dispatches);  // between the three names
-}
-
+// At most 32 entries; a parameter longer than its capacity cancels the
+// whole list.
 TEST(SessionListTest, LimitsAndLengthChecks) {
-  {
-    FakeHost host;
-    std::string sessions;
-    for (int i = 1; i <= 40; ++i) {
-      std::string name = "MD_S" + std::to_string(i);
-      host.page[name] = "c";
-      sessions += (i > 1 ? "," : "") + name;
-    }
-    EXPECT_EQ(32u, Build(host, sessions.c_str()).size());
-    EXPECT_FALSE(host.Read("MD_S33"));
-  }
+  FakeHost many;
+  std::string sessions = "MD_S1";
+  for (int i = 1; i <= 40; ++i) many.page["MD_S" + std::to_string(i)] = "c";
+  for (int i = 2; i <= 40; ++i) sessions += ",MD_S" + std::to_string(i);
+  EXPECT_EQ(32u, Build(many, sessions.c_str()).size());
+  EXPECT_FALSE(many.Read("MD_S33"));
   const struct {
     const char* parameter;
     size_t length;
     bool cancels;
   } checks[] = {
-      {"MD_S1", 63, false}, {"MD_S1", 64, true},          {"MD_S1_Port", 15, false},
-      {"MD_S1_Port", 16, true}, {"MD_S1_Var3", 64, true}, {"MD_S1_Blk", 260, true},
+      {"MD_S1", 63, false},      {"MD_S1", 64, true},       {"MD_S1_Port", 15, false},
+      {"MD_S1_Port", 16, true},  {"MD_S1_Var3", 64, true},  {"MD_S1_Blk", 260, true},
   };
   for (const auto& c : checks) {
     SCOPED_TRACE(std::string(c.parameter) + " of " + std::to_string(c.length));
     FakeHost host;
     host.page = {{"MD_S1", "c"}, {"VT_S1", "v"}};
     host.page[c.parameter] = std::string(c.length, '7');
-    std::vector<std::string> entries = Build(host, "MD_S1,VT_S1");
+    EXPECT_EQ(c.cancels ? 0u : 2u, Build(host, "MD_S1,VT_S1").size());
     EXPECT_EQ(c.cancels, host.cancelled);
-    EXPECT_EQ(c.cancels ? 0u : 2u, entries.size());
     EXPECT_EQ(!c.cancels, host.Read("VT_S1"));
   }
-  FakeHost host;
-  host.cancelled = true;
-  host.page = {{"MD_S1", "c"}};
-  EXPECT_TRUE(Build(host, "MD_S1").empty());
+  FakeHost cancelled;
+  cancelled.cancelled = true;
+  cancelled.page = {{"MD_S1", "c"}};
+  EXPECT_TRUE(Build(cancelled, "MD_S1").empty());
 }
 
 TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
@@ -223,7 +205,8 @@ TEST(SessionListTest, CookieFieldsBecomeSwitches) {
     EXPECT_EQ(std::vector<std::string>{"sso/cookie.asp"}, host.fetched);
     EXPECT_EQ(c.error ? std::vector<long>{c.error} : std::vector<long>{}, host.cookieErrors);
     EXPECT_EQ(c.response == nullptr || c.cancel,
-              host.Logged("MD_S1: the cookie could not be fetched; the session starts without it."));
+              host.Logged("MD_S1: the cookie could not be fetched; the session starts "
+                          "without it."));
   }
 }
 

@@ -1,0 +1,151 @@
+// The platform-free readers of the initialization file's values: folder
+// macros, where each kind of installed file goes, and the setting values.
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+
+#include "config/portable/folder_macros.h"
+#include "config/portable/install_type.h"
+#include "config/portable/setting_values.h"
+
+const char kTemp[] = "C:\\Temp\\";
+
+// A kind's URL takes the first token only and drops what stands before it;
+// a custom target expands every token, against the desktop's base folder or
+// the web mode's temporary one.
+TEST(FolderMacros, KindUrlsAndCustomTargets) {
+  enum Use { kUrl, kDesk, kWeb };
+  struct {
+    const char* value;
+    const char* folder;
+    Use use;
+    const char* expected;
+  } rows[] = {
+      {"%kv%\\start.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\start.htm"},
+      {"pre%kv%start.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\start.htm"},
+      {"%kv%\\s.htm", "C:\\Temp", kUrl, "C:\\Temp\\Kestrava\\s.htm"},
+      // The older token is looked for first, wherever it stands.
+      {"%qy%a%kv%b", kTemp, kUrl, "C:\\Temp\\Kestrava\\a%kv%b"},
+      {"%kv%a%qy%b", kTemp, kUrl, "C:\\Temp\\Kestrava\\b"},
+      // Only one backslash belongs to the token.
+      {"%qy%\\\\x.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\\\x.htm"},
+      {"http://web/a.htm", kTemp, kUrl, "http://web/a.htm"},
+      {"%kv%\\KVSH.EXE /run", "D:\\Apps\\Kestrava", kDesk, "D:\\Apps\\Kestrava\\KVSH.EXE /run"},
+      {"%kv%\\KVSH.EXE /run", kTemp, kWeb, "C:\\Temp\\Kestrava\\KVSH.EXE /run"},
+      {"x%kv%y", kTemp, kWeb, "xC:\\Temp\\Kestrava\\y"},
+      // Several tokens, both forms, text kept around each.
+      {"%kv%\\KVSH.EXE %qy%\\a.zs %kv%b", "D:\\K", kDesk, "D:\\K\\KVSH.EXE D:\\K\\a.zs D:\\K\\b"},
+      {"%qy%a%kv%b", "D:\\K", kDesk, "D:\\K\\aD:\\K\\b"},
+      // Overlapping tokens: "%qy%" wins the shared percent sign.
+      {"%kv%qy%", "D:\\K", kDesk, "%kvD:\\K\\"},
+      {"%qy%kv%", "D:\\K", kDesk, "D:\\K\\kv%"},
+      // A base folder holding a token is not expanded again.
+      {"%kv%\\a %kv%\\b", "C:\\%kv%\\x", kDesk, "C:\\%kv%\\x\\a C:\\%kv%\\x\\b"},
+      {"%qy%z", "C:\\%qy%", kWeb, "C:\\%qy%\\Kestrava\\z"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
+    char out[260];
+    EXPECT_TRUE(row.use == kUrl
+                    ? ExpandKindUrl(row.value, row.folder, out, sizeof out)
+                    : ExpandCustomTarget(row.value, row.folder, row.use == kWeb, out, sizeof out));
+    EXPECT_STREQ(row.expected, out);
+  }
+}
+
+// Results longer than the field are cut at its size, terminated, and
+// nothing beyond it is touched; at a real target's 260 bytes too.
+TEST(FolderMacros, OverlongResultsAreCutAtTheField) {
+  char guarded[280];
+  memset(guarded, '#', sizeof guarded);
+  char* field = guarded + 4;
+  EXPECT_FALSE(ExpandKindUrl("%kv%\\start.htm", std::string(250, 'b').c_str(), field, 32));
+  EXPECT_EQ(std::string(31, 'b'), field);
+  EXPECT_EQ('#', guarded[4 + 32]);
+  memset(guarded, '#', sizeof guarded);
+  std::string value = "a%kv%b%kv%" + std::string(255, 'v');
+  EXPECT_FALSE(ExpandCustomTarget(value.c_str(), "C:\\Folder", true, field, 260));
+  EXPECT_EQ("aC:\\Folder\\Kestrava\\bC:\\Folder\\Kestrava\\" + std::string(219, 'v'), field);
+  EXPECT_EQ('#', guarded[3]);
+  EXPECT_EQ('#', guarded[4 + 260]);
+  EXPECT_TRUE(ExpandKindUrl(std::string(259, 'u').c_str(), kTemp, field, 260));
+  EXPECT_EQ(259u, strlen(field));
+}
+
+TEST(ClassifyInstallFile, TypeCodeTable) {
+  struct {
+    const char* name;
+    InstallPlace place;
+  } rows[] = {
+      {"setup.lnk", kInstallOnDesktop},
+      {"SETUP.LNK", kInstallOnDesktop},
+      {"lnk", kInstallOnDesktop},
+      {"host.Xmd", kInstallInConfig},
+      {"a.XDF", kInstallInConfig},
+      {"macro.Xzm", kInstallInMacros},
+      {"run.vbs", kInstallInScripts},
+      {"run.js", kInstallInScripts},
+      {"KVMD.EXE", kInstallInInstallation},
+      {"a.b.Xmd", kInstallInInstallation},
+      {"name.", kInstallInInstallation},
+      {"host.Xmdx", kInstallInInstallation},
+      {"", kInstallInInstallation},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.place, ClassifyInstallFile(row.name));
+  }
+}
+
+TEST(ComposeInstallFolder, SubfolderOfWorkingOrInstallationFolder) {
+  char folder[260];
+  EXPECT_TRUE(ComposeInstallFolder(kInstallInConfig, "C:\\K", "C:\\Docs\\Kestrava", folder,
+                                   sizeof folder));
+  EXPECT_STREQ("C:\\Docs\\Kestrava\\Config\\", folder);
+  EXPECT_TRUE(ComposeInstallFolder(kInstallInMacros, "C:\\K", "W:\\", folder, sizeof folder));
+  EXPECT_STREQ("W:\\Macros\\", folder);
+  EXPECT_TRUE(ComposeInstallFolder(kInstallInScripts, "C:\\K", "W", folder, sizeof folder));
+  EXPECT_STREQ("W\\Scripts\\", folder);
+  EXPECT_TRUE(ComposeInstallFolder(kInstallInInstallation, "D:\\K", "W", folder, sizeof folder));
+  EXPECT_STREQ("D:\\K\\", folder);
+  std::string longWorking(255, 'w');
+  EXPECT_FALSE(ComposeInstallFolder(kInstallInConfig, "C:\\K", longWorking.c_str(), folder,
+                                    sizeof folder));
+  EXPECT_EQ(259u, std::string(folder).size());
+}
+
+// BaseRegistry and Connection go by their first character alone.
+TEST(SettingValues, BaseRegistryAndConnectionType) {
+  struct {
+    const char* text;
+    unsigned char base;
+    unsigned char connection;
+  } rows[] = {
+      {"2", 2, 2},
+      {"12", 1, 2},
+      {" 2", 0, 2},
+      {"s3", 0, 0},
+      {"Rx", 0, 1},
+      {"c", 0, 3},
+      {"I", 0, 4},
+      {"", 0, 2},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(row.base, BaseRegistryFromText(row.text));
+    EXPECT_EQ(row.connection, ConnectionTypeFromText(row.text));
+  }
+  EXPECT_EQ(0, BaseRegistryFromText(nullptr));  // absent key
+  EXPECT_EQ(2, ConnectionTypeFromText(nullptr));
+}
+
+TEST(SettingValues, InstallationFoldersAreGivenInFull) {
+  for (const char* full : {"C:\\Kestrava", "d:\\a b\\c", "\\\\server\\share\\k"}) {
+    EXPECT_TRUE(IsFullFolderPath(full)) << full;
+  }
+  const char* others[] = {"", "Kestrava", "..\\..\\x", "\\x", "C:x", "C:\\a:b", "\\\\", "1:\\x"};
+  for (const char* other : others) {
+    EXPECT_FALSE(IsFullFolderPath(other)) << other;
+  }
+  EXPECT_FALSE(IsFullFolderPath(nullptr));
+}
