@@ -238,6 +238,11 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
   return bytes.substr(0, bytes.size() - 1);
 }
 
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = (char)tolower((unsigned char)c);
+  return text;
+}
+
 std::string WindowsFolder() {
   char folder[MAX_PATH] = "";
   GetWindowsDirectoryA(folder, MAX_PATH);

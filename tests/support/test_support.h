@@ -82,6 +82,7 @@ bool TrustTestPublisher(const std::string& stubBuildUnix);
 std::string LittleEndian32(long value);
 // A REG_SZ value without its terminator, "(none)" or "(type N)".
 std::string RegSzText(HKEY root, const std::string& subkey, const std::string& name);
+std::string LowerCase(std::string text);
 std::string WindowsFolder();  // without a trailing backslash
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
 }  // namespace testsupport
