@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "host_run.h"
 #include "test_support.h"
 
@@ -111,14 +110,10 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
 }
 
 TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
   const char path[] = "http://codebase.test/cab";
-  RegDeleteValueA(key, "XCodeBaseSearchPath");
-  RegSetValueExA(key, "CodeBaseSearchPath", 0, REG_SZ, (const BYTE*)path, sizeof path);
-  RegCloseKey(key);
-
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath");
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
+                                           "CodeBaseSearchPath", REG_SZ, path, sizeof path));
   Deploy("codebase.htm", {{"LocalLaunch", "Y"}});
   std::string value;
   EXPECT_FALSE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "CodeBaseSearchPath", &value));
@@ -126,11 +121,8 @@ TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
   EXPECT_EQ(path, value);
 
   // Without a search path the moved one is left as it was.
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInternetSettings, 0, KEY_ALL_ACCESS, &key));
-  const char older[] = "kept";
-  RegSetValueExA(key, "XCodeBaseSearchPath", 0, REG_SZ, (const BYTE*)older, sizeof older);
-  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
+                                           "XCodeBaseSearchPath", REG_SZ, "kept", 5));
   Deploy("codebase2.htm", {{"LocalLaunch", "Y"}});
   ASSERT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath", &value));
   EXPECT_EQ("kept", value);

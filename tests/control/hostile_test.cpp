@@ -1,10 +1,8 @@
-// The scenario table: pages, files and servers through the real control in
-// the test container, hostile ones and ordinary ones. One row is one page:
-// its parameters, the files its site serves (in h/NAME/), the server's rules
-// and what must follow. Every row is also checked for a clean end without a
-// crash, nothing written on drive_c outside the control's folders, and the
-// good installation made first left intact. Rows run in groups, one
-// container a group; a row's log lines are split off at its page's address.
+// The scenario table: one row a page through the real control in the test
+// container, with its parameters, the files its site serves (h/NAME/), the
+// server's rules and what must follow. Every row must also end cleanly,
+// write nothing on drive_c outside the control's folders and leave the good
+// installation made first intact. Rows run in groups, one container each.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,8 +10,6 @@
 
 #include <algorithm>
 #include <map>
-#include <stdio.h>
-#include <string.h>
 
 #include "host_run.h"
 #include "test_support.h"
@@ -32,20 +28,15 @@ const std::string kCacheError = "B:Web-to-Host Control - Cache Error\t";
 // Each page left at once; boxes answered soon.
 const char kQuick[] = "--stay 0 --box-delay 50";
 
-// A row. Texts may hold {U} (the row's folder URL), {R} (its server path),
-// {P} (the server's port), {D} (the download folder), {C} (the cabinet
-// cache), {N} (the size of its site.ini), {A} and {O} (the all-users and
-// the user's desktop), {B} and {W} (the browser App Paths names and the
-// one its open command names).
-// Expectations: "L:line" a log line, "P:text" a log line beginning so,
-// "N:text" no log line beginning so,
-// "B:CAPTION\tTEXT" a box, "F:path=bytes" a file ("(missing)"),
-// "R:HKLM\key\name=value" a value (text, 0x and hex bytes, or "(none)"),
-// "K:path=target | arguments | description | folder" a shell link,
-// "G:path=count" the requests the server saw for path.
-// Parameters beginning with "!" set up the run and give the row a
-// container of its own: "!windows" the Windows version (as for
-// RunHostUnder), "!browser" app, open or none (the browser keys).
+// Texts may hold {U} (the row's folder URL), {R} (its server path), {P}
+// (the port), {D} (the download folder), {C} (the cabinet cache), {N} (its
+// site.ini's size), {A}/{O} (all-users/user desktop), {B}/{W} (the browser
+// App Paths names / the open command names). Expectations: "L:line", "P:"
+// a line beginning so, "N:" none beginning so, "B:CAPTION\tTEXT" a box,
+// "F:path=bytes", "R:HKLM\key\name=value" (text, 0x hex or "(none)"),
+// "K:link=target | arguments | description | folder", "G:path=requests".
+// Parameters "!windows" (a version as for RunHostUnder) and "!browser"
+// (app, open or none) set the run up: such a row has a container alone.
 struct Row {
   std::string name;
   Pairs params;  // over LogEvents=Y, IniFile=site.ini, CacheRetries=0, CacheTimeout=4000
@@ -73,11 +64,7 @@ std::string Input(const std::string& name) {
   return FileContent(WinPathFromUnix(std::string(INSTALL_INPUTS_UNIX) + "/" + name));
 }
 
-std::string Le32(unsigned long value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = (char)(value >> (8 * i));
-  return bytes;
-}
+std::string Le32(unsigned long value) { return LittleEndian32((long)value); }
 std::string Le16(unsigned value) { return Le32(value).substr(0, 2); }
 
 // An uncompressed cabinet whose entries keep the names given, hostile ones
@@ -113,7 +100,7 @@ std::string Binary(size_t size) {
 
 std::string Repeat(const std::string& piece, size_t times) {
   std::string text;
-  for (size_t i = 0; i < times; ++i) text += piece;
+  while (times-- > 0) text += piece;
   return text;
 }
 
@@ -480,22 +467,14 @@ std::vector<Row> Rows() {
   return rows;
 }
 
-// The parameters of a row's page, defaults first.
+// The parameters of a row's page over the defaults (their order does not matter).
 Pairs PageParams(const Row& row) {
-  Pairs params = {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"CacheRetries", "0"},
-                  {"CacheTimeout", "4000"}};
+  std::map<std::string, std::string> params = {{"LogEvents", "Y"}, {"IniFile", "site.ini"},
+                                               {"CacheRetries", "0"}, {"CacheTimeout", "4000"}};
   for (const auto& given : row.params) {
-    if (given.first[0] == '!') continue;
-    auto same = std::find_if(params.begin(), params.end(), [&](const Pairs::value_type& p) {
-      return p.first == given.first;
-    });
-    if (same != params.end()) {
-      same->second = given.second;
-    } else {
-      params.push_back(given);
-    }
+    if (given.first[0] != '!') params[given.first] = given.second;
   }
-  return params;
+  return Pairs(params.begin(), params.end());
 }
 
 std::string Setting(const Row& row, const std::string& name) {
@@ -525,14 +504,8 @@ std::string RegText(const std::string& path) {
 }
 
 void SetValue(const char* key, const char* name, DWORD type, const std::string& bytes) {
-  HKEY handle;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot write " << key;
-    return;
-  }
-  RegSetValueExA(handle, name, 0, type, (const BYTE*)bytes.c_str(), (DWORD)bytes.size());
-  RegCloseKey(handle);
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, type, bytes.data(),
+                                           (DWORD)bytes.size())) << key;
 }
 
 // The browser copies: the one App Paths names, and the one the open

@@ -1,15 +1,12 @@
-// The desktop installation of a desktop-mode page, through the real control
-// in the container: the program group through Wine's own Program Manager
-// DDE service (its folder in the start menu), the shortcuts and registry
-// steps, a deployment in which all is current and a group name that cannot
-// be sent. Quoted and other refused names are rows of the scenario table.
+// A desktop-mode page through the real control: the program group through
+// Wine's own Program Manager DDE service (a folder in the start menu), the
+// shortcut and registry steps, all current, and a name that is not sent.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdio.h>
 #include <string.h>
 
 #include "host_run.h"
@@ -38,35 +35,28 @@ BOOL CALLBACK CloseIfTitled(HWND window, LPARAM sweep) {
   Sweep* s = (Sweep*)sweep;
   char text[256] = "";
   GetWindowTextA(window, text, sizeof text);
-  if (strstr(text, s->title)) {
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    ++s->closed;
-  }
+  if (strstr(text, s->title) && PostMessageA(window, WM_CLOSE, 0, 0)) ++s->closed;
   return TRUE;
 }
 
-// The shell shows a group it creates in a window of its own; left open, it
-// would take the activation from later tests.
-int CloseGroupWindows(const char* title) {
-  Sweep sweep = {title, 0};
-  EnumWindows(CloseIfTitled, (LPARAM)&sweep);
-  return sweep.closed;
-}
-
-// A group window that opens after the container has ended would stay, and
-// its process with the test's output handles: sweep until none has shown
-// for two seconds, ten at most.
-void CloseLateGroupWindows(const char* title) {
+// The shell shows a group it makes in a window of its own, which would take
+// the activation from later tests; one that opens after the container ended
+// would stay, and its process with the test's output handles: close them
+// until none has shown for quietMs, ten seconds at most.
+void CloseGroupWindows(const char* title, DWORD quietMs) {
   const DWORD start = GetTickCount();
   DWORD lastSeen = start;
-  while (GetTickCount() - lastSeen < 2000 && GetTickCount() - start < 10000) {
-    if (CloseGroupWindows(title) > 0) lastSeen = GetTickCount();
+  do {
+    Sweep sweep = {title, 0};
+    EnumWindows(CloseIfTitled, (LPARAM)&sweep);
+    if (sweep.closed > 0) lastSeen = GetTickCount();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-  }
+  } while (GetTickCount() - lastSeen < quietMs && GetTickCount() - start < 10000);
 }
 
 TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   ASSERT_TRUE(RegisterControl());
+  CoInitialize(nullptr);
   // Under Program Files: the items' command lines take the folder's 8.3 form.
   const std::string install = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Group Install";
   // Wine's Program Manager keeps groups in the user's start menu.
@@ -118,12 +108,22 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     for (const std::string& name : older) {
       ASSERT_TRUE(WriteFileBytes(group + "\\" + name, "older"));
     }
-    DeleteFileA((desktop + "\\Host Display.LNK").c_str());
+    for (const char* link : {"Host Display.LNK", "AS-400 Display.LNK"}) {
+      DeleteFileA((desktop + "\\" + link).c_str());
+    }
+    // The older desktop links, read-only: only an installed program's goes.
+    for (const std::string& name : older) {
+      SetFileAttributesA((desktop + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      ASSERT_TRUE(WriteFileBytes(desktop + "\\" + name, "older"));
+      SetFileAttributesA((desktop + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     const std::string desk = "[KVSetup]\r\nDestinationDir=" + install +
                              "\r\nConnection=R\r\n[Program Group]\r\nUseGroup=Yes\r\nGroupName=" +
                              c.group + "\r\nMainframeDisplayText=Host Display\r\n"
-                             "iSeriesDisplayText=AS/400 Display\r\nHllapiRedirectorText=Redirector"
-                             "\r\n[Desktop Shortcuts]\r\nMainframeDisplay=Yes\r\n";
+                             "iSeriesDisplayText=AS/400 Display\r\n"
+                             "iSeriesPrinterText=AS/400 Printer\r\n"
+                             "HllapiRedirectorText=Redirector\r\n[Desktop Shortcuts]\r\n"
+                             "MainframeDisplay=Yes\r\niSeriesDisplay=Y\r\niSeriesPrinter=Y\r\n";
     HostRun run = RunHost({PublishSite(
         "group", {{"site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n"}, {"desk.ini", desk},
                   {"md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n"}, {"ad.lst", "KVAD.EXE,1\r\n"},
@@ -132,10 +132,15 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
          {"AD_DistFile", "ad.lst"}})});
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    CloseGroupWindows("Host");
+    CloseGroupWindows("Host", 0);
     EXPECT_EQ(c.links, Links(group));
-      // The shortcuts and the registry steps run whatever becomes of the group.
+    // The shortcuts and the registry steps run whatever becomes of the group.
     EXPECT_TRUE(FileExists(desktop + "\\Host Display.LNK"));
+    EXPECT_EQ(install + "\\KVAD.EXE |  | AS/400 Display | " + install,
+              ReadLink(desktop + "\\AS-400 Display.LNK"));
+    EXPECT_FALSE(FileExists(desktop + "\\AS-400 Printer.LNK"));  // KVAP.EXE is not installed
+    EXPECT_FALSE(FileExists(desktop + "\\" + older[0]));
+    EXPECT_TRUE(FileExists(desktop + "\\" + older[1]));
     // Written again each time: 1 is Connection=R's code.
     EXPECT_EQ("\x01", RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
                                 "Preferred Connection Type"));
@@ -149,7 +154,10 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
       })) << text;
     }
   }
-  CloseLateGroupWindows("Host");
+  CloseGroupWindows("Host", 2000);
+  SetFileAttributesA((desktop + "\\" + older[1]).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA((desktop + "\\" + older[1]).c_str());
+  CoUninitialize();
 }
 
 }  // namespace

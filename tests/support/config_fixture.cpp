@@ -43,7 +43,8 @@ void DeleteConfigKeys() {
 
 void ConfigTest::SetUp() {
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
-  ResetModule();
+  g_DeploymentSettings = DeploymentSettings{};
+  DeleteConfigKeys();
   boxRecord_ = testsupport::TestEnvDir() + "\\config-boxes-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   DeleteFileA(boxRecord_.c_str());
@@ -54,11 +55,6 @@ void ConfigTest::SetUp() {
 void ConfigTest::TearDown() {
   StopBoxRecorder();
   AllowDeniedKeys();
-  DeleteConfigKeys();
-}
-
-void ConfigTest::ResetModule() {
-  g_DeploymentSettings = DeploymentSettings{};
   DeleteConfigKeys();
 }
 

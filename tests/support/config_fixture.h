@@ -1,7 +1,5 @@
-// Shared set-up of the configuration tests: module folders as the module
-// start makes them, deployment settings and registry keys back to a fresh
-// module's, initialization files written into the download folder, and the
-// message boxes of the run recorded and answered.
+// The configuration tests' set-up: module folders, settings and keys as a
+// fresh module finds them, and the run's message boxes recorded, answered.
 #ifndef WEVELINK_TESTS_CONFIG_FIXTURE_H
 #define WEVELINK_TESTS_CONFIG_FIXTURE_H
 
@@ -21,23 +19,14 @@ class ConfigTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Settings and registry keys as a freshly loaded module finds them.
-  void ResetModule();
-
   // Writes text (lines with "\r\n") as name in the download folder and
   // returns its path; the profile cache forgets any earlier content.
   std::string WriteIni(const std::string& name, const std::string& text);
-
   // Makes hive\path refuse every access, as for a user without rights
-  // there; undone in TearDown.
+  // there, until AllowDeniedKeys (or TearDown).
   void DenyKey(HKEY hive, const std::string& path);
-
-  // Undoes DenyKey now, so that a test can look into the keys.
   void AllowDeniedKeys();
-
-  // Message boxes shown so far, as "CAPTION\tTEXT\t0xSTYLE".
-  std::vector<std::string> Boxes();
-
+  std::vector<std::string> Boxes();  // "CAPTION\tTEXT\t0xSTYLE" so far
   // The bytes and type of a value; "missing" when there is none.
   static std::string Value(HKEY hive, const std::string& key, const std::string& name,
                            DWORD* type = nullptr);

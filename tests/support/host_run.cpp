@@ -29,11 +29,41 @@ std::string ScratchName(const char* stem) {
          std::to_string(++next) + ".txt";
 }
 
-std::string HostCommand(const std::string& program, const std::string& options,
-                        const std::vector<std::string>& pages) {
-  std::string command = "\"" + program + "\" " + options;
+// Starts program on the pages; out, when given, takes stdout and stderr.
+bool StartHost(const std::string& program, const std::string& options,
+               const std::vector<std::string>& pages, HANDLE out, PROCESS_INFORMATION* process) {
+  std::string command = "\"" + program + "\" --box-delay 100 " + options;
   for (const std::string& page : pages) command += " \"" + page + "\"";
-  return command;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (out != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+  }
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, out != nullptr, 0, nullptr,
+                      nullptr, &startup, process)) {
+    return false;
+  }
+  CloseHandle(process->hThread);
+  return true;
+}
+
+// Waits for the host at most timeoutMs, ends it after, and reads its files.
+void EndHost(HANDLE process, unsigned long timeoutMs, const std::string& boxes,
+             const std::string& trace, HostRun* run) {
+  run->finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  if (!run->finished) {
+    TerminateProcess(process, 255);
+    WaitForSingleObject(process, 5000);
+  }
+  DWORD code = 255;
+  GetExitCodeProcess(process, &code);
+  run->exitCode = code;
+  CloseHandle(process);
+  run->boxes = ReadLines(boxes);
+  run->trace = ReadLines(trace);
 }
 
 bool EndProcess(DWORD id) {
@@ -51,69 +81,22 @@ HostRun RunHostProgram(const std::string& program, const std::vector<std::string
   const std::string boxes = ScratchName("boxes");
   const std::string trace = ScratchName("trace");
   const std::string output = ScratchName("output");
-  std::string command = HostCommand(program, "--stay 300 --box-delay 100 --boxes \"" + boxes +
-                                    "\" --trace \"" + trace + "\" " + extraArgs, pages);
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = out;
   PROCESS_INFORMATION process = {};
   if (out != INVALID_HANDLE_VALUE &&
-      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
+      StartHost(program, "--stay 300 --boxes \"" + boxes + "\" --trace \"" + trace + "\" " +
+                extraArgs, pages, out, &process)) {
     run.processId = process.dwProcessId;
-    run.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    if (!run.finished) {
-      TerminateProcess(process.hProcess, 255);
-      WaitForSingleObject(process.hProcess, 5000);
-    }
-    DWORD code = 255;
-    GetExitCodeProcess(process.hProcess, &code);
-    run.exitCode = code;
-    CloseHandle(process.hProcess);
+    EndHost(process.hProcess, timeoutMs, boxes, trace, &run);
   }
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   ReadFileBytes(output, &run.output);
-  run.boxes = ReadLines(boxes);
-  run.trace = ReadLines(trace);
   for (const std::string& file : {boxes, trace, output}) DeleteFileA(file.c_str());
   return run;
 }
 
-}  // namespace
-
-RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
-    : boxes_(ScratchName("boxes")), trace_(ScratchName("trace")), until_(ScratchName("until")) {
-  std::string command = HostCommand(HostExePath(), "--box-delay 100 --boxes \"" + boxes_ +
-                                    "\" --trace \"" + trace_ + "\" --until \"" + until_ +
-                                    "\" " + extraArgs, pages);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return;
-  }
-  CloseHandle(process.hThread);
-  process_ = process.hProcess;
-  processId_ = process.dwProcessId;
-}
-
-RunningHost::~RunningHost() {
-  if (process_) {
-    TerminateProcess(process_, 255);
-    CloseHandle(process_);
-  }
-  for (const std::string& file : {boxes_, trace_, until_}) DeleteFileA(file.c_str());
-}
-
-namespace {
 struct FrameSearch {
   DWORD processId;
   HWND found;
@@ -128,18 +111,32 @@ BOOL CALLBACK FindFrame(HWND window, LPARAM context) {
   search->found = window;
   return FALSE;
 }
+
 }  // namespace
 
-HWND RunningHost::Frame() const {
-  FrameSearch search = {processId_, nullptr};
-  if (process_) EnumWindows(FindFrame, (LPARAM)&search);
-  return search.found;
+RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
+    : boxes_(ScratchName("boxes")), trace_(ScratchName("trace")), until_(ScratchName("until")) {
+  PROCESS_INFORMATION process = {};
+  if (StartHost(HostExePath(), "--boxes \"" + boxes_ + "\" --trace \"" + trace_ +
+                "\" --until \"" + until_ + "\" " + extraArgs, pages, nullptr, &process)) {
+    process_ = process.hProcess;
+    processId_ = process.dwProcessId;
+  }
+}
+
+RunningHost::~RunningHost() {
+  if (process_) {
+    TerminateProcess(process_, 255);
+    CloseHandle(process_);
+  }
+  for (const std::string& file : {boxes_, trace_, until_}) DeleteFileA(file.c_str());
 }
 
 bool RunningHost::Send(unsigned command, LPARAM lParam) const {
-  HWND frame = Frame();
-  return frame && PostMessageA(frame, RegisterWindowMessageA("WevelinkHostCommand"),
-                               (WPARAM)command, lParam);
+  FrameSearch search = {processId_, nullptr};
+  if (process_) EnumWindows(FindFrame, (LPARAM)&search);
+  return search.found && PostMessageA(search.found, RegisterWindowMessageA("WevelinkHostCommand"),
+                                      (WPARAM)command, lParam);
 }
 
 std::vector<std::string> RunningHost::Trace() const { return ReadLines(trace_); }
@@ -148,15 +145,8 @@ HostRun RunningHost::Finish(unsigned long timeoutMs) {
   HostRun run;
   if (!process_) return run;
   WriteFileBytes(until_, "");
-  run.finished = WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
-  if (!run.finished) TerminateProcess(process_, 255);
-  DWORD code = 255;
-  GetExitCodeProcess(process_, &code);
-  run.exitCode = code;
-  CloseHandle(process_);
+  EndHost(process_, timeoutMs, boxes_, trace_, &run);
   process_ = nullptr;
-  run.boxes = ReadLines(boxes_);
-  run.trace = ReadLines(trace_);
   return run;
 }
 
@@ -185,11 +175,9 @@ bool RegisterControl() {
   return RunProgram("regsvr32.exe /s \"" + module + "\"", 60000, &code) && code == 0;
 }
 
-std::string ControlPage(const std::vector<std::pair<std::string, std::string>>& params, int width,
-                        int height) {
-  std::string html = "<html><body><p>Test page</p>\n<object id=\"Wevelink\" width=\"" +
-                     std::to_string(width) + "\" height=\"" + std::to_string(height) +
-                     "\" classid=\"clsid:01D62088-DB72-4D35-AE5C-E5861904B675\">\n";
+std::string ControlPage(const Pairs& params) {
+  std::string html = "<html><body><p>Test page</p>\n<object id=\"Wevelink\" width=\"400\" "
+                     "height=\"300\" classid=\"clsid:01D62088-DB72-4D35-AE5C-E5861904B675\">\n";
   for (const auto& param : params) {
     html += "  <param name=\"" + param.first + "\" value=\"" + param.second + "\">\n";
   }
@@ -253,10 +241,7 @@ void DeleteEventLogs() {
 std::string ReadOnlyEventLog() {
   std::vector<std::string> files = EventLogFiles();
   EXPECT_EQ(1u, files.size());
-  if (files.size() != 1) return "";
-  std::string text;
-  ReadFileBytes(files[0], &text);
-  return text;
+  return files.size() == 1 ? FileContent(files[0]) : "";
 }
 
 std::vector<std::string> LogLinesWithoutStamps(const std::string& log) {
@@ -394,20 +379,15 @@ DriveRecord RecordDrive(const std::string& root) {
 
 std::vector<std::string> DriveChanges(const DriveRecord& before, const DriveRecord& after,
                                       const std::vector<std::string>& allowed) {
+  DriveRecord all = before;
+  all.insert(after.begin(), after.end());
   std::vector<std::string> changes;
-  for (const auto& entry : after) {
-    if (IsAllowed(entry.first, entry.second, allowed)) continue;
-    auto old = before.find(entry.first);
-    if (old == before.end()) {
-      changes.push_back("new " + entry.first + " (" + entry.second + ")");
-    } else if (old->second != entry.second) {
-      changes.push_back("changed " + entry.first + " (" + old->second + " -> " + entry.second +
-                        ")");
-    }
-  }
-  for (const auto& entry : before) {
-    if (!IsAllowed(entry.first, entry.second, allowed) && !after.count(entry.first)) {
-      changes.push_back("gone " + entry.first);
+  for (const auto& entry : all) {
+    auto was = before.find(entry.first), is = after.find(entry.first);
+    const std::string from = was == before.end() ? "none" : was->second;
+    const std::string to = is == after.end() ? "none" : is->second;
+    if (from != to && !IsAllowed(entry.first, entry.second, allowed)) {
+      changes.push_back(entry.first + " (" + from + " -> " + to + ")");
     }
   }
   return changes;

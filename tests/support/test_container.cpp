@@ -158,12 +158,6 @@ void TestPropertyBag::Set(const std::wstring& name, const std::wstring& value) {
   }
 }
 
-bool TestPropertyBag::Get(const std::wstring& name, std::wstring* value) const {
-  const auto* entry = FindValue(values_, name.c_str());
-  if (entry != nullptr) *value = entry->second;
-  return entry != nullptr;
-}
-
 STDMETHODIMP TestPropertyBag::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {

@@ -1,8 +1,6 @@
-// A small in-process container for the control tests: a client site that
-// is also the in-place site (windowless-capable or not) and the in-place
-// frame, over one real top-level window shared by every site; a property
-// bag; and a record of the calls the control made, so that tests can check
-// the activation handshake.
+// An in-process container: one object is the client site, the in-place
+// site (windowless or not) and frame over one shared window, and records
+// the calls the control made; and a property bag.
 #ifndef WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 #define WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 
@@ -16,8 +14,7 @@
 
 class TestSite : public IOleClientSite, public IOleInPlaceSiteWindowless, public IOleInPlaceFrame {
  public:
-  // windowless: the site offers IOleInPlaceSiteWindowless (and Ex) and
-  // allows windowless activation; otherwise it is a plain IOleInPlaceSite.
+  // windowless: it offers IOleInPlaceSiteWindowless and Ex, and allows it.
   TestSite(bool windowless, const RECT& position);
   virtual ~TestSite();
 
@@ -94,15 +91,12 @@ class TestSite : public IOleClientSite, public IOleInPlaceSiteWindowless, public
   std::vector<std::string> calls_;
 };
 
-// A property bag of text values, as a page's PARAM elements are; names
-// match in any case.
+// Text values, as a page's PARAMs; names match in any case.
 class TestPropertyBag : public IPropertyBag {
  public:
   virtual ~TestPropertyBag() {}
 
   void Set(const std::wstring& name, const std::wstring& value);
-  // True and the value when the bag holds name.
-  bool Get(const std::wstring& name, std::wstring* value) const;
 
   STDMETHOD(QueryInterface)(REFIID iid, void** object) override;
   STDMETHOD_(ULONG, AddRef)() override { return (ULONG)InterlockedIncrement(&references_); }
@@ -115,7 +109,7 @@ class TestPropertyBag : public IPropertyBag {
   std::vector<std::pair<std::wstring, std::wstring>> values_;
 };
 
-// COM for the test's thread, initialised once per test and left as found.
+// OLE for the test's thread, left as found.
 class ScopedOle {
  public:
   ScopedOle() : hr_(OleInitialize(nullptr)) {}

@@ -5,6 +5,8 @@
 
 #include <stdlib.h>
 
+#include "host_run.h"
+
 namespace testsupport {
 namespace {
 
@@ -64,17 +66,9 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return SplitLines(text);
 }
 
-std::vector<std::string> ServerLogLines() {
-  std::vector<std::string> lines;
-  for (const std::string& line : ReadLines(TestEnvDir() + "\\server.log")) {
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
-
 std::vector<std::string> ServerLogFor(const std::string& path) {
   std::vector<std::string> found;
-  for (const std::string& line : ServerLogLines()) {
+  for (const std::string& line : ReadLines(TestEnvDir() + "\\server.log")) {
     size_t space = line.find(' ');
     if (space == std::string::npos) continue;
     size_t next = line.find(' ', space + 1);
@@ -120,57 +114,53 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+namespace {
+// Starts a command line in folder (the current one when empty).
+HANDLE Start(std::string line, const std::string& folder, DWORD* pid = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;  // CreateProcessA may write into it
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    return nullptr;
   }
-  CloseHandle(process.hThread);
-  bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-  if (!finished) TerminateProcess(process.hProcess, 255);
+  CloseHandle(info.hThread);
+  if (pid) *pid = info.dwProcessId;
+  return info.hProcess;
+}
+}  // namespace
+
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+  HANDLE process = Start(commandLine, "");
+  if (!process) return false;
+  bool finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  if (!finished) TerminateProcess(process, 255);
   DWORD code = 255;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
   if (exitCode) *exitCode = code;
   return finished;
 }
 
 ScopedWineVersion::ScopedWineVersion(const std::string& programPath,
                                      const std::string& version) {
-  size_t slash = programPath.find_last_of('\\');
-  std::string name = programPath.substr(slash == std::string::npos ? 0 : slash + 1);
-  size_t dot = name.find_last_of('.');
-  name = name.substr(0, dot) + "-" + version + ".exe";
-  std::string copy = TestEnvDir() + "\\" + name;
+  std::string name = programPath.substr(programPath.find_last_of('\\') + 1);
+  name = name.substr(0, name.find_last_of('.')) + "-" + version + ".exe";
+  const std::string copy = TestEnvDir() + "\\" + name;
+  key_ = "Software\\Wine\\AppDefaults\\" + name;
   if (!CopyFileA(programPath.c_str(), copy.c_str(), FALSE)) {
     ADD_FAILURE() << "cannot copy " << programPath << " to " << copy << ": " << GetLastError();
-    return;
-  }
-  // HKCU\Software is one key for 32- and 64-bit processes; the flag only
-  // keeps a 32-bit test program from looking anywhere else.
-  key_ = "Software\\Wine\\AppDefaults\\" + name;
-  HKEY key;
-  LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0,
-                            KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-  if (rc == ERROR_SUCCESS) {
-    rc = RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE*)version.c_str(),
-                        (DWORD)version.size() + 1);
-    RegCloseKey(key);
-  }
-  if (rc != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot set the Wine version of " << name << ": " << rc;
+  } else if (RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), "Version", REG_SZ, version.c_str(),
+                             (DWORD)version.size() + 1) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot set the Wine version of " << name;
     DeleteFileA(copy.c_str());
-    return;
+  } else {
+    copy_ = copy;
   }
-  copy_ = copy;
 }
 
 ScopedWineVersion::~ScopedWineVersion() {
-  if (!key_.empty()) DeleteRegTree(HKEY_CURRENT_USER, key_);
+  DeleteRegTree(HKEY_CURRENT_USER, key_);
   if (!copy_.empty()) DeleteFileA(copy_.c_str());
 }
 
@@ -211,10 +201,6 @@ bool RegKeyExists(HKEY root, const std::string& subkey) {
   return true;
 }
 
-}  // namespace testsupport
-
-// download: the test publisher's certificate made trusted in the prefix.
-namespace testsupport {
 bool TrustTestPublisher(const std::string& stubBuildUnix) {
   std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
   std::string cert = WinPathFromUnix(stubBuildUnix + "/cert/test-publisher.cer");
@@ -256,10 +242,6 @@ bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& sta
   return false;
 }
 
-}  // namespace testsupport
-
-// Sessions: the session programs' stand-in and a wait that dispatches.
-namespace testsupport {
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
@@ -295,19 +277,9 @@ HWND TestContainerWindow() {
 }
 
 StandIn::StandIn(const std::string& folder, const std::string& program,
-                 const std::string& switches) {
-  std::string line = folder + "\\" + program + " " + switches;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &info)) {
-    ADD_FAILURE() << "CreateProcessA " << line << ": " << GetLastError();
-    return;
-  }
-  CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  pid = info.dwProcessId;
+                 const std::string& switches)
+    : process_(Start(folder + "\\" + program + " " + switches, folder, &pid)) {
+  EXPECT_TRUE(process_ != nullptr) << program << ": " << GetLastError();
 }
 
 StandIn::~StandIn() {
