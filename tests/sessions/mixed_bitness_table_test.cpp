@@ -1,9 +1,6 @@
-// The session window table between modules of both bitnesses: this program
-// stands for the control and starts the other Windows build's stand-in, so
-// a 32-bit control meets a 64-bit session program and the other way round.
-// Both must find the same slots in the one section, one 32-bit word per
-// handle naming the same live window, and a slot the control has taken
-// over is left alone by the program as it goes.
+// The session window table shared by a control and a session program of the
+// other bitness: the same slots, one 32-bit word per live window, and a slot
+// the control has taken over is left alone by the program as it goes.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,8 +1,6 @@
-// Sessions through the real control in the container, with the signed
-// stand-in under the session programs' names: the command line and working
-// folder each entry is started with, the publisher check, the foreground
-// wait, and sessions embedded in the page while the test drives the
-// container's window; and the control's reuse and close in this process.
+// Sessions started and embedded by the real control in the container, with
+// the signed stand-in as the session programs; and the control's own reuse
+// and close of an embedded session in this process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,8 +23,6 @@
 using namespace testsupport;
 
 namespace {
-
-typedef std::vector<std::pair<std::string, std::string>> Params;
 
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 // The container commands of tools/host (host_options.h).
@@ -61,13 +57,7 @@ bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 // An event log's entries, read while it is written.
 std::vector<std::string> LogAt(const std::string& path) {
   std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  char chunk[4096];
-  DWORD got = 0;
-  while (file != INVALID_HANDLE_VALUE && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
-    text.append(chunk, got);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  ReadFileBytes(path, &text);
   return LogLinesWithoutStamps(text);
 }
 
@@ -80,10 +70,7 @@ class SessionTest : public ::testing::Test {
   static void TearDownTestSuite() { CloseSessionWindowTable(); }
   void SetUp() override {
     TearDown();
-    DeleteEventLogs();
-    SetServerRules("");
-    DeleteRegTree(HKEY_CURRENT_USER, "Software\\MARROCK");
-    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
+    ResetDeployment();
     for (const char* name : {"KVMD.PRO", "KVAP.PRO", "KVAD.PRO", "KVFTP.PRO", "KVVT.PRO"})
       DeleteFileA((DownloadFolder() + "\\" + name).c_str());
     DeleteFileA(stubLog_.c_str());
@@ -101,14 +88,13 @@ class SessionTest : public ::testing::Test {
 
   // Publishes site.ini, the files and the page under folder, loads it and
   // keeps the stand-ins' start records.
-  HostRun Deploy(const std::string& folder, const std::string& ini, const Params& files,
-                 Params params, const std::string& version = "") {
-    PublishPage(folder + "/site.ini", ini);
-    for (const auto& file : files) PublishPage(folder + "/" + file.first, file.second);
+  HostRun Deploy(const std::string& folder, const std::string& ini, Pairs files, Pairs params,
+                 const std::string& version = "") {
+    files.push_back({"site.ini", ini});
     params.insert(params.begin(), {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
-    std::string page = PublishPage(folder + "/index.htm", ControlPage(params));
+    const std::string page = PublishSite(folder, files, params);
     const DWORD start = GetTickCount();
-    HostRun run = version.empty() ? RunHost({page}) : RunHostUnder(version, {page});
+    HostRun run = RunHostUnder(version, {page});
     seconds_ = (GetTickCount() - start) / 1000.0;
     EXPECT_TRUE(run.finished);
     starts_.clear();
@@ -119,18 +105,13 @@ class SessionTest : public ::testing::Test {
     return run;
   }
 
-  // The page with one AS/400 display session embedded as mode asks; twice:
-  // a second page of the same session follows it.
-  std::vector<std::string> Pages(const std::string& folder, const char* mode, bool twice = false) {
-    PublishPage(folder + "/site.ini", "[Kestrava]\r\n");
-    PublishPage(folder + "/ad.lst", "KVAD.PRO,1\r\n");
-    PublishPage(folder + "/KVAD.PRO", StandInProgram("KVAD.PRO"));
-    const std::string page = ControlPage({{"LogEvents", "Y"}, {"IniFile", "site.ini"},
-                                          {"AD_DistFile", "ad.lst"}, {"Sessions", "AD_S1"},
-                                          {"AD_S1", "a.zad"}, {"AD_S1_RunInBrowser", mode}});
-    std::vector<std::string> pages = {PublishPage(folder + "/index.htm", page)};
-    if (twice) pages.push_back(PublishPage(folder + "/again.htm", page));
-    return pages;
+  // The page with one AS/400 display session embedded as mode asks.
+  std::string Page(const std::string& folder, const char* mode) {
+    const Pairs files = {{"site.ini", "[Kestrava]\r\n"}, {"ad.lst", "KVAD.PRO,1\r\n"},
+                         {"KVAD.PRO", StandInProgram("KVAD.PRO")}};
+    const Pairs params = {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"AD_DistFile", "ad.lst"},
+                          {"Sessions", "AD_S1"}, {"AD_S1", "a.zad"}, {"AD_S1_RunInBrowser", mode}};
+    return PublishSite(folder, files, params);
   }
 
   // The embedded stand-in's window, once it is a child of the container.
@@ -154,55 +135,46 @@ class SessionTest : public ::testing::Test {
 };
 
 // What each entry is started with and where, in front: the page's list and
-// its cookie reach the launcher, the mode picks program and folder, and
-// Save with a saved configuration gives /u0.
+// its cookie reach the launcher, the mode picks program and folder, and Save
+// gives /u0 where the instance has a saved configuration.
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
   const std::string install = TestEnvDir() + "\\launch-install";
-  const std::string web = "[Kestrava]\r\n";
-  const std::string desktop = "[Kestrava]\r\nDesktopMode=desk.ini\r\n";
-  const Params example = {{"Sessions", "MD_S1,AP_SX"}, {"MD_S1", "tso.zmd"},
-                          {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
-                          {"MD_S1_Save", "Y"}, {"AP_SX", "prt1"}, {"AP_SX_Var2", "a b"}};
-  Params withCookie = example;
-  withCookie.push_back({"MD_S1_Blk", "sso/ticket.asp"});
+  const Pairs example = {{"Sessions", "MD_S1,AP_SX"}, {"MD_S1", "tso.zmd"},
+                         {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
+                         {"MD_S1_Save", "Y"}, {"AP_SX", "prt1"}, {"AP_SX_Var2", "a b"}};
   const struct {
-    const char* what;
-    const std::string& ini;
-    bool savedConfig;
-    Params params;
+    const char* ini;
+    const char* extension;
+    Pairs extra;
     std::vector<std::string> starts;
   } cases[] = {
-      {"web, with a cookie", web, false, withCookie,
+      {"[Kestrava]\r\n", ".PRO", {{"MD_S1_Blk", "sso/ticket.asp"}},
        {"kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice "
             "/js3cret /kticket-0 /qy3270D /u2 /@ cwd=" + dl,
         "kind=KVAP mode=web cmd=" + dl + "\\KVAP.PRO /fprt1 /2\"a b\" /qy5250P /u1 /@ cwd=" + dl}},
-      {"desktop", desktop, false, example,
+      {"[Kestrava]\r\nDesktopMode=desk.ini\r\n", ".EXE", {},
        {"kind=KVMD mode=desktop cmd=" + install +
-            "\\KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /u2 /@ cwd=" + install,
+            "\\KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /u0 /@ cwd=" + install,
         "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /fprt1 /2\"a b\" /u1 /@ cwd=" +
-            install}},
-      {"desktop, saved configuration", desktop, true,
-       {{"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}},
-       {"kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE /s1 /f\"tso.zmd\" /u0 /@ cwd=" +
             install}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.extension);
     SetUp();
-    if (c.savedConfig) {
-      Store(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava\\Mainframe Display S1", "", "", 0);
-    }
+    // A saved configuration of the desktop programs' instance; the web
+    // programs keep theirs elsewhere.
+    Store(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava\\Mainframe Display S1", "", "", 0);
     // The issuer's cookie for "alice", "s3cret", "ticket-0".
-    Params files = {{"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
-                    {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"}};
-    Params params = c.params;
+    Pairs files = {{"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
+                   {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"}};
+    Pairs params = example;
+    params.insert(params.end(), c.extra.begin(), c.extra.end());
     // Each program the entries start, delivered by its kind's list.
     for (const std::string& start : c.starts) {
       const std::string kind = start.substr(5, start.find(' ') - 5);  // "KVMD"
-      const std::string program = kind + (c.ini == desktop ? ".EXE" : ".PRO");
-      files.push_back({kind + ".lst", program + ",1\r\n"});
-      files.push_back({program, StandInProgram(program.c_str())});
+      files.push_back({kind + ".lst", kind + c.extension + ",1\r\n"});
+      files.push_back({kind + c.extension, StandInProgram((kind + c.extension).c_str())});
       params.push_back({kind.substr(2) + "_DistFile", kind + ".lst"});
     }
     HostRun run = Deploy("commands", c.ini, files, params);
@@ -213,50 +185,44 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
 }
 
 // The publisher check runs once per kind: a passed check sets the kind's
-// flag, a set flag skips it, and a program that fails it, cannot start or
-// whose line does not fit is reported and not run; the next entry follows.
-// A bad cookie is shown and the session starts without it; a PARAM over its
-// capacity ends the deployment before any session (the lists came first).
+// flag, a set flag skips it; a program that fails it, cannot start or whose
+// line does not fit is reported and not run, and the next entry follows. A
+// PARAM over its capacity ends the deployment before any session.
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
   const std::string security = "Web-to-Host Control\tSecurity error ";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
   const std::string none(1, '\0');
-  Params longVars;
+  Pairs longVars;
   for (int n = 1; n <= 4; ++n)
     longVars.push_back({"MD_S1_Var" + std::to_string(n), std::string(63, 'd')});
   const struct {
     const char* what;
     const char* programFolder;  // null: no program listed
     bool alreadyVerified;
-    Params extra;     // the first entry's further PARAMs
+    Pairs extra;      // the first entry's further PARAMs
     std::string box;  // each box starts so
     size_t boxes, starts;
-    std::string kvmdFlag, kvvtFlag;
+    std::string kvmdFlag;
   } cases[] = {
-      {"signed, checked once", "programs", false, {}, "", 0, 3, "\1", "\1"},
-      {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1", "\1"},
+      {"signed, checked once", "programs", false, {}, "", 0, 3, "\1"},
+      {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1"},
       {"unsigned", "unsigned", false, {},
-       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, none,
-       "\1"},
+       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
       {"altered", "altered", false, {}, security + "80096010 launching session " + path, 2, 1,
-       none, "\1"},
-      {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1",
-       "\1"},
+       none},
+      {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
       {"line over 259 characters", "programs", false, longVars,
-       launch + "The command line is longer than 259 characters.\t", 1, 2, "\1", "\1"},
-      {"cookie not valid", "programs", false, {{"MD_S1_Blk", "bad.asp"}},
-       "Blockade API Error\tblk_ParseCookie( ) returned error code 504.\t", 1, 3, "\1", "\1"},
+       launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
       {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
        "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
-       none, none},
+       none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
-    Params files = {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")},
-                    {"bad.asp", "no cookie here"},
-                    {"md.lst", c.programFolder ? "KVMD.PRO,1\r\n" : ""}};
+    Pairs files = {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")},
+                   {"md.lst", c.programFolder ? "KVMD.PRO,1\r\n" : ""}};
     if (c.programFolder) files.push_back({"KVMD.PRO", StandInProgram("KVMD.PRO", c.programFolder)});
     if (c.alreadyVerified) {
       // A download of the kind would clear the flag: the program is current.
@@ -266,16 +232,17 @@ TEST_F(SessionTest, ChecksAndFailures) {
       Store(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", &version, 4);
       ASSERT_TRUE(!c.programFolder || WriteFileBytes(path, files.back().second));
     }
-    Params params = {{"MD_DistFile", "md.lst"}, {"VT_DistFile", "vt.lst"},
-                     {"Sessions", "MD_S1,MD_S2,VT_S1"}, {"MD_S1", "a"},
-                     {"MD_S2", "b"}, {"VT_S1", "v"}};
+    Pairs params = {{"MD_DistFile", "md.lst"}, {"VT_DistFile", "vt.lst"},
+                    {"Sessions", "MD_S1,MD_S2,VT_S1"}, {"MD_S1", "a"},
+                    {"MD_S2", "b"}, {"VT_S1", "v"}};
     params.insert(params.end(), c.extra.begin(), c.extra.end());
     HostRun run = Deploy("checks", "[Kestrava]\r\n", files, params);
     EXPECT_EQ(c.boxes, run.boxes.size());
     for (const std::string& box : run.boxes) EXPECT_EQ(0u, box.find(c.box)) << box;
     EXPECT_EQ(c.starts, starts_.size());
     EXPECT_EQ(c.kvmdFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified"));
-    EXPECT_EQ(c.kvvtFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
+    // The VT session runs, checked, whenever any session does.
+    EXPECT_EQ(c.starts ? "\1" : none, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
   }
 }
 
@@ -288,13 +255,13 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
     const char* kind;
     const char* session;
     const char* version;
-    double atLeast, below;
+    bool waits;
   } cases[] = {
-      {"FTP found at once", "FTP", "FTP_S3", "", 0, 7},
-      {"no instance switch", "VT", "VT_SX", "", 0, 7},
-      {"NT 4", "VT", "VT_S2", "nt40", 0, 7},
-      {"98", "VT", "VT_S2", "win98", 0, 7},
-      {"2000: bounded", "VT", "VT_S2", "win2k", 10, 20},
+      {"FTP found at once", "FTP", "FTP_S3", "", false},
+      {"no instance switch", "VT", "VT_SX", "", false},
+      {"NT 4", "VT", "VT_S2", "nt40", false},
+      {"98", "VT", "VT_S2", "win98", false},
+      {"2000: bounded", "VT", "VT_S2", "win2k", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -302,10 +269,9 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
     // Every session but the FTP one never shows a window.
     SetEnvironmentVariableA("WEVELINK_STUB_NO_WINDOW", c.kind[0] == 'V' ? "1" : nullptr);
     const std::string program = "KV" + std::string(c.kind) + ".PRO";
-    const Params files = {{"w.lst", program + ",1\r\n"},
-                          {program, StandInProgram(program.c_str())}};
-    const Params params = {{std::string(c.kind) + "_DistFile", "w.lst"}, {"Sessions", c.session},
-                           {c.session, "v"}};
+    const Pairs files = {{"w.lst", program + ",1\r\n"}, {program, StandInProgram(program.c_str())}};
+    const Pairs params = {{std::string(c.kind) + "_DistFile", "w.lst"}, {"Sessions", c.session},
+                          {c.session, "v"}};
     HostRun run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
     // Wine's loader now and then cannot reserve a new process's address
     // ranges (CreateProcess gives 1359): the machine's fault, run again.
@@ -313,18 +279,16 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
       run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(1u, starts_.size());
-    EXPECT_LE(c.atLeast, seconds_);
-    EXPECT_GT(c.below, seconds_);
+    EXPECT_EQ(c.waits, seconds_ >= 10);
+    EXPECT_GT(c.waits ? 20 : 7, seconds_);
   }
 }
 
-// Position: the session starts once, from the first paint, over the
-// control's rectangle as a child of the container; a paint brings it back
-// there without resizing it, unless a deployment runs; focus is not relayed.
-// The container's destruction closes it and gives the container its own
-// procedure back.
+// Position: started once over the control's rectangle in the container; a
+// paint brings it back there, unsized, unless a deployment runs; focus is not
+// relayed. The container's end closes it and restores the container's proc.
 TEST_F(SessionTest, PositionFollowsTheControlAndClosesWithTheContainer) {
-  RunningHost host(Pages("embed-position", "P"));
+  RunningHost host({Page("embed-position", "P")});
   HWND window = WaitForEmbeddedWindow();
   ASSERT_NE(nullptr, window);
   RECT object = {};
@@ -373,13 +337,12 @@ TEST_F(SessionTest, PositionFollowsTheControlAndClosesWithTheContainer) {
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
 }
 
-// FullScreen: resizing the container sizes the session to the client area
-// without moving it, a paint changes nothing, focus is relayed and followed
-// by the refresh. Something that subclasses the container after the control
-// keeps its place in the chain, and the container's own procedure still
-// gets the last message; the session closes with the container.
+// FullScreen: the session takes the container's client area on resize, a
+// paint changes nothing, focus is relayed before the refresh. A later
+// subclasser keeps its place in the chain, the container's own procedure
+// still gets the last message; the session closes with the container.
 TEST_F(SessionTest, FullScreenFollowsTheContainerAndALaterSubclasserKeepsItsPlace) {
-  RunningHost host(Pages("embed-full", "F"));
+  RunningHost host({Page("embed-full", "F")});
   HWND window = WaitForEmbeddedWindow();
   ASSERT_NE(nullptr, window);
   RECT client;
@@ -418,26 +381,8 @@ TEST_F(SessionTest, FullScreenFollowsTheContainerAndALaterSubclasserKeepsItsPlac
                                   "procedure is left in place."));
 }
 
-// The next page in the same browser window with the same instance: the
-// running session is shown again in its place, not started a second time;
-// leaving the last page closes it.
-TEST_F(SessionTest, TheNextPageReusesTheRunningSession) {
-  RunningHost host(Pages("embed-reuse", "P", true), "--keep-container --stay 4000");
-  HWND window = WaitForEmbeddedWindow();
-  ASSERT_NE(nullptr, window);
-  EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), "'s Parent is ") > 0; }, 20000));
-  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), "message REFRESH") > 0; }, 5000));
-  EXPECT_EQ(1u, Count(StubLines(), " start "));
-  EXPECT_EQ(window, GetSessionWindow(kAs400Display, 0));
-  EXPECT_TRUE(IsWindowVisible(window));
-  HostRun run = host.Finish();
-  EXPECT_TRUE(run.finished);
-  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
-  EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));
-}
-
-// A container that sets the client site only after the PARAMs: the page
-// that asks for its session in the page has no window to put it in.
+// A container that sets the client site only after the PARAMs has no window
+// to embed a session in.
 TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
   const std::string page = PublishPage(
       "unsited/index.htm", ControlPage({{"LogEvents", "Y"}, {"LocalLaunch", "Y"},
@@ -448,12 +393,11 @@ TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
   EXPECT_TRUE(HasLine(log, "MD_S1: Embed Mode is Disabled"));
 }
 
-// The control's own calls on a session in a window of this test. With
-// sessions embedded, an entry whose session runs already is shown in the
-// container instead of started: moved in and told its new parent when it
-// stands elsewhere, only placed when it is there. Closing it posts WM_CLOSE
-// and waits, dispatching, at most ten seconds, one log line per pass; a
-// session that is not embedded is left alone, without a log line.
+// The control's own calls on a session in a window of this test. Embedded,
+// a running entry is shown in the container instead of started: moved in
+// and told its new parent the first time, only placed the next. Closing
+// posts WM_CLOSE and waits, dispatching, at most ten seconds with one log
+// line per pass; a session that is not embedded is left alone, unlogged.
 TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
   HWND container = TestContainerWindow();
   ASSERT_NE(nullptr, container);
@@ -484,16 +428,13 @@ TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
     SetEmbedRect({10, 20, 410, 320});
     SessionListToBuild()->Count = 1;
     CopyText(SessionListToBuild()->Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
-    size_t refreshed = 0;
-    for (const std::string& line : {w + "'s Parent set to " + p, w + "'s Parent is " + p}) {
+    for (const char* verb : {"set to ", "is "}) {
       if (!c.embedded) break;
+      const size_t refreshed = Count(StubLines(), "REFRESH");
       LaunchSessions(nullptr);
-      const std::vector<std::string> log = LogAt(EventLogPath());
-      ASSERT_FALSE(log.empty());
-      EXPECT_EQ(line, log.back());
+      EXPECT_TRUE(HasLine(LogAt(EventLogPath()), w + "'s Parent " + verb + p)) << verb;
       // It has taken its place once it has the refresh posted after the move.
       EXPECT_TRUE(PumpUntil([&] { return Count(StubLines(), "REFRESH") > refreshed; }, 5000));
-      ++refreshed;
       EXPECT_TRUE(Same(RectInParent(window), {10, 20, 410, 320}));
     }
     EXPECT_EQ(c.embedded ? container : nullptr, GetParent(window));
@@ -512,10 +453,8 @@ TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
     std::vector<std::string> lines = LogAt(EventLogPath());
     lines.erase(lines.begin(), lines.begin() + std::min(logged, lines.size()));
     EXPECT_EQ(c.embedded && !c.ignoreClose ? nullptr : window, GetSessionWindow(kAs400Display, 11));
-    if (!c.embedded) {
-      EXPECT_TRUE(lines.empty()) << lines[0];
-      continue;
-    }
+    EXPECT_EQ(c.embedded, !lines.empty());
+    if (!c.embedded) continue;
     ASSERT_LE(2u, lines.size());
     EXPECT_EQ("WM_CLOSE posted to window " + w, lines[0]);
     EXPECT_EQ(". 2 .", lines[1]);

@@ -53,15 +53,26 @@ TEST(SessionWindowTable, FreshIsZeroReopenedKeepsWhatOthersWroteAndClosedIsInert
   CloseSessionWindowTable();
 }
 
-class SessionWindowTableTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(opened && raw.words); }
-  void TearDown() override { CloseSessionWindowTable(); }
-  bool opened = OpenSessionWindowTable();
-  RawTable raw;  // a second view, as another process has; the section goes with it
-};
-
-TEST_F(SessionWindowTableTest, KindsMapToTheirArraysAndTheBusyWordFollowsThem) {
+TEST(SessionWindowTable, KindsMapToTheirArraysAndNothingElseIsTouched) {
+  ASSERT_TRUE(OpenSessionWindowTable());
+  RawTable raw;  // a second view, as another process has
+  ASSERT_NE(nullptr, raw.words);
+  const std::vector<BYTE> before = raw.Bytes();
+  const struct {
+    int kind, slot;
+  } rows[] = {{-1, 0}, {kSessionKinds, 0}, {0, -1}, {kVtSession, kSessionSlotsPerKind}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind * 1000 + row.slot);
+    EXPECT_FALSE(SetSessionWindow(row.kind, row.slot, FakeHandle(0x77)));
+    EXPECT_EQ(nullptr, GetSessionWindow(row.kind, row.slot));
+  }
+  EXPECT_EQ(-1, SessionWindowArrayOffset(kSessionKinds));
+  EXPECT_TRUE(raw.Bytes() == before);
+  ASSERT_TRUE(SetSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
+  EXPECT_FALSE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x333)));
+  EXPECT_EQ(FakeHandle(0x222), GetSessionWindow(kMainframePrinter, 2));
+  EXPECT_TRUE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
+  EXPECT_EQ(nullptr, GetSessionWindow(kMainframePrinter, 2));
   const int expected[kSessionKinds] = {0, 792, 396, 1188, 1584, 1980};
   for (int kind = 0; kind < kSessionKinds; ++kind) {
     SCOPED_TRACE(kind);
@@ -86,25 +97,7 @@ TEST_F(SessionWindowTableTest, KindsMapToTheirArraysAndTheBusyWordFollowsThem) {
   EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
   EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
   EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
-}
-
-TEST_F(SessionWindowTableTest, OutOfRangeTouchesNothingAndClearingTakesOnlyTheSameWindow) {
-  const std::vector<BYTE> before = raw.Bytes();
-  const struct {
-    int kind, slot;
-  } rows[] = {{-1, 0}, {kSessionKinds, 0}, {0, -1}, {0, kSessionSlotsPerKind}, {kVtSession, 99}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.kind * 1000 + row.slot);
-    EXPECT_FALSE(SetSessionWindow(row.kind, row.slot, FakeHandle(0x77)));
-    EXPECT_EQ(nullptr, GetSessionWindow(row.kind, row.slot));
-  }
-  EXPECT_EQ(-1, SessionWindowArrayOffset(kSessionKinds));
-  EXPECT_TRUE(raw.Bytes() == before);
-  ASSERT_TRUE(SetSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
-  EXPECT_FALSE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x333)));
-  EXPECT_EQ(FakeHandle(0x222), GetSessionWindow(kMainframePrinter, 2));
-  EXPECT_TRUE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
-  EXPECT_EQ(nullptr, GetSessionWindow(kMainframePrinter, 2));
+  CloseSessionWindowTable();
 }
 
 // The lowest instance whose class of the kind and mode has no window; none

@@ -69,9 +69,6 @@ std::vector<std::string> Build(FakeHost& host, const char* sessions) {
 }
 
 TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
-  const Page example = {{"MD_S1", "tso.zmd"}, {"MD_S1_HostAddress", "10.1.1.5"},
-                        {"MD_S1_Port", "23"}, {"MD_S1_Save", "Y"},
-                        {"AP_SX", "prt1"},    {"AP_SX_Var2", "a b"}};
   const std::string name31 = "MD_S1" + std::string(26, 'n');
   const std::string name32 = "MD_S1" + std::string(27, 'n');
   const std::string longNames = name31 + "," + name32;
@@ -82,10 +79,8 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
     bool desktop;
     std::vector<std::string> expected;
   } cases[] = {
-      {"worked example", example, "MD_S1,AP_SX", false,
-       {"KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 [save]", "KVAP.PRO /fprt1 /2\"a b\""}},
-      {"worked example, desktop", example, "MD_S1,AP_SX", true,
-       {"KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 [save]", "KVAP.EXE /fprt1 /2\"a b\""}},
+      {"desktop, Save", {{"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}}, "MD_S1", true,
+       {"KVMD.EXE /s1 /f\"tso.zmd\" [save]"}},
       {"FTP instance one later", {{"FTP_S3", "f"}, {"FTP_SX", "f"}, {"FTP_Sx", "f"}},
        "FTP_S3,FTP_SX,FTP_Sx", false,
        {"KVFTP.PRO /s3 /f\"f\"", "KVFTP.PRO /f\"f\"", "KVFTP.PRO /f\"f\""}},
