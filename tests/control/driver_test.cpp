@@ -98,7 +98,8 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
     pages.push_back(PublishPage("log" + std::to_string(pages.size()) + ".htm",
                                 ControlPage({{"LogEvents", logs}, {"LocalLaunch", "Y"}})));
   }
-  HostRun run = RunHost(pages);
+  // Each page in a later second: a log opened again would take a new name.
+  HostRun run = RunHost(pages, "--stay 1100");
   EXPECT_EQ(0u, run.exitCode);
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];  // a local launch needs no IniFile
   std::string log = ReadOnlyEventLog();
