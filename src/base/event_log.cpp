@@ -43,7 +43,7 @@ void WriteStampedEntry(const char* text) {
   char entry[1100];
   FormatLogTimeStamp(LocalLogTime(), entry, sizeof entry);
   size_t stamp = strlen(entry);
-  if (AppendText(entry, sizeof entry, text)) {
+  if (MaskSecretSwitches(text, entry + stamp, sizeof entry - stamp)) {
     WriteRaw(entry, strlen(entry));
   } else {
     WriteRaw(entry, stamp);
@@ -109,9 +109,14 @@ void WriteLogTimeStamp() {
   WriteLogText(stamp);
 }
 
+// Every text passes the mask: a session's password and sign-on values must
+// not be left in a file in the user's temporary folder. A text longer than
+// the mask's buffer is cut rather than written unmasked.
 void WriteLogText(const char* text) {
   if (text == nullptr) return;
-  WriteRaw(text, strlen(text));
+  char masked[2048];
+  MaskSecretSwitches(text, masked, sizeof masked);
+  WriteRaw(masked, strlen(masked));
 }
 
 void ApplyLogEventsSetting(bool wanted) {

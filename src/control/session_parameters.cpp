@@ -52,6 +52,8 @@ class PageSessionHost : public SessionListHost {
         inPlace->Release();
       }
       if (window == nullptr) {
+        // A browser may answer no window until its layout is done.
+        WriteLogLine("Sessions start in their own windows: the page has no window yet.");
         SetEmbedMode(kEmbedOff);
       } else {
         SetContainerWindow(window);

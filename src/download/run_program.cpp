@@ -23,8 +23,8 @@ LONG WaitUntilIdle(void* process) { return (LONG)WaitForInputIdle((HANDLE)proces
 
 void RunProgram(const char* workingFolder, const char* programPath) {
   if (CheckTrustOrReport(programPath, "Security error %X executing program %s:\r\n%s") != 0) return;
-  // Quoted: unquoted, a path with blanks would start whatever program its
-  // first words name.
+  // Named and quoted: otherwise a path with blanks would start whatever
+  // program its first words name, which the check above never saw.
   char commandLine[MAX_PATH + 3];
   if (!FormatText(commandLine, sizeof commandLine, "\"%s\"", programPath)) {
     WriteLogLineF("   %s: path too long to run.\r\n", programPath);
@@ -34,7 +34,7 @@ void RunProgram(const char* workingFolder, const char* programPath) {
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, workingFolder,
+  if (!CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, workingFolder,
                       &startup, &started)) {
     WriteLogLineF("   %s could not be started: error %lu\r\n", programPath, GetLastError());
     return;

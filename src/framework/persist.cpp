@@ -36,8 +36,12 @@ HRESULT COleControl::SaveToStream(IStream* stream) {
   return store.EndSave();
 }
 
+// InitNew (an OBJECT without PARAMs) runs the same deployment as a load:
+// the same guard keeps the control alive through its message loop.
 HRESULT COleControl::ResetState() {
+  ExternalAddRef();
   OnResetState();
+  ExternalRelease();  // may delete this object
   return S_OK;
 }
 

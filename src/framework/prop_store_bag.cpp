@@ -54,11 +54,16 @@ BagPropertyStore::BagPropertyStore(IPropertyBag* bag, IErrorLog* errorLog)
 bool BagPropertyStore::ReadText(const char* name, CPropText* value) {
   WCHAR wideName[kMaxPropertyNameLength + 1];
   if (!NameToWide(name, wideName, ARRAYSIZE(wideName))) return false;
+  // Before Windows 8.1 VariantInit sets the type alone, and a bag leaves the
+  // VARIANT as it found it for an absent name: the value is set here, and
+  // cleared only when the bag answered.
   VARIANT variant;
   VariantInit(&variant);
   variant.vt = VT_BSTR;
-  bool found = SUCCEEDED(bag_->Read(wideName, &variant, errorLog_));
-  if (found && variant.vt != VT_BSTR) {
+  variant.bstrVal = nullptr;
+  if (FAILED(bag_->Read(wideName, &variant, errorLog_))) return false;
+  bool found = true;
+  if (variant.vt != VT_BSTR) {
     found = SUCCEEDED(VariantChangeType(&variant, &variant, 0, VT_BSTR));
   }
   if (found) {

@@ -70,19 +70,18 @@ bool ReuseEmbeddedSession(const char* command, int kind) {
 }
 
 // The publisher check of the line's program, once per kind until a newer
-// file of the kind arrives. False when the program must not start.
-bool CheckPublisher(const char* line) {
+// file of the kind arrives; the flag set is the kind of the program that
+// was checked. False when the program must not start.
+bool CheckPublisher(const char* program) {
   BYTE verified[kSessionKinds];
   for (int k = 0; k < kSessionKinds; ++k) verified[k] = VerifiedFlagOf(k);
-  int kind = KindNeedingCheck(line, verified);
-  if (kind < 0) return true;
-  char program[kProgramPathCapacity];
-  ProgramPathOf(line, Settings().DesktopMode, program, sizeof program);
+  int kind = KindNeedingCheck(program, verified);
+  if (kind == -1) return true;
   // The refusal is logged as well as shown: the administrator sees it too.
   if (CheckTrustOrReport(program, "Security error %X launching session %s:\r\n%s") != 0) {
     return false;
   }
-  StoreVerifiedFlag(kind, 1);
+  if (kind >= 0) StoreVerifiedFlag(kind, 1);
   return true;
 }
 
@@ -155,10 +154,14 @@ void LaunchEntry(int index, STARTUPINFOA* startup) {
   }
   if (Embedding() && SessionWindowTableIsOpen()) CloseEmbeddedSession();
   WriteLogLineF("%s\r\n", line);
-  if (!CheckPublisher(line)) return;
+  // The program checked is the program started: naming it keeps the
+  // platform from taking "C:\Program" of an unquoted path with blanks.
+  char program[kProgramPathCapacity];
+  ProgramPathOf(line, desktop, program, sizeof program);
+  if (!CheckPublisher(program)) return;
 
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, folder, startup,
+  if (!CreateProcessA(program, line, nullptr, nullptr, FALSE, 0, nullptr, folder, startup,
                       &process)) {
     char message[96];
     FormatText(message, sizeof message, "Failed to launch session ... Error Code %d.",

@@ -1,6 +1,8 @@
 // Event log texts; see log_format.h.
 #include "base/portable/log_format.h"
 
+#include <string.h>
+
 #include "base/portable/bounded_text.h"
 
 const char kLogVersionText[] = "3,2,1,296";
@@ -35,4 +37,38 @@ bool FormatStartBanner(const LogTime& t, char* out, size_t capacity) {
 
 bool FormatEndBanner(const LogTime& t, char* out, size_t capacity) {
   return FormatBanner(t, "\r\n", "Ended", "\r\n", out, capacity);
+}
+
+namespace {
+
+// The switch (after its blank and slash) that starts a secret at text.
+bool StartsSecret(const char* text) {
+  return text[0] == ' ' && text[1] == '/' && text[2] != '\0' && strchr("Pijk", text[2]);
+}
+
+}  // namespace
+
+bool MaskSecretSwitches(const char* text, char* out, size_t capacity) {
+  if (capacity == 0) return false;
+  out[0] = '\0';
+  bool fits = true;
+  const char* at = text;
+  while (*at) {
+    const char* secret = at;
+    while (*secret && !StartsSecret(secret)) ++secret;
+    // Up to and with the switch itself.
+    size_t plain = *secret ? (size_t)(secret - at) + 3 : (size_t)(secret - at);
+    size_t length = strlen(out);
+    fits = CopyTextN(out + length, capacity - length, at, plain) && fits;
+    if (*secret == '\0') break;
+    at = secret + 3;
+    size_t value = 0;
+    while (at[value] && at[value] != '\r' && at[value] != '\n' &&
+           !(at[value] == ' ' && at[value + 1] == '/')) {
+      ++value;
+    }
+    if (value > 0) fits = AppendText(out, capacity, "********") && fits;
+    at += value;
+  }
+  return fits;
 }

@@ -20,4 +20,10 @@ bool FormatLogTimeStamp(const LogTime& t, char* out, size_t capacity);
 bool FormatStartBanner(const LogTime& t, char* out, size_t capacity);
 bool FormatEndBanner(const LogTime& t, char* out, size_t capacity);
 
+// text with the values of the secret session switches (" /P" password,
+// " /i", " /j", " /k" single sign-on) written as "********": a value runs to
+// the next " /", line end or the end of the text. False when the result was
+// cut to fit capacity.
+bool MaskSecretSwitches(const char* text, char* out, size_t capacity);
+
 #endif

@@ -14,12 +14,15 @@ int SessionKindOfCommand(const char* text) {
   return -1;
 }
 
-int KindNeedingCheck(const char* line, const unsigned char* verified) {
-  if (line == nullptr) return -1;
-  for (int kind = 0; kind < kSessionKinds; ++kind) {
-    if (verified[kind] == 0 && strstr(line, SessionProgramTag(kind))) return kind;
+int KindNeedingCheck(const char* program, const unsigned char* verified) {
+  if (program == nullptr) return kProgramOfNoKind;
+  const char* name = program;
+  for (const char* at = program; *at; ++at) {
+    if (*at == '\\') name = at + 1;
   }
-  return -1;
+  int kind = SessionKindInFileName(name);
+  if (kind < 0) return kProgramOfNoKind;
+  return verified[kind] == 0 ? kind : -1;
 }
 
 int ReuseSlotOfCommand(const char* text) {

@@ -17,10 +17,14 @@ enum {
 // none does.
 int SessionKindOfCommand(const char* text);
 
-// The first kind, in kind order, whose tag occurs in line and whose flag in
-// verified (six bytes) is 0: the kind whose program must be checked; -1
-// when there is none.
-int KindNeedingCheck(const char* line, const unsigned char* verified);
+// Whether the program (a path from ProgramPathOf) must have its publisher
+// checked: the kind whose tag its file name holds when that kind's flag in
+// verified (six bytes) is 0; -1 when that kind is verified;
+// kProgramOfNoKind when the file name holds no tag (checked every time,
+// with no flag to set). Only the file name counts: a tag elsewhere in the
+// line, or in a folder name, must not have another kind flagged.
+enum { kProgramOfNoKind = -2 };
+int KindNeedingCheck(const char* program, const unsigned char* verified);
 
 // The slot (0-98) a running embedded session of this command would hold:
 // the character after the first "/s" (lower case), with the next one when
