@@ -12,6 +12,7 @@
 #include "desktop/desktop_installation.h"
 #include "config/emulator_registry.h"
 #include "config/ini_reader.h"
+#include "config/machine_policy.h"
 #include "config/initialization_file.h"
 #include "config/working_folders.h"
 #include "control/browser_settings.h"
@@ -58,7 +59,7 @@ struct Deployment {
   COleControl* control;
   CPropExchange* exchange;
   char pageAddress[260];
-  char message[260];
+  char message[384];
 };
 
 // Reads one parameter. Returns false when absent. When present and too long
@@ -197,6 +198,13 @@ bool ApplyIniFile(Deployment& d) {
   SetServerUrl(serverUrl);
   ParseServerPort();
   WriteLogLineF("Server URL is %s on Port %d\r\n", ServerUrl(), ServerPort());
+  if (!PolicyApprovesUrl(ServerUrl())) {
+    FormatText(d.message, sizeof d.message,
+               "Server URL %s is not an approved site; nothing is downloaded from it.",
+               ServerUrl());
+    ReportEndingFailure(d, kControlCaption);
+    return false;
+  }
   return true;
 }
 
@@ -389,6 +397,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
   RenameCodeBaseSearchPath();
   if (!ApplyLogEvents(d)) return;
   ReadPageAddress(d);
+  ReadMachinePolicy();
 
   CPropText value;
   bool tooLong = false;

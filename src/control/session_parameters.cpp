@@ -53,7 +53,7 @@ class PageSessionHost : public SessionListHost {
       }
       if (window == nullptr) {
         // A browser may answer no window until its layout is done.
-        WriteLogLine("Sessions start in their own windows: the page has no window yet.");
+        WriteLogLine("Sessions start in their own windows: the page has no window yet.\r\n");
         SetEmbedMode(kEmbedOff);
       } else {
         SetContainerWindow(window);

@@ -19,6 +19,7 @@
 #include "base/message_box.h"
 #include "base/portable/bounded_text.h"
 #include "base/event_log.h"
+#include "config/machine_policy.h"
 #include "download/internet_session.h"
 #include "base/message_pump.h"
 #include "download/progress_dialog.h"
@@ -31,10 +32,12 @@
 static_assert(kPlainRequestFlags == (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
                                      INTERNET_FLAG_PRAGMA_NOCACHE),
               "plain request flags");
-static_assert(kSecureRequestFlags ==
-                  (kPlainRequestFlags | INTERNET_FLAG_SECURE |
-                   INTERNET_FLAG_IGNORE_CERT_DATE_INVALID | INTERNET_FLAG_IGNORE_CERT_CN_INVALID),
+static_assert(kSecureRequestFlags == (kPlainRequestFlags | INTERNET_FLAG_SECURE),
               "secure request flags");
+static_assert(kLaxSecureRequestFlags ==
+                  (kSecureRequestFlags | INTERNET_FLAG_IGNORE_CERT_DATE_INVALID |
+                   INTERNET_FLAG_IGNORE_CERT_CN_INVALID),
+              "lax secure request flags");
 
 char TransferBuffer[kTransferBufferSize + 1];
 
@@ -113,10 +116,27 @@ void BeginAsyncCall() {
 }
 
 // "Error %d opening HTTP request to server.": logged, then shown.
+// What a certificate failure means, for the log: the number alone tells
+// an administrator nothing.
+const char* CertificateFailureReason(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+      return "the server's certificate has expired or is not yet valid";
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+      return "the server's certificate is for another host name";
+    case ERROR_INTERNET_INVALID_CA:
+      return "the server's certificate is not from an authority this workstation trusts";
+    default:
+      return nullptr;
+  }
+}
+
 bool FailRequestOpen(DWORD error, bool showErrors) {
   char message[260];
   FormatText(message, sizeof message, "Error %d opening HTTP request to server.", (int)error);
   WriteLogLineF("%s\r\n", message);
+  const char* reason = CertificateFailureReason(error);
+  if (reason != nullptr) WriteLogLineF("   The request was refused: %s.\r\n", reason);
   ShowCacheError(message, showErrors);
   CloseCurrentRequest();
   return false;
@@ -232,6 +252,7 @@ OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showEr
   InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
   InterlockedExchange(&RequestRedirects, 0);
   InterlockedExchange(&RedirectLimitReached, 0);
+  InterlockedExchange(&RedirectRefused, 0);
   BeginAsyncCall();
   HINTERNET opened = InternetOpenUrlA(g_InternetSession, url, nullptr, 0, flags, context);
   if (opened) {
@@ -249,7 +270,13 @@ OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showEr
   PumpWaitResult wait = WaitWhilePumping(IsOpenOverOrHandleLate, (void*)&start, INFINITE);
   if (wait == kWaitDone && !IsOpenComplete(nullptr)) wait = kWaitTimedOut;
   if (wait == kWaitDone && IsRedirectLimitReached()) {
-    WriteLogLineF("   Request ended after %d redirects.\r\n", (int)kRedirectLimit);
+    if (InterlockedCompareExchange(&RedirectRefused, 0, 0) != 0) {
+      WriteLogLineF("   Request ended: it was redirected to %s, which is not an approved "
+                    "site.\r\n",
+                    RefusedRedirect);
+    } else {
+      WriteLogLineF("   Request ended after %d redirects.\r\n", (int)kRedirectLimit);
+    }
     FailRequestOpen(ERROR_HTTP_REDIRECT_FAILED, showErrors);
     return kOpenFailed;
   }
@@ -331,9 +358,14 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
   }
   WriteLogLineF("Starting caching of %s\r\n", url);
   if (!IsHttpUrl(url)) return FailRequestOpen(ERROR_INTERNET_UNRECOGNIZED_SCHEME, showErrors);
+  if (!PolicyApprovesUrl(url)) {
+    WriteLogLineF("   %s is not under an approved site; it is not asked.\r\n", url);
+    return FailRequestOpen(ERROR_INTERNET_INVALID_URL, showErrors);
+  }
 
   const DWORD context = (DWORD)InterlockedIncrement(&RequestContext);
-  OpenOutcome opened = OpenRequest(url, context, RequestFlagsForPort(g_ServerPort), showErrors);
+  const DWORD flags = RequestFlagsForPort(g_ServerPort, PolicyAllowsInvalidCertificateNames());
+  OpenOutcome opened = OpenRequest(url, context, flags, showErrors);
   if (opened == kOpenFailed) return false;
 
   DWORD total = 0;

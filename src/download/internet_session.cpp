@@ -6,6 +6,8 @@
 // writes at the same moment.
 #include "download/internet_session.h"
 
+#include "config/machine_policy.h"
+
 #include <string.h>
 
 #include "base/message_box.h"
@@ -14,6 +16,7 @@
 #include "base/event_log.h"
 #include "base/portable/page_values.h"
 #include "base/message_pump.h"
+#include "config/machine_policy.h"
 #include "download/portable/server_port.h"
 #include "download/internet_session_private.h"
 
@@ -42,6 +45,8 @@ volatile DWORD RequestError = 0;
 volatile LONG RequestContext = 1;
 volatile LONG RequestRedirects = 0;
 volatile LONG RedirectLimitReached = 0;
+volatile LONG RedirectRefused = 0;
+char RefusedRedirect[260];
 
 namespace {
 
@@ -164,11 +169,19 @@ void OnRequestComplete(DWORD_PTR context, const void* information, DWORD length)
 // so a server that redirects to itself would hold the page for good. Past
 // the limit the request is detached from this callback (Wine's worker may
 // go on with it, but never calls into the module again) and the cacher is
-// woken to end it.
-void OnRedirect(HINTERNET handle, DWORD_PTR context) {
+// woken to end it. A redirect away from the approved sites ends the request
+// the same way at once.
+void OnRedirect(HINTERNET handle, DWORD_PTR context, const void* information, DWORD length) {
   if (!IsCurrentContext(context)) return;
-  if (InterlockedIncrement(&RequestRedirects) <= kRedirectLimit) return;
+  char target[sizeof RefusedRedirect] = "";
+  if (information != nullptr) CopyTextN(target, sizeof target, (const char*)information, length);
+  const bool refused = !PolicyApprovesUrl(target);
+  if (!refused && InterlockedIncrement(&RequestRedirects) <= kRedirectLimit) return;
   if (InterlockedExchange(&RedirectLimitReached, 1) != 0) return;
+  if (refused) {
+    CopyText(RefusedRedirect, sizeof RefusedRedirect, target);
+    InterlockedExchange(&RedirectRefused, 1);
+  }
   if (handle) InternetSetStatusCallback(handle, nullptr);
   SignalWake();
 }
@@ -195,7 +208,7 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
       OnRequestComplete(context, information, informationLength);
       break;
     case INTERNET_STATUS_REDIRECT:
-      OnRedirect(handle, context);
+      OnRedirect(handle, context, information, informationLength);
       break;
     default:
       break;

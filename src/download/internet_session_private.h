@@ -37,5 +37,9 @@ extern volatile LONG RequestContext;
 // goes past kRedirectLimit.
 extern volatile LONG RequestRedirects;
 extern volatile LONG RedirectLimitReached;
+// Set to 1 with RedirectLimitReached when the request was redirected to a
+// URL outside the policy's approved sites, which RefusedRedirect holds.
+extern volatile LONG RedirectRefused;
+extern char RefusedRedirect[260];
 
 #endif

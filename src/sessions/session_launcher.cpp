@@ -9,6 +9,7 @@
 #include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
 #include "config/initialization_file.h"
+#include "config/machine_policy.h"
 #include "desktop/shortcuts.h"
 #include "base/event_log.h"
 #include "base/module_folders.h"
@@ -76,7 +77,9 @@ bool CheckPublisher(const char* program) {
   BYTE verified[kSessionKinds];
   for (int k = 0; k < kSessionKinds; ++k) verified[k] = VerifiedFlagOf(k);
   int kind = KindNeedingCheck(program, verified);
-  if (kind == -1) return true;
+  // Under a list of publishers every start is checked: a flag set before
+  // the list, or by another publisher, says nothing about this signer.
+  if (kind == -1 && !PolicyListsPublishers()) return true;
   // The refusal is logged as well as shown: the administrator sees it too.
   if (CheckTrustOrReport(program, "Security error %X launching session %s:\r\n%s") != 0) {
     return false;

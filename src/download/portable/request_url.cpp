@@ -59,8 +59,9 @@ bool AppendPathText(char* out, size_t capacity, size_t* length, const char* src)
 
 }  // namespace
 
-unsigned long RequestFlagsForPort(unsigned short port) {
-  return port == 443 ? kSecureRequestFlags : kPlainRequestFlags;
+unsigned long RequestFlagsForPort(unsigned short port, bool laxCertificates) {
+  if (port != 443) return kPlainRequestFlags;
+  return laxCertificates ? kLaxSecureRequestFlags : kSecureRequestFlags;
 }
 
 bool FormRequestUrl(const char* serverUrl, const char* fileName, char* url, size_t capacity) {

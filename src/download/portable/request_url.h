@@ -12,14 +12,17 @@
 // INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
 // INTERNET_FLAG_PRAGMA_NOCACHE.
 const unsigned long kPlainRequestFlags = 0x400500;
-// The same with INTERNET_FLAG_SECURE and the two flags that accept a
-// certificate whose date or name does not match.
-const unsigned long kSecureRequestFlags = 0xC03500;
+// The same with INTERNET_FLAG_SECURE.
+const unsigned long kSecureRequestFlags = 0xC00500;
+// And with the two flags that accept a certificate whose date or name does
+// not match: only where the administrator's policy allows it.
+const unsigned long kLaxSecureRequestFlags = 0xC03500;
 
-// Port 443 asks for a secure request; any other port for a plain one (an
-// https URL with another explicit port is still made secure by WinINet
-// from its scheme, without the relaxed certificate checks).
-unsigned long RequestFlagsForPort(unsigned short port);
+// Port 443 asks for a secure request, with the relaxed certificate checks
+// only when laxCertificates; any other port for a plain one (an https URL
+// with another explicit port is still made secure by WinINet from its
+// scheme, with the full checks).
+unsigned long RequestFlagsForPort(unsigned short port, bool laxCertificates);
 
 // serverUrl, then "/" unless it already ends in one, then fileName as given
 // (sub-paths and their separators included). Returns false, with url cut

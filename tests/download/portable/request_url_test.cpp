@@ -38,7 +38,9 @@ TEST(ServerPort, PortAndRequestFlagsFollowTheUrl) {
     SCOPED_TRACE(row.url);
     unsigned short port = ServerPortFromUrl(row.url.c_str());
     EXPECT_EQ(row.port, port);
-    EXPECT_EQ(row.flags, RequestFlagsForPort(port));
+    EXPECT_EQ(row.flags, RequestFlagsForPort(port, false));
+    // The policy's lax checks change port 443 only.
+    EXPECT_EQ(port == 443 ? kLaxSecureRequestFlags : plain, RequestFlagsForPort(port, true));
   }
   EXPECT_EQ(80, ServerPortFromUrl(nullptr));
 }
