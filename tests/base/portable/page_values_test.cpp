@@ -137,3 +137,30 @@ TEST(FormatSessionWindowClass, EveryKindAndModeAndTheInstanceRange) {
     EXPECT_STREQ("", name);
   }
 }
+
+// A password and the sign-on values never reach the log; everything else
+// of the line does, and a cut line stays terminated.
+TEST(LogFormat, SecretSwitchesAreMasked) {
+  const struct {
+    const char* line;
+    const char* logged;
+  } rows[] = {
+      {"C:\\K\\KVMD.PRO /s1 /Nann /Psecret /u1 /@\r\n",
+       "C:\\K\\KVMD.PRO /s1 /Nann /P******** /u1 /@\r\n"},
+      {"X.PRO /ifirst /jsecond /kthird", "X.PRO /i******** /j******** /k********"},
+      {"X.PRO /Pa b c /u1", "X.PRO /P******** /u1"},  // a value runs to the next switch
+      {"X.PRO /P /u1", "X.PRO /P /u1"},
+      {"X.PRO /p /I /J /K /Hhost", "X.PRO /p /I /J /K /Hhost"},
+      {"X.PRO /Psecret", "X.PRO /P********"},
+      {"no switches at all", "no switches at all"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    char out[128];
+    EXPECT_TRUE(MaskSecretSwitches(row.line, out, sizeof out));
+    EXPECT_STREQ(row.logged, out);
+  }
+  char small[12];
+  EXPECT_FALSE(MaskSecretSwitches("X.PRO /Psecret /u1", small, sizeof small));
+  EXPECT_STREQ("X.PRO /P***", small);
+}

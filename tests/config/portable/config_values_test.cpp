@@ -6,6 +6,7 @@
 
 #include "config/portable/folder_macros.h"
 #include "config/portable/install_type.h"
+#include "config/portable/policy_values.h"
 #include "config/portable/setting_values.h"
 
 const char kTemp[] = "C:\\Temp\\";
@@ -148,4 +149,50 @@ TEST(SettingValues, InstallationFoldersAreGivenInFull) {
     EXPECT_FALSE(IsFullFolderPath(other)) << other;
   }
   EXPECT_FALSE(IsFullFolderPath(nullptr));
+}
+
+// The machine policy's site prefixes: the same scheme, host and port, the
+// path at a "/" boundary; anything two readers could see two ways is under
+// nothing.
+TEST(PolicyValues, SitesArePrefixesAtPathBoundaries) {
+  const struct {
+    const char* url;
+    const char* prefix;
+    bool under;
+  } rows[] = {
+      {"http://web/kv/site.ini", "http://web/kv", true},
+      {"HTTP://WEB/kv/site.ini", "http://web/kv/", true},
+      {"http://web/kv", "http://web/kv", true},
+      {"http://web:80/kv/x", "http://web/", true},
+      {"https://web/kv/x", "https://web:443", true},
+      {"http://web/kv?x=1", "http://web/kv", true},
+      {"http://web/kvx/site.ini", "http://web/kv", false},
+      {"http://web/KV/site.ini", "http://web/kv", false},  // paths keep their case
+      {"https://web/kv/x", "http://web/kv", false},
+      {"http://web:8080/kv/x", "http://web/kv", false},
+      {"http://web.evil/kv/x", "http://web/kv", false},
+      {"http://web@evil/kv/x", "http://web/kv", false},
+      {"http://evil\\@web/kv/x", "http://web/kv", false},
+      {"http://w%65b/kv/x", "http://web/kv", false},
+      {"http://web/kv/../admin/x", "http://web/kv", false},
+      {"http://web/kv/%2e%2E/admin/x", "http://web/kv", false},
+      {"http://web/kv\\..\\admin", "http://web/kv", false},
+      {"http://web:8o/kv", "http://web/kv", false},
+      {"web/kv/x", "http://web/kv", false},
+      {"http://web/kv/x", "web/kv", false},
+      {"http:///kv", "http:///kv", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.url) + " under " + row.prefix);
+    EXPECT_EQ(row.under, UrlIsUnderPrefix(row.url, row.prefix));
+  }
+  char thumbprint[kThumbprintCapacity];
+  EXPECT_TRUE(NormalizeThumbprint("ab 12 cd 34 ef 56 78 90 AB 12 CD 34 EF 56 78 90 ab cd ef 01",
+                                  thumbprint, sizeof thumbprint));
+  EXPECT_STREQ("AB12CD34EF567890AB12CD34EF567890ABCDEF01", thumbprint);
+  for (const char* bad : {"AB12", "AB12CD34EF567890AB12CD34EF567890ABCDEF0123",
+                          "XB12CD34EF567890AB12CD34EF567890ABCDEF01", ""}) {
+    EXPECT_FALSE(NormalizeThumbprint(bad, thumbprint, sizeof thumbprint)) << bad;
+    EXPECT_STREQ("", thumbprint) << bad;
+  }
 }

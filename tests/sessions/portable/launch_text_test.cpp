@@ -71,9 +71,24 @@ TEST(LaunchText, CheckedProgramAndKind) {
     EXPECT_TRUE(ProgramPathOf(c.line, c.desktop, program, sizeof program));
     EXPECT_STREQ(c.program, program);
   }
-  unsigned char verified[kSessionKinds] = {1, 0, 0, 0, 0, 0};
-  EXPECT_EQ(-1, KindNeedingCheck("C:\\K\\KVMD.PRO /s1", verified));
-  EXPECT_EQ(kVtSession, KindNeedingCheck("C:\\KVMD\\KVVT.PRO /s1", verified));
+  // The kind checked and flagged is the program's own, named by its file
+  // name: a tag in a folder or elsewhere on the line flags nothing.
+  const unsigned char verified[kSessionKinds] = {1, 0, 0, 0, 0, 0};
+  const struct {
+    const char* program;
+    int kind;
+  } checks[] = {
+      {"C:\\K\\KVMD.PRO", -1},
+      {"C:\\KVMD\\KVVT.PRO", kVtSession},
+      {"C:\\KVVT\\KVMD.PRO", -1},
+      {"C:\\K\\kvmp.pro", 1},
+      {"C:\\K\\OTHER.PRO", kProgramOfNoKind},
+      {"C:\\KVMP\\OTHER.PRO", kProgramOfNoKind},
+  };
+  for (const auto& c : checks) {
+    SCOPED_TRACE(c.program);
+    EXPECT_EQ(c.kind, KindNeedingCheck(c.program, verified));
+  }
 }
 
 }  // namespace
