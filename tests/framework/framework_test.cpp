@@ -119,23 +119,60 @@ class FrameworkTest : public ::testing::Test {
   Held<IOleObject> object_;
 };
 
-// A load runs the control's whole work with messages dispatched; a
-// container may let go of its last reference meanwhile. The control lives
-// until the load returns, then goes.
+// A load, or an InitNew for an OBJECT without PARAMs, runs the control's
+// whole work with messages dispatched; a container may let go of its last
+// reference meanwhile. The control lives until the call returns, then goes.
 TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
-  IPersistPropertyBag* bag = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
-  object_->Release();
-  object_.p = nullptr;
-  const int destroyedBefore = g_probesDestroyed;
-  bool aliveAfterRelease = false;
-  probe_->duringExchange = [&] {
-    bag->Release();
-    aliveAfterRelease = g_probesDestroyed == destroyedBefore;
-  };
-  TestPropertyBag values;
-  EXPECT_EQ(S_OK, bag->Load(&values, nullptr));
-  EXPECT_TRUE(aliveAfterRelease);
-  EXPECT_EQ(destroyedBefore + 1, g_probesDestroyed);
+  for (bool initNew : {false, true}) {
+    SCOPED_TRACE(initNew ? "InitNew" : "Load");
+    if (initNew) {
+      probe_ = new ProbeControl;
+      EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(IID_IOleObject, (void**)&object_.p));
+      probe_->ExternalRelease();
+    }
+    IPersistPropertyBag* bag = As<IPersistPropertyBag>(IID_IPersistPropertyBag);
+    object_->Release();
+    object_.p = nullptr;
+    const int destroyedBefore = g_probesDestroyed;
+    bool aliveAfterRelease = false;
+    probe_->duringExchange = [&] {
+      bag->Release();
+      aliveAfterRelease = g_probesDestroyed == destroyedBefore;
+    };
+    TestPropertyBag values;
+    EXPECT_EQ(S_OK, initNew ? bag->InitNew() : bag->Load(&values, nullptr));
+    EXPECT_TRUE(aliveAfterRelease);
+    EXPECT_EQ(destroyedBefore + 1, g_probesDestroyed);
+  }
+}
+
+// Before Windows 8.1 a VARIANT holds whatever its stack held, and a
+// browser's bag leaves it so for a missing PARAM: the control must not
+// clear what it did not get.
+TEST_F(FrameworkTest, AMissingParamLeavesTheBagsVariantAlone) {
+  struct Leftover : IUnknown {
+    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
+    STDMETHOD_(ULONG, AddRef)() override { return ++references; }
+    STDMETHOD_(ULONG, Release)() override { return --references; }
+    ULONG references = 1;
+  } leftover;
+  struct PlantingBag : TestPropertyBag {
+    STDMETHOD(Read)(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
+      HRESULT hr = TestPropertyBag::Read(name, value, log);
+      if (hr != E_INVALIDARG) return hr;
+      value->vt = VT_UNKNOWN;
+      value->punkVal = planted;
+      return hr;
+    }
+    IUnknown* planted = nullptr;
+  } bag;
+  bag.planted = &leftover;
+  bag.Set(L"IniFile", L"site.ini");
+  Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
+  ASSERT_EQ(S_OK, persist->Load(&bag, nullptr));
+  EXPECT_STREQ("site.ini", probe_->iniFile.Text());
+  EXPECT_STREQ("untouched", probe_->logEvents.Text());
+  EXPECT_EQ(1u, leftover.references);
 }
 
 // A PARAM given is handed over whole up to the capacity and cut cleanly
