@@ -42,6 +42,11 @@ void ReadFolderKey(const char* path, const char* key, char* folder, size_t capac
   ReadIniText(path, "KVSetup", key, "", value, sizeof value);
   folder[0] = '\0';
   if (value[0] == '\0') return;
+  // "C:/Apps/Kestrava" is a full path too: it is kept with backslashes, the
+  // separator of every path the control forms from it.
+  for (char* at = value; *at; ++at) {
+    if (*at == '/') *at = '\\';
+  }
   if (strlen(value) >= capacity) {
     WriteLogLineF("[KVSetup] %s is longer than %d characters; it is not used.\r\n", key,
                   (int)capacity - 1);

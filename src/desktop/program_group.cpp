@@ -42,6 +42,8 @@ const GroupItem kItems[] = {
 // while the waiting thread dispatches messages.
 DWORD g_PendingTransaction = 0;
 bool g_TransactionDone = false;
+// Whether the last group had no Program Manager to make it.
+bool g_GroupUnanswered = false;
 
 HDDEDATA CALLBACK OnDdeEvent(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR id,
                              ULONG_PTR) {
@@ -82,11 +84,12 @@ class ProgmanConversation {
   ProgmanConversation& operator=(const ProgmanConversation&) = delete;
 
   bool Initialised() const { return instance_ != 0; }
+  bool Connected() const { return conversation_.IsValid(); }
 
   // Executes command as an asynchronous transaction and waits for its
   // answer, at most kProgmanTimeoutMs, dispatching messages meanwhile.
+  // Only a command that was sent is logged.
   void Execute(const char* command) {
-    WriteLogLineF("Program Manager: %s\r\n", command);
     if (!conversation_.IsValid()) return;
     HDDEDATA data = DdeCreateDataHandle(instance_, (BYTE*)command, lstrlenA(command) + 1, 0,
                                         nullptr, CF_TEXT, 0);
@@ -97,6 +100,7 @@ class ProgmanConversation {
                               TIMEOUT_ASYNC, &id)) {
       return;  // the data handle went with the call
     }
+    WriteLogLineF("Program Manager: %s\r\n", command);
     g_PendingTransaction = id;
     // The completion arrives through the library's window, which the wait
     // dispatches; a Program Manager that does not answer is given up on.
@@ -136,7 +140,11 @@ int ProgmanGroup() {
   ProgmanConversation conversation(true);
   if (!conversation.Initialised()) return 0;
   char command[kSettingLabelCapacity + 32];
-  if (!IsPlainGroupName(Settings().GroupName)) {
+  g_GroupUnanswered = !conversation.Connected();
+  if (g_GroupUnanswered) {
+    WriteLogLineF("Program Manager did not answer: the program group %s is not made.\r\n",
+                  Settings().GroupName);
+  } else if (!IsPlainGroupName(Settings().GroupName)) {
     WriteLogLineF("Program Manager: %s cannot be sent and is left out.\r\n", Settings().GroupName);
   } else if (FormCommand(command, sizeof command, "[CreateGroup(%s)]", Settings().GroupName)) {
     conversation.Execute(command);
@@ -153,6 +161,13 @@ int ProgmanItems() {
   char group[kSettingLabelCapacity + 2];
   if (!IsPlainGroupName(s.GroupName) || !ProgmanArgument(s.GroupName, group, sizeof group)) {
     WriteLogLine("Program Manager: the group's items are left out with it.\r\n");
+    return 1;
+  }
+  // Said once: the group's own line said so when there was no answer then.
+  if (!conversation.Connected()) {
+    if (!g_GroupUnanswered) {
+      WriteLogLine("Program Manager did not answer: the group's items are not added.\r\n");
+    }
     return 1;
   }
   char folder[kPathCapacity];

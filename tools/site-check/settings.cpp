@@ -195,7 +195,12 @@ void CheckProgramGroup(Deployment& d) {
              kLabelCapacity - 1, label.c_str());
     }
     if (groupSent && !label.empty()) {
-      CheckProgmanText(label, desk.shownPath, line, row.key,
+      // The item is sent under its link file's name, as the control sends
+      // it: a double quotation mark in a label is no reason to leave it out.
+      char sent[kLabelCapacity];
+      bool replaced = false;
+      LinkFileNameOf(label.c_str(), sent, sizeof sent, &replaced);
+      CheckProgmanText(sent, desk.shownPath, line, row.key,
                        "so its program is left out of the group");
     }
   }
