@@ -1,6 +1,8 @@
 // Component file places, presence and versions; see component_files.h.
 #include "download/component_files.h"
 
+#include <string.h>
+
 #include "base/portable/bounded_text.h"
 #include "base/scoped_handles.h"
 #include "config/deployment_settings.h"
@@ -53,8 +55,11 @@ bool IsFileMissing(const char* namePart, int kind) {
     // then looked for, as the platform resolves it.
     found = CopyText(folder, sizeof folder, OrvenaFolder());
     if (found) AddBackslash(folder, sizeof folder);
+  } else if (!Settings().DesktopMode && strcmp(name, namePart) != 0) {
+    // Web mode expands a compressed file in the kind's component folder.
+    found = FolderWithBackslash(KindComponentFolder(kind), folder, sizeof folder);
   } else {
-    // A compressed file is expanded into the folder of its expanded name.
+    // Desktop mode expands it into the folder of its expanded name.
     found = PlacedFolder(name, kind, folder, sizeof folder);
   }
   char path[kPathCapacity];

@@ -9,6 +9,7 @@
 #include "base/portable/bounded_text.h"
 #include "base/event_log.h"
 #include "base/module_folders.h"
+#include "config/deployment_settings.h"
 #include "download/component_files.h"
 #include "download/portable/distribution_list.h"
 #include "download/portable/special_names.h"
@@ -113,7 +114,14 @@ ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
   char targetFolder[MAX_PATH];
   char source[MAX_PATH];
   bool named = ComponentDownloadFolder(namePart, kind, sourceFolder, sizeof sourceFolder);
-  named = ComponentDownloadFolder(expanded, kind, targetFolder, sizeof targetFolder) && named;
+  // Web mode expands in the kind's component folder, whatever the working
+  // folder; desktop mode into the folder of the expanded name.
+  if (Settings().DesktopMode) {
+    named = ComponentDownloadFolder(expanded, kind, targetFolder, sizeof targetFolder) && named;
+  } else {
+    named = CopyText(targetFolder, sizeof targetFolder, KindComponentFolder(kind)) && named;
+    named = AddBackslash(targetFolder, sizeof targetFolder) && named;
+  }
   named = FormatText(source, sizeof source, "%s%s", sourceFolder, namePart) && named;
   char target[MAX_PATH];
   named = FormatText(target, sizeof target, "%s%s", targetFolder, expanded) && named;
