@@ -49,13 +49,18 @@ struct Options {
     long idle_exit = 300;
     long port = 0;
     long https_port = -1;  // -1: no HTTPS unless a port file asks for it
+    // Another loopback address on which the server also answers on the
+    // standard ports, 80 plain and 443 secure: what the control treats by
+    // its port number is tried there. Empty: none.
+    std::string standard_address;
 };
 
 void usage() {
     std::fprintf(stderr,
                  "usage: testserver --root DIR [--port-file FILE] [--https-port-file FILE]\n"
                  "                  [--log FILE] [--rules FILE] [--idle-exit SECONDS]\n"
-                 "                  [--port N] [--https-port N] [--cert-out FILE]\n");
+                 "                  [--port N] [--https-port N] [--cert-out FILE]\n"
+                 "                  [--standard-ports ADDRESS]\n");
 }
 
 bool parse_long(const std::string& s, long lo, long hi, long& out) {
@@ -101,6 +106,11 @@ bool parse_options(int argc, char** argv, Options& opt) {
             ok = parse_long(value, 0, 65535, opt.port);
         } else if (arg == "--https-port") {
             ok = parse_long(value, 0, 65535, opt.https_port);
+        } else if (arg == "--standard-ports") {
+            in_addr parsed {};
+            ok = ::inet_pton(AF_INET, value.c_str(), &parsed) == 1 &&
+                 (ntohl(parsed.s_addr) >> 24) == 127;
+            opt.standard_address = value;
         } else {
             std::fprintf(stderr, "testserver: unknown option %s\n", arg.c_str());
             return false;
@@ -141,7 +151,7 @@ bool write_file_atomic(const std::string& path, const std::string& content) {
     return ok;
 }
 
-int make_listener(long port, int* bound_port) {
+int make_listener(long port, int* bound_port, const char* address = nullptr) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     const int one = 1;
@@ -150,6 +160,10 @@ int make_listener(long port, int* bound_port) {
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (address != nullptr && ::inet_pton(AF_INET, address, &addr.sin_addr) != 1) {
+        ::close(fd);
+        return -1;
+    }
     socklen_t len = sizeof addr;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 128) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
@@ -260,6 +274,7 @@ int main(int argc, char** argv) {
     int http_port = 0;
     int https_port = 0;
     int https_fd = -1;
+    int standard_fds[2] = {-1, -1};  // 80 plain, 443 secure
     SSL_CTX* tls = nullptr;
     const int http_fd = make_listener(opt.port, &http_port);
     if (http_fd < 0) {
@@ -283,6 +298,17 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "testserver: cannot listen for HTTPS: %s\n", std::strerror(errno));
                 exit_code = 1;
             }
+        }
+    }
+    if (exit_code == 0 && !opt.standard_address.empty()) {
+        int bound = 0;
+        const char* address = opt.standard_address.c_str();
+        standard_fds[0] = make_listener(80, &bound, address);
+        standard_fds[1] = tls != nullptr ? make_listener(443, &bound, address) : -1;
+        if (standard_fds[0] < 0 || standard_fds[1] < 0) {
+            std::fprintf(stderr, "testserver: cannot listen on %s ports 80 and 443 (with HTTPS): %s\n",
+                         address, std::strerror(errno));
+            exit_code = 1;
         }
     }
     // Announce only once everything a client needs is in place: the HTTP
@@ -310,8 +336,13 @@ int main(int argc, char** argv) {
     std::list<std::unique_ptr<Worker>> workers;
     const auto idle_limit = std::chrono::milliseconds(opt.idle_exit * 1000);
     while (exit_code == 0) {
-        pollfd fds[3] = {{sig_fd, POLLIN, 0}, {http_fd, POLLIN, 0}, {https_fd, POLLIN, 0}};
-        const nfds_t nfds = https_fd >= 0 ? 3 : 2;
+        // A negative descriptor is left out by poll.
+        pollfd fds[5] = {{sig_fd, POLLIN, 0},
+                         {http_fd, POLLIN, 0},
+                         {https_fd, POLLIN, 0},
+                         {standard_fds[0], POLLIN, 0},
+                         {standard_fds[1], POLLIN, 0}};
+        const nfds_t nfds = 5;
         const int r = ::poll(fds, nfds, 200);
         if (r < 0 && errno != EINTR) {
             std::perror("testserver: poll");
@@ -326,7 +357,7 @@ int main(int argc, char** argv) {
             break;
         }
         for (nfds_t i = 1; r > 0 && i < nfds; ++i) {
-            if ((fds[i].revents & POLLIN) == 0) continue;
+            if (fds[i].fd < 0 || (fds[i].revents & POLLIN) == 0) continue;
             const int fd = ::accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;
             if (workers.size() >= kMaxConnections) {
@@ -339,7 +370,7 @@ int main(int argc, char** argv) {
             registry.add(fd);
             auto worker = std::make_unique<Worker>();
             Worker* self = worker.get();
-            SSL_CTX* ctx = i == 2 ? tls : nullptr;
+            SSL_CTX* ctx = i == 2 || i == 4 ? tls : nullptr;
             try {
                 worker->thread = std::thread(run_connection, std::ref(state), std::ref(registry), fd,
                                              ctx, self);
@@ -365,6 +396,9 @@ int main(int argc, char** argv) {
     state.request_stop();
     if (http_fd >= 0) ::close(http_fd);
     if (https_fd >= 0) ::close(https_fd);
+    for (int fd : standard_fds) {
+        if (fd >= 0) ::close(fd);
+    }
     registry.shutdown_all();
     for (auto& w : workers) w->thread.join();
     workers.clear();
