@@ -55,12 +55,15 @@ TEST_F(DriverTest, TheContainerSitesLoadsActivatesAndPaintsTheRealControl) {
       "safety supported=0x3 enabled=0x2 set hr=0x00000000",
       "miscstatus 0x00020191",
       "setclientsite hr=0x00000000",
+      "persistpropertybag2 hr=0x80004002",
       "site GetMoniker",
       "load hr=0x00000000",
       "doverb hr=0x00000000",
       "draw hr=0x00000000",
-      "leave setclientsite(null) hr=0x00000000",
+      "leave uideactivate hr=0x00000000",
+      "leave inplacedeactivate hr=0x00000000",
       "close hr=0x00000000",
+      "leave setclientsite(null) hr=0x00000000",
   };
   size_t at = 0;
   for (const std::string& step : steps) {

@@ -113,18 +113,30 @@ bool CheckSafety(IUnknown* control) {
   return safe;
 }
 
+// As the browser loads a control: IPersistPropertyBag2 is asked for first
+// (a control without it is loaded through IPersistPropertyBag), an OBJECT
+// without PARAMs gets InitNew, and no error log goes with the bag.
 HRESULT LoadParams(HostedControl* control, int index) {
+  IUnknown* bag2 = nullptr;
+  HRESULT hr = control->object->QueryInterface(IID_IPersistPropertyBag2, (void**)&bag2);
+  Trace("persistpropertybag2 hr=0x%08lX", (unsigned long)hr);
+  ReleaseAndClear(&bag2);
   IPersistPropertyBag* persist = nullptr;
-  HRESULT hr = control->object->QueryInterface(IID_IPersistPropertyBag, (void**)&persist);
+  hr = control->object->QueryInterface(IID_IPersistPropertyBag, (void**)&persist);
+  const int params = g_objects.objects[index].paramCount;
+  if (SUCCEEDED(hr) && params == 0) {
+    hr = persist->InitNew();
+    persist->Release();
+    Trace("initnew hr=0x%08lX", (unsigned long)hr);
+    return hr;
+  }
   if (SUCCEEDED(hr)) {
     IPropertyBag* bag = CreatePageBag(&g_objects, index);
-    IErrorLog* log = CreatePageErrorLog();
-    hr = bag ? persist->Load(bag, log) : E_OUTOFMEMORY;
+    hr = bag ? persist->Load(bag, nullptr) : E_OUTOFMEMORY;
     ReleaseAndClear(&bag);
-    ReleaseAndClear(&log);
     persist->Release();
   }
-  Trace("load hr=0x%08lX params=%d", (unsigned long)hr, g_objects.objects[index].paramCount);
+  Trace("load hr=0x%08lX params=%d", (unsigned long)hr, params);
   return hr;
 }
 
@@ -241,17 +253,24 @@ bool StartControl(int index, REFCLSID clsid, const char** reason) {
   return true;
 }
 
-// Leaving: the site is taken away first, then the control is closed.
+// Leaving, in the browser's order: deactivated, closed, then the site is
+// taken away and the last reference let go.
 void StopControl(HostedControl* control) {
   control->drawable = false;
+  if (control->inPlace != nullptr) {
+    HRESULT hr = control->inPlace->UIDeactivate();
+    Trace("leave uideactivate hr=0x%08lX", (unsigned long)hr);
+    hr = control->inPlace->InPlaceDeactivate();
+    Trace("leave inplacedeactivate hr=0x%08lX", (unsigned long)hr);
+  }
   if (control->object != nullptr) {
+    HRESULT hr = control->object->Close(OLECLOSE_NOSAVE);
+    Trace("close hr=0x%08lX", (unsigned long)hr);
     if (control->sited) {
-      HRESULT hr = control->object->SetClientSite(nullptr);
+      hr = control->object->SetClientSite(nullptr);
       Trace("leave setclientsite(null) hr=0x%08lX", (unsigned long)hr);
       control->sited = false;
     }
-    HRESULT hr = control->object->Close(OLECLOSE_NOSAVE);
-    Trace("close hr=0x%08lX", (unsigned long)hr);
   }
   ReleaseAndClear(&control->windowless);
   ReleaseAndClear(&control->inPlace);

@@ -117,37 +117,6 @@ class PageBag final : public IPropertyBag {
   BSTR values_[kMaxPageParams];
 };
 
-class PageErrorLog final : public IErrorLog {
- public:
-  PageErrorLog() : references_(1) {}
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IErrorLog)) return E_NOINTERFACE;
-    *object = static_cast<IErrorLog*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)InterlockedIncrement(&references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return (ULONG)left;
-  }
-
-  STDMETHODIMP AddError(LPCOLESTR name, EXCEPINFO* error) override {
-    char field[256];
-    TraceField(name, field, sizeof field);
-    Trace("errorlog %s scode=0x%08lX", field, error ? (unsigned long)error->scode : 0ul);
-    return S_OK;
-  }
-
- private:
-  ~PageErrorLog() = default;
-  LONG references_;
-};
-
 }  // namespace
 
 IPropertyBag* CreatePageBag(const PageObjects* objects, int index) {
@@ -157,8 +126,4 @@ IPropertyBag* CreatePageBag(const PageObjects* objects, int index) {
     return nullptr;
   }
   return bag;
-}
-
-IErrorLog* CreatePageErrorLog() {
-  return new PageErrorLog();
 }

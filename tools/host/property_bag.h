@@ -17,7 +17,4 @@
 // PARAMs of object index of objects. Null when memory runs out.
 IPropertyBag* CreatePageBag(const PageObjects* objects, int index);
 
-// A new error log with one reference, owned by the caller.
-IErrorLog* CreatePageErrorLog();
-
 #endif
