@@ -53,6 +53,8 @@ const char kInstallationErrorCaption[] = "Web-to-Host Control - Installation Err
 // in a message loop. Process-local on purpose: a shared busy word can be
 // left set by another process or by one that crashed.
 bool g_DeploymentRunning = false;
+// The control whose deployment runs (or whose launch waits for its paint).
+COleControl* g_DeployingControl = nullptr;
 
 // One deployment's locals, passed between the steps.
 struct Deployment {
@@ -386,6 +388,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
 
   Deployment d;
   d.control = control;
+  g_DeployingControl = control;
   d.exchange = pPX;
   d.pageAddress[0] = '\0';
   d.message[0] = '\0';
@@ -443,6 +446,21 @@ void NoteClientSiteChange(COleControl* control, void (*frameworkOnSetClientSite)
   }
   WriteLogLine("Entering OnSetClientSite( ) 0...\r\n");
   SetControlSited(false);
+  // The page went away (a navigation, the window closed) while this
+  // control's deployment waited in its message loop, or before its paint
+  // launched the embedded sessions: nothing more is done for that page, and
+  // no box may be owned by its windows.
+  if (control == g_DeployingControl) {
+    if (g_DeploymentRunning && !CancelRequested()) {
+      WriteLogLine("The page was left during the deployment; it ends here.\r\n");
+      RequestCancel();
+    } else if (g_LaunchDeferred) {
+      WriteLogLine("The page was left before its sessions were launched; they are not.\r\n");
+      g_LaunchDeferred = false;
+      SetDeploymentBusy(0);
+    }
+    g_DeployingControl = nullptr;
+  }
   // The page is going away: hide the first session embedded in it (the
   // container window's own procedure closes it when the window goes).
   if (SessionWindowTableIsOpen() && ContainerWindow() != nullptr) {

@@ -184,6 +184,12 @@ void LaunchEntry(int index, STARTUPINFOA* startup) {
 
 void LaunchSessions(const char* iniName) {
   WriteLogLine("Launching Sessions...\r\n");
+  // An embed mode kept from a page whose window has gone: the search for a
+  // running session would then match any top-level one.
+  if (Embedding() && (ContainerWindow() == nullptr || !IsWindow(ContainerWindow()))) {
+    WriteLogLine("The window to embed the sessions in is gone; they start in their own.\r\n");
+    SetEmbedMode(kEmbedOff);
+  }
   if (iniName) ReadInitializationFile(iniName);
   STARTUPINFOA startup;
   GetStartupInfoA(&startup);

@@ -211,6 +211,7 @@ HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height
   if (strcmp(text, "paint") == 0) return kCommandPaint;
   if (strcmp(text, "destroy") == 0) return kCommandDestroy;
   if (strcmp(text, "subclass") == 0) return kCommandSubclass;
+  if (strcmp(text, "leave") == 0) return kCommandLeave;
   if (strncmp(text, "resize=", 7) != 0) return kCommandNone;
   unsigned sizes[2] = {0, 0};
   const char* p = text + 7;

@@ -42,6 +42,7 @@ enum HostCommand {
   kCommandPaint = 4,    // "paint": invalidate and paint the container now
   kCommandDestroy = 5,  // "destroy": destroy the container window
   kCommandSubclass = 6,  // "subclass": put a procedure of the host's in front of the container's
+  kCommandLeave = 7,     // "leave": leave the page at once, wherever the control is
 };
 const char kHostCommandMessageName[] = "WevelinkHostCommand";
 

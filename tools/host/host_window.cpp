@@ -83,6 +83,13 @@ void OnCommand(HWND frame, WPARAM command, LPARAM lParam) {
             (WNDPROC)SetWindowLongPtrW(container, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
       }
       break;
+    case kCommandLeave:
+      // As a browser navigating away or closing while the control waits in
+      // its own message loop: the page goes from inside that loop.
+      Trace("command leave");
+      LeavePage();
+      Trace("command leave done");
+      break;
     default:
       Trace("command unknown %lu", (unsigned long)command);
       break;

@@ -233,6 +233,11 @@ bool StartControl(int index, REFCLSID clsid, const char** reason) {
     return false;
   }
   hr = LoadParams(control, index);
+  if (!g_page.entered) {
+    // Left (--send leave) while the control loaded: nothing of it is used.
+    Trace("page left during load");
+    return true;
+  }
   if (!siteFirst && FAILED(SiteControl(control))) {
     *reason = "the control refused its client site";
     return false;
@@ -343,7 +348,7 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
   }
 
   bool loaded = true;
-  for (int i = 0; i < g_objects.objectCount; ++i) {
+  for (int i = 0; i < g_objects.objectCount && g_page.entered; ++i) {
     const char* controlReason = "";
     if (!StartControl(i, clsid, &controlReason) && loaded) {
       loaded = false;
