@@ -49,6 +49,14 @@ ContainerSite::~ContainerSite() {
 
 // ---- IUnknown --------------------------------------------------------------
 
+bool g_windowedSites = false;
+bool g_lateWindow = false;
+
+void ContainerSite::PlayBrowser(bool windowed, bool lateWindow) {
+  g_windowedSites = windowed;
+  g_lateWindow = lateWindow;
+}
+
 STDMETHODIMP ContainerSite::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
@@ -56,7 +64,7 @@ STDMETHODIMP ContainerSite::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IOleClientSite*>(this);
   } else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite) ||
              IsEqualIID(iid, IID_IOleInPlaceSiteEx) ||
-             IsEqualIID(iid, IID_IOleInPlaceSiteWindowless)) {
+             (IsEqualIID(iid, IID_IOleInPlaceSiteWindowless) && !g_windowedSites)) {
     *object = static_cast<IOleInPlaceSiteWindowless*>(this);
   } else if (IsEqualIID(iid, IID_IOleControlSite)) {
     *object = static_cast<IOleControlSite*>(this);
@@ -133,8 +141,13 @@ STDMETHODIMP ContainerSite::RequestNewObjectLayout() {
 // ---- IOleWindow ------------------------------------------------------------
 
 STDMETHODIMP ContainerSite::GetWindow(HWND* window) {
-  Trace("site GetWindow hwnd=0x%lX", (unsigned long)(ULONG_PTR)container_);
   if (window == nullptr) return E_POINTER;
+  if (g_lateWindow && !windowKnown_) {
+    Trace("site GetWindow hwnd=0x0 (not laid out)");
+    *window = nullptr;
+    return E_FAIL;
+  }
+  Trace("site GetWindow hwnd=0x%lX", (unsigned long)(ULONG_PTR)container_);
   *window = container_;
   return S_OK;
 }

@@ -23,6 +23,14 @@ class ContainerSite final : public IOleClientSite,
   // page's address) is held by the site; it may be null.
   static ContainerSite* Create(HWND frame, HWND container, const RECT& rect, IMoniker* moniker);
 
+  // How the browser being played sites its controls: without a windowless
+  // site (--windowed), and with no window to give until the page is laid
+  // out (--late-window; WindowKnown ends it for this site).
+  static void PlayBrowser(bool windowed, bool lateWindow);
+  void WindowKnown() { windowKnown_ = true; }
+  // The page scrolled: the object is at rect now.
+  void MoveTo(const RECT& rect) { rect_ = rect; }
+
   // What the control told the site.
   bool InPlaceActive() const { return inPlaceActive_; }
   bool Windowless() const { return windowless_; }
@@ -112,6 +120,7 @@ class ContainerSite final : public IOleClientSite,
   IMoniker* moniker_;
   bool inPlaceActive_;
   bool windowless_;
+  bool windowKnown_ = false;
   bool uiActive_;
   bool capture_;
   bool focus_;

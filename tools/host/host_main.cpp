@@ -10,6 +10,7 @@
 
 #include "box_recorder.h"
 #include "base/portable/bounded_text.h"
+#include "container_site.h"
 #include "control_factory.h"
 #include "host_options.h"
 #include "host_trace.h"
@@ -103,6 +104,7 @@ int ShowPages(const HostOptions& options, HWND frame, REFCLSID clsid, const wcha
   int failed = 0;
   KeepContainerBetweenPages(options.keepContainer);
   SiteAfterLoad(options.siteAfterLoad);
+  ContainerSite::PlayBrowser(options.windowed, options.lateWindow);
   for (int i = 0; i < options.pageCount; ++i) {
     wchar_t address[2100];
     if (!WideFromUtf8(options.pages[i], address, ARRAYSIZE(address))) {

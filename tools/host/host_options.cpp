@@ -37,11 +37,15 @@ const char kUsage[] =
     "                    window that navigates keeps its own\n"
     "  --site-after-load load the PARAMs before the client site is set, as a\n"
     "                    container that ignores OLEMISC_SETCLIENTSITEFIRST\n"
+    "  --windowed        offer no windowless site: the control makes its own window\n"
+    "  --late-window     the site answers no window until the control has loaded\n"
+    "                    its PARAMs, as a browser before its layout\n"
     "  --send COMMAND    send COMMAND to the container of the host that is running\n"
     "                    and exit: resize=WxH, focus, blur, paint, destroy (the\n"
-    "                    page's container window) or subclass (the host replaces\n"
+    "                    page's container window), subclass (the host replaces\n"
     "                    the container's window procedure, calling the one it\n"
-    "                    found)\n"
+    "                    found), scroll=DX,DY (the page's objects move by DX,DY\n"
+    "                    pixels) or leave (the page is left at once)\n"
     "  --help            show this text\n"
     "\n"
     "A local page's address, as the control sees it through the container's\n"
@@ -88,7 +92,7 @@ bool IsGuidText(const char* text) {
 
 enum OptionKind {
   kModule, kClsid, kStay, kUntil, kTrace, kBoxes, kBoxDelay, kSend, kKeepContainer,
-  kSiteAfterLoad, kHelp, kUnknown
+  kSiteAfterLoad, kWindowed, kLateWindow, kHelp, kUnknown
 };
 
 OptionKind KindOf(const char* name, size_t length) {
@@ -100,6 +104,7 @@ OptionKind KindOf(const char* name, size_t length) {
       {"--module", kModule}, {"--clsid", kClsid}, {"--stay", kStay},
       {"--until", kUntil},   {"--trace", kTrace}, {"--boxes", kBoxes}, {"--send", kSend},
       {"--keep-container", kKeepContainer}, {"--site-after-load", kSiteAfterLoad},
+      {"--windowed", kWindowed}, {"--late-window", kLateWindow},
       {"--box-delay", kBoxDelay}, {"--help", kHelp}, {"-h", kHelp}, {"/?", kHelp},
   };
   for (const Entry& entry : kEntries) {
@@ -184,6 +189,10 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions* options, c
       options->siteAfterLoad = true;
       continue;
     }
+    if (kind == kWindowed || kind == kLateWindow) {
+      (kind == kWindowed ? options->windowed : options->lateWindow) = true;
+      continue;
+    }
     const char* value = nullptr;
     if (equals) {
       value = equals + 1;
@@ -212,6 +221,27 @@ HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height
   if (strcmp(text, "destroy") == 0) return kCommandDestroy;
   if (strcmp(text, "subclass") == 0) return kCommandSubclass;
   if (strcmp(text, "leave") == 0) return kCommandLeave;
+  if (strncmp(text, "scroll=", 7) == 0) {
+    // Each offset within a short: sent in the two halves of an LPARAM.
+    long offsets[2] = {0, 0};
+    const char* p = text + 7;
+    for (int i = 0; i < 2; ++i) {
+      bool negative = *p == '-';
+      if (negative) ++p;
+      int digits = 0;
+      while (*p >= '0' && *p <= '9' && digits < 5) {
+        offsets[i] = offsets[i] * 10 + (*p++ - '0');
+        ++digits;
+      }
+      if (digits == 0 || offsets[i] > 32767) return kCommandNone;
+      if (negative) offsets[i] = -offsets[i];
+      if (i == 0 && *p++ != ',') return kCommandNone;
+    }
+    if (*p != '\0') return kCommandNone;
+    *width = (unsigned)(unsigned short)(short)offsets[0];
+    *height = (unsigned)(unsigned short)(short)offsets[1];
+    return kCommandScroll;
+  }
   if (strncmp(text, "resize=", 7) != 0) return kCommandNone;
   unsigned sizes[2] = {0, 0};
   const char* p = text + 7;

@@ -26,6 +26,8 @@ struct HostOptions {
   bool help;            // --help (or -h, /?)
   bool keepContainer;   // --keep-container: the pages share one container window
   bool siteAfterLoad;   // --site-after-load: the PARAMs are loaded before the site is set
+  bool windowed;        // --windowed: no IOleInPlaceSiteWindowless
+  bool lateWindow;      // --late-window: no site window until the PARAMs are loaded
   const char* send;     // --send: a command for the running container, no pages
 };
 
@@ -33,7 +35,8 @@ struct HostOptions {
 // "--send COMMAND" from another process, or posted as kHostCommandMessage
 // (the registered message "WevelinkHostCommand") to the frame window
 // (class "WevelinkHostFrame") with the command in wParam and, for resize,
-// MAKELPARAM(width, height) in lParam.
+// MAKELPARAM(width, height) in lParam (for scroll, the two offsets as
+// shorts).
 enum HostCommand {
   kCommandNone = 0,
   kCommandResize = 1,   // "resize=WxH": the container window's new size
@@ -43,10 +46,12 @@ enum HostCommand {
   kCommandDestroy = 5,  // "destroy": destroy the container window
   kCommandSubclass = 6,  // "subclass": put a procedure of the host's in front of the container's
   kCommandLeave = 7,     // "leave": leave the page at once, wherever the control is
+  kCommandScroll = 8,    // "scroll=DX,DY": the page's objects move, as in a scroll
 };
 const char kHostCommandMessageName[] = "WevelinkHostCommand";
 
-// The command a "--send" value names, with the size for resize (1 to
+// The command a "--send" value names, with the offsets for scroll (as
+// unsigned shorts) or the size for resize (1 to
 // 32767 each); kCommandNone for anything else.
 HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height);
 

@@ -83,6 +83,10 @@ void OnCommand(HWND frame, WPARAM command, LPARAM lParam) {
             (WNDPROC)SetWindowLongPtrW(container, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
       }
       break;
+    case kCommandScroll:
+      Trace("command scroll %d,%d", (int)(short)LOWORD(lParam), (int)(short)HIWORD(lParam));
+      ScrollPageControls((short)LOWORD(lParam), (short)HIWORD(lParam));
+      break;
     case kCommandLeave:
       // As a browser navigating away or closing while the control waits in
       // its own message loop: the page goes from inside that loop.
@@ -118,7 +122,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void OnContainerPaint(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
-  if (dc != nullptr) PaintPageControls(dc);
+  if (dc != nullptr) PaintPageControls(dc, paint.rcPaint);
   EndPaint(window, &paint);
 }
 

@@ -238,6 +238,7 @@ bool StartControl(int index, REFCLSID clsid, const char** reason) {
     Trace("page left during load");
     return true;
   }
+  control->site->WindowKnown();
   if (!siteFirst && FAILED(SiteControl(control))) {
     *reason = "the control refused its client site";
     return false;
@@ -362,6 +363,26 @@ void KeepContainerBetweenPages(bool keep) { g_keepContainer = keep; }
 
 void SiteAfterLoad(bool after) { g_siteAfterLoad = after; }
 
+void ScrollPageControls(int dx, int dy) {
+  for (int i = 0; i < g_page.controlCount; ++i) {
+    HostedControl* control = &g_page.controls[i];
+    OffsetRect(&control->rect, dx, dy);
+    if (control->site != nullptr) control->site->MoveTo(control->rect);
+    if (control->inPlace != nullptr) {
+      HRESULT hr = control->inPlace->SetObjectRects(&control->rect, &control->rect);
+      Trace("scroll setobjectrects rect=%ld,%ld,%ld,%ld hr=0x%08lX", control->rect.left,
+            control->rect.top, control->rect.right, control->rect.bottom, (unsigned long)hr);
+    }
+    IOleControl* ole = nullptr;
+    if (control->object != nullptr &&
+        SUCCEEDED(control->object->QueryInterface(IID_IOleControl, (void**)&ole))) {
+      ole->OnAmbientPropertyChange(DISPID_UNKNOWN);
+      ole->Release();
+    }
+  }
+  if (g_page.container != nullptr) InvalidateRect(g_page.container, nullptr, TRUE);
+}
+
 void LeavePage() {
   if (!g_page.entered) return;
   for (int i = 0; i < g_page.controlCount; ++i) StopControl(&g_page.controls[i]);
@@ -375,12 +396,15 @@ void LeavePage() {
   Trace("left");
 }
 
-// Windowed controls paint themselves; the page draws the others.
-void PaintPageControls(HDC dc) {
+// Windowed controls paint themselves; the page draws the others, those
+// the invalid rectangle touches, as a browser paints only what is seen.
+void PaintPageControls(HDC dc, const RECT& invalid) {
   for (int i = 0; i < g_page.controlCount; ++i) {
     HostedControl* control = &g_page.controls[i];
     if (!control->drawable || control->view == nullptr) continue;
     if (control->site->InPlaceActive() && !control->site->Windowless()) continue;
+    RECT touched;
+    if (!IntersectRect(&touched, &control->rect, &invalid)) continue;
     RECTL bounds = {control->rect.left, control->rect.top, control->rect.right,
                     control->rect.bottom};
     int saved = SaveDC(dc);

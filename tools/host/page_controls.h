@@ -29,8 +29,13 @@ void KeepContainerBetweenPages(bool keep);
 // control's OLEMISC_SETCLIENTSITEFIRST says (--site-after-load).
 void SiteAfterLoad(bool after);
 
-// Draws the page's loaded controls into the container's paint DC.
-void PaintPageControls(HDC dc);
+// Draws the page's loaded controls that invalid touches into the
+// container's paint DC.
+void PaintPageControls(HDC dc, const RECT& invalid);
+
+// Moves the page's objects by dx, dy: each gets SetObjectRects at its new
+// place and an ambient change, and the container is painted again.
+void ScrollPageControls(int dx, int dy);
 
 // Hands a container window message to a windowless in-place control under
 // the mouse (or holding the capture or focus). True when the control took
