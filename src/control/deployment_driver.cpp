@@ -235,6 +235,25 @@ bool CheckLocalCopyName(Deployment& d, const char* what, const char* name, const
   return false;
 }
 
+// A downloaded initialization file that is a web page (a network's login
+// page, an error page sent as a success) is emptied, so that none of its
+// lines is read as a setting, with a log line and a box.
+void RefuseWebPage(Deployment& d, HANDLE file, const char* what, const char* name) {
+  char start[64] = "";
+  DWORD read = 0;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  if (!ReadFile(file, start, sizeof start - 1, &read, nullptr)) return;
+  start[read] = '\0';
+  if (!IsWebPageText(start)) return;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  SetEndOfFile(file);
+  char message[kPathCapacity + 96];
+  FormatText(message, sizeof message, "%s %s is a web page, not an initialization file; none "
+             "of it is used.", what, name);
+  WriteLogLineF("%s\r\n", message);
+  d.control->MessageBox(message, kCacheErrorCaption, kErrorBoxStyle);
+}
+
 HANDLE CreateLocalCopy(const char* path) {
   return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -267,7 +286,9 @@ bool CacheInitializationFile(Deployment& d) {
   }
   // A failed download still goes on: the user has seen the last attempt's
   // message, and the settings fall back to their defaults.
-  CacheFileWithRetries(g_IniFileName, file.Get());
+  if (CacheFileWithRetries(g_IniFileName, file.Get())) {
+    RefuseWebPage(d, file.Get(), "Initialization File", g_IniFileName);
+  }
   file.Reset();
   ReadInitializationFile(g_IniFileName);
   return true;
@@ -299,7 +320,7 @@ bool PrepareMode(Deployment& d) {
     ReportEndingFailure(d, kInstallationErrorCaption);
     return false;
   }
-  CacheFile(name, file, true);
+  if (CacheFile(name, file, true)) RefuseWebPage(d, file, "Desktop Initialization File", name);
   CloseHandle(file);
   ReadDesktopInitializationFile();
   CreateFolderTree();

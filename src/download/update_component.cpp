@@ -180,6 +180,15 @@ void UpdateComponent(const char* listName, int kind) {
                   listName);
     return;
   }
+  if (IsWebPageText(TransferBuffer)) {
+    // Each line of a page taken as an entry would be requested, and fail.
+    char message[kPathCapacity + 96];
+    FormatText(message, sizeof message,
+               "Distribution list %s is a web page, not a list; none of it is used.", listName);
+    WriteLogLineF("   %s\r\n", message);
+    ShowErrorBox(nullptr, message, kCacheErrorCaption);
+    return;
+  }
   ParseDistributionText(TransferBuffer, &g_List);
   LogList(g_List);
   ScopedKey versions(OpenComponentVersions());

@@ -127,3 +127,13 @@ CompressedName ExpandCompressedName(const char* namePart, char* out, size_t capa
   out[0] = '\0';
   return kUnknownCompressed;
 }
+
+bool IsWebPageText(const char* text) {
+  if (text == nullptr) return false;
+  if ((unsigned char)text[0] == 0xEF && (unsigned char)text[1] == 0xBB &&
+      (unsigned char)text[2] == 0xBF) {
+    text += 3;
+  }
+  while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') ++text;
+  return *text == '<';
+}

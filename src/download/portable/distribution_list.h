@@ -37,6 +37,12 @@ struct DistributionList {
 // skipped, digits up to the first non-digit, 0 if none).
 void ParseDistributionText(const char* text, DistributionList* list);
 
+// Whether a fetched list or initialization file is a web page instead: its
+// first character after blanks, line ends and a UTF-8 byte-order mark is
+// "<" (a login page of a network that answers every request, a server's
+// error page sent with status 200). No list line or key begins so.
+bool IsWebPageText(const char* text);
+
 // The name part: the entry from its last "/" or "\" on, that separator
 // included, or the whole entry when it has none. What the registry, the
 // local folders and the installer see.
