@@ -151,6 +151,7 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   RequestCancel();
   CacheFileWithRetries("busy.ini", NewOutput());
   EXPECT_GE(1u, RequestsFor("/cacher/busy.ini").size());
+  EXPECT_EQ(nullptr, CurrentRequest);
 }
 
 // Ten redirects are followed, the eleventh ends the request. Wine's worker
