@@ -1,11 +1,8 @@
 # cmake -DOUT=... -DPROBE=... -DSTUB_BUILD=... -DFONT=... -DOSSLSIGNCODE=...
 #       -DCERT=... -DKEY=... -DGCAB=... -DMSCOMPRESS=... -P make_install_inputs.cmake
 #
-# The installation tests' inputs, in OUT: a program and its compressed form
-# (KVMD.EX_), the signed registration probe (KVWHLL.DLL, KVWHLL.DL_), a font,
-# and cabinets made with gcab: ORVENA.CAB, KVVT.CAB, SETUP.CAB (the signed
-# stand-in as setup.exe, the signed probe as kvftp.dll) and UNSIGNED.CAB
-# (both unsigned, the probe as kvwhll.dll).
+# The installation tests' inputs, in OUT: programs, libraries, a font, their
+# compressed forms and cabinets made with gcab.
 set(stage ${OUT}/stage)
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage})
