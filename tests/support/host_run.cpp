@@ -17,6 +17,13 @@
 namespace testsupport {
 namespace {
 
+// Without its end separator.
+std::string TempFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp, strlen(temp) - 1);
+}
+
 std::string BuildDir() {
   const char* dir = getenv("WEVELINK_BUILD");
   return dir ? WinPathFromUnix(dir) : "";
@@ -29,11 +36,9 @@ std::string ScratchName(const char* stem) {
          std::to_string(++next) + ".txt";
 }
 
-// Starts program on the pages; out, when given, takes stdout and stderr.
-bool StartHost(const std::string& program, const std::string& options,
-               const std::vector<std::string>& pages, HANDLE out, PROCESS_INFORMATION* process) {
-  std::string command = "\"" + program + "\" --box-delay 100 " + options;
-  for (const std::string& page : pages) command += " \"" + page + "\"";
+// Starts a command line in folder (the current one when empty); out, when given, takes its
+// standard output and error.
+HANDLE Start(std::string line, const std::string& folder, DWORD* pid, HANDLE out = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   if (out != nullptr) {
@@ -42,37 +47,49 @@ bool StartHost(const std::string& program, const std::string& options,
     startup.hStdOutput = out;
     startup.hStdError = out;
   }
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, out != nullptr, 0, nullptr,
-                      nullptr, &startup, process)) {
-    return false;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, out != nullptr, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    return nullptr;
   }
-  CloseHandle(process->hThread);
-  return true;
+  CloseHandle(info.hThread);
+  if (pid) *pid = info.dwProcessId;
+  return info.hProcess;
 }
 
-// Waits for the host at most timeoutMs, ends it after, and reads its files.
-void EndHost(HANDLE process, unsigned long timeoutMs, const std::string& boxes,
-             const std::string& trace, HostRun* run) {
-  run->finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-  if (!run->finished) {
+// Waits for the process at most timeoutMs, ends it after, closes it; its exit code.
+DWORD EndAfter(HANDLE process, DWORD timeoutMs, bool* finished = nullptr) {
+  const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) {
     TerminateProcess(process, 255);
     WaitForSingleObject(process, 5000);
   }
   DWORD code = 255;
   GetExitCodeProcess(process, &code);
-  run->exitCode = code;
   CloseHandle(process);
-  run->boxes = ReadLines(boxes);
-  run->trace = ReadLines(trace);
+  if (finished) *finished = ended;
+  return code;
 }
 
 bool EndProcess(DWORD id) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-  if (!process) return false;
-  TerminateProcess(process, 1);
-  WaitForSingleObject(process, 5000);
-  CloseHandle(process);
-  return true;
+  if (process) EndAfter(process, 0);
+  return process != nullptr;
+}
+
+std::string HostLine(const std::string& program, const std::string& options,
+                     const std::vector<std::string>& pages) {
+  std::string line = "\"" + program + "\" --box-delay 100 " + options;
+  for (const std::string& page : pages) line += " \"" + page + "\"";
+  return line;
+}
+
+// Ends the host after timeoutMs at most and reads its files.
+void EndHost(HANDLE process, unsigned long timeoutMs, const std::string& boxes,
+             const std::string& trace, HostRun* run) {
+  run->exitCode = EndAfter(process, timeoutMs, &run->finished);
+  run->boxes = ReadLines(boxes);
+  run->trace = ReadLines(trace);
 }
 
 HostRun RunHostProgram(const std::string& program, const std::vector<std::string>& pages,
@@ -84,59 +101,68 @@ HostRun RunHostProgram(const std::string& program, const std::vector<std::string
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  PROCESS_INFORMATION process = {};
-  if (out != INVALID_HANDLE_VALUE &&
-      StartHost(program, "--stay 300 --boxes \"" + boxes + "\" --trace \"" + trace + "\" " +
-                extraArgs, pages, out, &process)) {
-    run.processId = process.dwProcessId;
-    EndHost(process.hProcess, timeoutMs, boxes, trace, &run);
-  }
+  const std::string options = "--stay 300 --boxes \"" + boxes + "\" --trace \"" + trace + "\" ";
+  HANDLE process = out == INVALID_HANDLE_VALUE
+                       ? nullptr
+                       : Start(HostLine(program, options + extraArgs, pages), "",
+                               &run.processId, out);
+  if (process) EndHost(process, timeoutMs, boxes, trace, &run);
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   ReadFileBytes(output, &run.output);
   for (const std::string& file : {boxes, trace, output}) DeleteFileA(file.c_str());
   return run;
 }
 
-struct FrameSearch {
-  DWORD processId;
-  HWND found;
-};
-BOOL CALLBACK FindFrame(HWND window, LPARAM context) {
-  FrameSearch* search = (FrameSearch*)context;
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (owner != search->processId || strcmp(name, "WevelinkHostFrame") != 0) return TRUE;
-  search->found = window;
-  return FALSE;
+}  // namespace
+
+bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
+  HANDLE process = Start(commandLine, "", nullptr);
+  bool finished = false;
+  DWORD code = process ? EndAfter(process, timeoutMs, &finished) : 255;
+  if (exitCode) *exitCode = code;
+  return finished;
 }
 
-}  // namespace
+StandIn::StandIn(const std::string& folder, const std::string& program,
+                 const std::string& switches)
+    : process_(Start(folder + "\\" + program + " " + switches, folder, &pid)) {
+  EXPECT_TRUE(process_ != nullptr) << program << ": " << GetLastError();
+}
+
+StandIn::~StandIn() {
+  if (process_) EndAfter(process_, 0);
+}
+
+DWORD StandIn::WaitForExit(DWORD timeoutMs) {
+  PumpUntil([&] { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }, timeoutMs);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
 
 RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
     : boxes_(ScratchName("boxes")), trace_(ScratchName("trace")), until_(ScratchName("until")) {
-  PROCESS_INFORMATION process = {};
-  if (StartHost(HostExePath(), "--boxes \"" + boxes_ + "\" --trace \"" + trace_ +
-                "\" --until \"" + until_ + "\" " + extraArgs, pages, nullptr, &process)) {
-    process_ = process.hProcess;
-    processId_ = process.dwProcessId;
-  }
+  process_ = Start(HostLine(HostExePath(), "--boxes \"" + boxes_ + "\" --trace \"" + trace_ +
+                            "\" --until \"" + until_ + "\" " + extraArgs, pages),
+                   "", &processId_);
 }
 
 RunningHost::~RunningHost() {
-  if (process_) {
-    TerminateProcess(process_, 255);
-    CloseHandle(process_);
-  }
+  if (process_) EndAfter(process_, 0);
   for (const std::string& file : {boxes_, trace_, until_}) DeleteFileA(file.c_str());
 }
 
 bool RunningHost::Send(unsigned command, LPARAM lParam) const {
-  FrameSearch search = {processId_, nullptr};
-  if (process_) EnumWindows(FindFrame, (LPARAM)&search);
-  return search.found && PostMessageA(search.found, RegisterWindowMessageA("WevelinkHostCommand"),
-                                      (WPARAM)command, lParam);
+  for (HWND frame = nullptr;
+       process_ && (frame = FindWindowExA(nullptr, frame, "WevelinkHostFrame", nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(frame, &owner);
+    if (owner == processId_) {
+      return PostMessageA(frame, RegisterWindowMessageA("WevelinkHostCommand"), (WPARAM)command,
+                          lParam);
+    }
+  }
+  return false;
 }
 
 std::vector<std::string> RunningHost::Trace() const { return ReadLines(trace_); }
@@ -165,6 +191,16 @@ bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
     if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(20);
   }
+}
+
+std::string StandInFolder(const char* which) {
+  return BuildDir() + "\\tools\\session-stub\\" + which;
+}
+
+std::string StandInProgram(const char* name, const char* which) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(StandInFolder(which) + "\\" + name, &bytes)) << name;
+  return bytes;
 }
 
 std::string HostExePath() { return BuildDir() + "\\tools\\host\\wevelink-host.exe"; }
@@ -203,16 +239,27 @@ HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraA
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs, unsigned long timeoutMs) {
   if (windowsVersion.empty()) return RunHost(pages, extraArgs, timeoutMs);
-  ScopedWineVersion version(HostExePath(), windowsVersion);
-  if (version.Program().empty()) return HostRun();
-  return RunHostProgram(version.Program(), pages, extraArgs, timeoutMs);
+  // A copy that Wine runs as that version (HKCU\Software\Wine\AppDefaults), so that
+  // other runs in the prefix keep Wine's own.
+  const std::string name = "wevelink-host-" + windowsVersion + ".exe";
+  const std::string copy = TestEnvDir() + "\\" + name;
+  const std::string key = "Software\\Wine\\AppDefaults\\" + name;
+  HostRun run;
+  if (!CopyFileA(HostExePath().c_str(), copy.c_str(), FALSE)) {
+    ADD_FAILURE() << "cannot copy the host to " << copy << ": " << GetLastError();
+  } else if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ,
+                             windowsVersion.c_str(),
+                             (DWORD)windowsVersion.size() + 1) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot set the Wine version of " << name;
+  } else {
+    run = RunHostProgram(copy, pages, extraArgs, timeoutMs);
+  }
+  DeleteRegTree(HKEY_CURRENT_USER, key);
+  DeleteFileA(copy.c_str());
+  return run;
 }
 
-std::string DownloadFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  return std::string(temp) + "Kestrava";
-}
+std::string DownloadFolder() { return TempFolder() + "\\Kestrava"; }
 
 void ForEachFound(const std::string& pattern,
                   const std::function<void(const WIN32_FIND_DATAA&)>& found) {
@@ -269,10 +316,7 @@ std::string ActiveXCacheFolder() {
       !folder.empty()) {
     return folder;
   }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  folder = temp;
-  return folder.substr(0, folder.size() - 1);
+  return TempFolder();
 }
 
 std::string FileContent(const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include <stdlib.h>
 
+#include <sstream>
+
 #include "host_run.h"
 
 namespace testsupport {
@@ -12,11 +14,8 @@ namespace {
 
 typedef WCHAR* (CDECL* DosFromUnixFn)(const char*);
 
-std::string ReadSmallFile(const std::string& path) {
-  std::string text;
-  ReadFileBytes(path, &text);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
+int PortOf(const char* file) {
+  return atoi(FileContent(TestEnvDir() + "\\" + file).c_str());
 }
 
 }  // namespace
@@ -40,22 +39,18 @@ std::string TestEnvDir() {
 
 std::string WwwDir() { return TestEnvDir() + "\\www"; }
 
-int HttpPort() { return atoi(ReadSmallFile(TestEnvDir() + "\\http_port").c_str()); }
+int HttpPort() { return PortOf("http_port"); }
 
-int HttpsPort() { return atoi(ReadSmallFile(TestEnvDir() + "\\https_port").c_str()); }
+int HttpsPort() { return PortOf("https_port"); }
 
 std::string BaseUrl() { return "http://127.0.0.1:" + std::to_string(HttpPort()); }
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
-    start = end + 1;
   }
   return lines;
 }
@@ -112,56 +107,6 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-namespace {
-// Starts a command line in folder (the current one when empty).
-HANDLE Start(std::string line, const std::string& folder, DWORD* pid = nullptr) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    return nullptr;
-  }
-  CloseHandle(info.hThread);
-  if (pid) *pid = info.dwProcessId;
-  return info.hProcess;
-}
-}  // namespace
-
-bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode) {
-  HANDLE process = Start(commandLine, "");
-  if (!process) return false;
-  bool finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-  if (!finished) TerminateProcess(process, 255);
-  DWORD code = 255;
-  GetExitCodeProcess(process, &code);
-  CloseHandle(process);
-  if (exitCode) *exitCode = code;
-  return finished;
-}
-
-ScopedWineVersion::ScopedWineVersion(const std::string& programPath,
-                                     const std::string& version) {
-  std::string name = programPath.substr(programPath.find_last_of('\\') + 1);
-  name = name.substr(0, name.find_last_of('.')) + "-" + version + ".exe";
-  const std::string copy = TestEnvDir() + "\\" + name;
-  key_ = "Software\\Wine\\AppDefaults\\" + name;
-  if (!CopyFileA(programPath.c_str(), copy.c_str(), FALSE)) {
-    ADD_FAILURE() << "cannot copy " << programPath << " to " << copy << ": " << GetLastError();
-  } else if (RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), "Version", REG_SZ, version.c_str(),
-                             (DWORD)version.size() + 1) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot set the Wine version of " << name;
-    DeleteFileA(copy.c_str());
-  } else {
-    copy_ = copy;
-  }
-}
-
-ScopedWineVersion::~ScopedWineVersion() {
-  DeleteRegTree(HKEY_CURRENT_USER, key_);
-  if (!copy_.empty()) DeleteFileA(copy_.c_str());
 }
 
 void DeleteRegTree(HKEY root, const std::string& subkey) {
@@ -254,46 +199,16 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
-std::string StandInFolder(const char* which) {
-  const char* build = getenv("WEVELINK_BUILD");
-  return WinPathFromUnix(std::string(build ? build : "") + "/tools/session-stub/" + which);
-}
-
-std::string StandInProgram(const char* name, const char* which) {
-  std::string bytes;
-  EXPECT_TRUE(ReadFileBytes(StandInFolder(which) + "\\" + name, &bytes)) << name;
-  return bytes;
-}
-
 HWND TestContainerWindow() {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
   windowClass.lpszClassName = "WevelinkTestContainer";
   RegisterClassA(&windowClass);  // fails harmlessly when already registered
   return CreateWindowExA(0, windowClass.lpszClassName, "container",
                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 500, 400,
                          nullptr, nullptr, windowClass.hInstance, nullptr);
-}
-
-StandIn::StandIn(const std::string& folder, const std::string& program,
-                 const std::string& switches)
-    : process_(Start(folder + "\\" + program + " " + switches, folder, &pid)) {
-  EXPECT_TRUE(process_ != nullptr) << program << ": " << GetLastError();
-}
-
-StandIn::~StandIn() {
-  if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 255);
-  WaitForSingleObject(process_, 5000);
-  CloseHandle(process_);
-}
-
-DWORD StandIn::WaitForExit(DWORD timeoutMs) {
-  PumpUntil([&] { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }, timeoutMs);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_, &code);
-  return code;
 }
 
 }  // namespace testsupport
