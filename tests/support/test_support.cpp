@@ -110,8 +110,7 @@ bool FileExists(const std::string& path) {
 }
 
 void DeleteRegTree(HKEY root, const std::string& subkey) {
-  RegDeleteTreeA(root, subkey.c_str());
-  RegDeleteKeyA(root, subkey.c_str());
+  RegDeleteTreeA(root, subkey.c_str());  // the key itself too
 }
 
 bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
