@@ -10,10 +10,6 @@
 #include "test_support.h"
 #include "config/deployment_settings_private.h"
 
-const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
-const char kDesktopRoot[] = "Software\\MARROCK\\Kestrava";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrava";
-
 namespace {
 
 // Gives hive\path an empty (deny-all) DACL, or none (allow-all) again.
