@@ -185,12 +185,10 @@ void EndStandInsOf(const std::string& stubLog) {
 }
 
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
+  for (const DWORD start = GetTickCount(); !done(); Sleep(20)) {
     if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(20);
   }
+  return true;
 }
 
 std::string StandInFolder(const char* which) {
@@ -334,9 +332,7 @@ std::string RegBinary(HKEY hive, const std::string& key, const std::string& name
 void ResetDeployment() {
   SetServerRules("");
   DeleteEventLogs();
-  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    DeleteRegTree(hive, "Software\\MARROCK");
-  }
+  for (HKEY key : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) DeleteRegTree(key, "Software\\MARROCK");
   DeleteRegTree(HKEY_LOCAL_MACHINE,
                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrava");
 }

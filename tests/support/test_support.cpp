@@ -186,7 +186,6 @@ bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& sta
   return false;
 }
 
-
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {
