@@ -20,9 +20,7 @@ TEST(ModuleFolders, WorkedOutFromThePlatform) {
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, PlatformVersion().dwPlatformId);
   EXPECT_STREQ(temp, TempFolderPath());
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  EXPECT_EQ(std::string(windows) + "\\System", SystemFolderPath());
+  EXPECT_EQ(testsupport::WindowsFolder() + "\\System", SystemFolderPath());
   EXPECT_STREQ(cache, ActiveXCacheFolderPath());
   EXPECT_EQ(download, DownloadFolderPath());
   EXPECT_TRUE(testsupport::FileExists(download));

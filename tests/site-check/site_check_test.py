@@ -28,12 +28,11 @@ def line_naming(path, text):
     return next(n for n, line in enumerate(lines_of(path), 1) if text in line)
 
 
-def replace_in_line(path, old, new, insert=False):
-    """Replaces old in the first line holding it, or puts the line new before it."""
+def replace_in_line(path, old, new):
+    """Replaces old in the first line holding it."""
     lines = lines_of(path)
     number = line_naming(path, old)
-    line = lines[number - 1]
-    lines[number - 1] = new + '\n' + line if insert else line.replace(old, new, 1)
+    lines[number - 1] = lines[number - 1].replace(old, new, 1)
     open(path, 'w', newline='').write(''.join(lines))
     return number
 
@@ -101,7 +100,7 @@ def compressed_unsigned_program(s):
 
 
 def session_of_no_kind(s):
-    replace_in_line(s + '/index.htm', '</object>', '<param name="XX_S1" value="x.zmd">', True)
+    replace_in_line(s + '/index.htm', '</object>', '<param name="XX_S1" value="x.zmd">\n</object>')
     return replace_in_line(s + '/index.htm', '"Sessions" value="', '"Sessions" value="XX_S1,')
 
 

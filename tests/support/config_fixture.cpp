@@ -10,10 +10,6 @@
 #include "test_support.h"
 #include "config/deployment_settings_private.h"
 
-const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
-const char kDesktopRoot[] = "Software\\MARROCK\\Kestrava";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrava";
-
 namespace {
 
 // Gives hive\path an empty (deny-all) DACL, or none (allow-all) again.
@@ -33,18 +29,12 @@ void SetKeyDacl(HKEY hive, const std::string& path, bool denyAll) {
   RegCloseKey(key);
 }
 
-void DeleteConfigKeys() {
-  testsupport::DeleteRegTree(HKEY_CURRENT_USER, "Software\\MARROCK");
-  testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
-  testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey);
-}
-
 }  // namespace
 
 void ConfigTest::SetUp() {
   ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
   g_DeploymentSettings = DeploymentSettings{};
-  DeleteConfigKeys();
+  testsupport::ResetDeployment();
   boxRecord_ = testsupport::TestEnvDir() + "\\config-boxes-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   DeleteFileA(boxRecord_.c_str());
@@ -55,7 +45,7 @@ void ConfigTest::SetUp() {
 void ConfigTest::TearDown() {
   StopBoxRecorder();
   AllowDeniedKeys();
-  DeleteConfigKeys();
+  testsupport::ResetDeployment();
 }
 
 std::string ConfigTest::WriteIni(const std::string& name, const std::string& text) {

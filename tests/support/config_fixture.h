@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-extern const char kWebRoot[];      // Software\MARROCK\Kestrava Web
-extern const char kDesktopRoot[];  // Software\MARROCK\Kestrava
-extern const char kUninstallKey[];
+const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
+const char kDesktopRoot[] = "Software\\MARROCK\\Kestrava";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrava";
 
 class ConfigTest : public ::testing::Test {
  protected:

@@ -35,7 +35,7 @@ struct HostRun {
 
 // The pages one after another in one host (300 ms each unless extraArgs
 // say otherwise), ended and unfinished after timeoutMs. Under a version
-// ("win95" ... "winxp", see ScopedWineVersion) the host answers
+// ("win95", "win98", "nt40", "win2k", "winxp") the host answers
 // GetVersionExA so; empty is Wine's own.
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
                 unsigned long timeoutMs = 60000);

@@ -10,22 +10,11 @@
 
 namespace {
 
-const char kSiteWindowClass[] = "WevelinkTestContainer";
-
 // One container window for the whole program: Wine without a window
 // manager waits two seconds for every mapped top-level window it destroys.
 HWND SiteWindow() {
   static HWND window = nullptr;
-  if (window != nullptr && IsWindow(window)) return window;
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kSiteWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly when already registered
-  window = CreateWindowExA(0, kSiteWindowClass, "container",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 400, 300,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (window == nullptr || !IsWindow(window)) window = testsupport::TestContainerWindow();
   return window;
 }
 

@@ -40,24 +40,6 @@ std::string LowerCase(std::string text);
 // Runs a command line to its end, or until timeoutMs; whether it ended.
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
 
-// A copy of a program, <stem>-<version>.exe in the test environment, that
-// Wine runs as version ("win95", "win98", "nt40", "win2k", "winxp") from
-// HKCU\Software\Wine\AppDefaults, so that other runs in the prefix keep
-// Wine's own; the copy and its setting go with the object.
-class ScopedWineVersion {
- public:
-  ScopedWineVersion(const std::string& programPath, const std::string& version);
-  ~ScopedWineVersion();
-  ScopedWineVersion(const ScopedWineVersion&) = delete;
-  ScopedWineVersion& operator=(const ScopedWineVersion&) = delete;
-  // The copy to run; empty (and a test failure) when it could not be made.
-  const std::string& Program() const { return copy_; }
-
- private:
-  std::string copy_;
-  std::string key_;
-};
-
 // The prefix's registry.
 void DeleteRegTree(HKEY root, const std::string& subkey);
 bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
