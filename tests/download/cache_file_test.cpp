@@ -16,6 +16,7 @@
 #include "base/portable/bounded_text.h"
 #include "box_recorder.h"
 #include "config/deployment_settings.h"
+#include "config/machine_policy.h"
 #include "config/deployment_settings_private.h"
 #include "download/cache_file.h"
 #include "download/cache_file_private.h"
@@ -245,6 +246,62 @@ TEST_F(CacherTest, SecureRequestWithATrustedCertificate) {
   EXPECT_TRUE(SameBytes(body, CloseOutput()));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Lines{"GET /cacher/secure.bin 200 70000"}, RequestsFor("/cacher/secure.bin", 1));
+}
+
+// The machine policy holds every request to its sites (a redirect away ends
+// it) and port 443 to the full certificate checks unless it allows other
+// names. The standard ports' address is in no name of the certificate.
+TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
+  const char kPolicy[] = "Software\\Policies\\MARROCK\\Kestrava\\Web Control";
+  std::string standard = FileContent(TestEnvDir() + "\\standard_address");
+  standard.erase(standard.find_last_not_of("\r\n") + 1);
+  const std::string local = BaseUrl() + "/cacher";
+  const std::string body = Pattern(30000, 11);
+  Serve("policy.bin", body);
+  SetServerRules("/cacher/away.bin redirect=http://" + standard + "/cacher/policy.bin\n");
+  const struct {
+    const char* what;
+    std::string sites;  // "|" between prefixes; empty: no value
+    DWORD allowOtherNames;
+    std::string server;
+    const char* file;
+    std::string line;  // logged when the request fails; empty: it succeeds
+  } rows[] = {
+      {"443 checks the name", "", 0, "https://" + standard + "/cacher", "policy.bin",
+       "   The request was refused: the server's certificate is for another host name."},
+      {"the policy allows other names", "", 1, "https://" + standard + "/cacher", "policy.bin",
+       ""},
+      {"http on 443 is secure", "", 1, "http://" + standard + ":443/cacher", "policy.bin", ""},
+      {"80 stays plain", "", 0, "http://" + standard + "/cacher", "policy.bin", ""},
+      {"a site not approved", BaseUrl() + "/elsewhere|http://other/cacher", 0, local,
+       "policy.bin", "   " + local + "/policy.bin is not under an approved site; it is not asked."},
+      {"a redirect away", local + "|" + local + "x", 0, local, "away.bin",
+       "   Request ended: it was redirected to http://" + standard +
+           "/cacher/policy.bin, which is not an approved site."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kPolicy);
+    std::string sites = row.sites + std::string(2, '\0');
+    std::replace(sites.begin(), sites.end(), '|', '\0');
+    if (!row.sites.empty()) {
+      ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicy, "ApprovedSites",
+                                               REG_MULTI_SZ, sites.data(), (DWORD)sites.size()));
+    }
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicy, "AllowInvalidCertificateNames",
+                              REG_DWORD, &row.allowOtherNames, sizeof row.allowOtherNames));
+    ReadMachinePolicy();
+    UseServer(row.server);
+    const size_t boxes = Boxes().size();
+    EXPECT_EQ(row.line.empty(), CacheFile(row.file, NewOutput(), true));
+    EXPECT_TRUE(SameBytes(row.line.empty() ? body : "", CloseOutput()));
+    EXPECT_EQ(boxes + (row.line.empty() ? 0 : 1), Boxes().size());
+    if (!row.line.empty()) EXPECT_TRUE(HasLine(CloseLog(), row.line)) << row.line;
+    ApplyLogEventsSetting(true);
+  }
+  DeleteRegTree(HKEY_LOCAL_MACHINE, kPolicy);
+  ReadMachinePolicy();
 }
 
 TEST_F(CacherTest, FileUrlServerCopiesFromTheFolder) {

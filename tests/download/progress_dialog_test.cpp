@@ -198,7 +198,11 @@ TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
 // every pixel can be read back (0x00RRGGBB, top row first).
 HBITMAP Dib(int width, int height, DWORD** bits) {
   BITMAPINFO format = {};
-  format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
   return CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, (void**)bits, nullptr, 0);
 }
 DWORD Pixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }

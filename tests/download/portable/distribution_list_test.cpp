@@ -47,6 +47,14 @@ TEST(DistributionList, LinesBecomeEntries) {
     DistributionList list;
     EXPECT_EQ(row.expected, Parse(row.text, &list));
   }
+  // A web page sent instead (a network's login page) is told from a list
+  // or an initialization file: none of their lines begins with "<".
+  for (const char* page : {"<html>", " \r\n\t<!DOCTYPE html>", "\xEF\xBB\xBF<html>"}) {
+    EXPECT_TRUE(IsWebPageText(page)) << page;
+  }
+  for (const char* list : {"KVMD.PRO,1\r\n<html>", "", "\xEF\xBB<", "[Kestrava]\r\n"}) {
+    EXPECT_FALSE(IsWebPageText(list)) << list;
+  }
 }
 
 TEST(DistributionList, WhatDoesNotFitIsCountedNotCut) {
