@@ -297,7 +297,9 @@ TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
     EXPECT_EQ(row.line.empty(), CacheFile(row.file, NewOutput(), true));
     EXPECT_TRUE(SameBytes(row.line.empty() ? body : "", CloseOutput()));
     EXPECT_EQ(boxes + (row.line.empty() ? 0 : 1), Boxes().size());
-    if (!row.line.empty()) EXPECT_TRUE(HasLine(CloseLog(), row.line)) << row.line;
+    if (!row.line.empty()) {
+      EXPECT_TRUE(HasLine(CloseLog(), row.line)) << row.line;
+    }
     ApplyLogEventsSetting(true);
   }
   DeleteRegTree(HKEY_LOCAL_MACHINE, kPolicy);
