@@ -45,19 +45,8 @@ struct Row {
   std::vector<std::string> expect;
 };
 
-// The control's words for a name it will not use.
-std::string Ignored(const std::string& name) {
-  return "L:   " + name + " names no file that can be kept; it is ignored.";
-}
-std::string Skipped(const std::string& cabinet, const std::string& name) {
-  return "L:   " + cabinet + ": " + name +
-         " would be written outside the extraction folder; it is skipped.";
-}
 std::string Failed(const std::string& code, const std::string& url) {
   return kCacheError + "Error " + code + " caching \"" + url + "\" from server.";
-}
-std::string Refused(const std::string& group) {
-  return "L:Program Manager: " + group + " cannot be sent and is left out.";
 }
 
 std::string Input(const std::string& name) {
@@ -116,11 +105,6 @@ Pairs DesktopSite(const std::string& row, const std::string& groupLine,
           {"desk.ini", "[KVSetup]\r\nDestinationDir=" + folder + "\r\nWorkingDir=" + work +
                            "\r\n[Program Group]\r\nUseGroup=" + (groupLine.empty() ? "N" : "Y") +
                            "\r\n" + groupLine + "\r\n"}};
-}
-
-Row DesktopRow(const std::string& name, const std::string& groupLine,
-               const std::vector<std::string>& expect) {
-  return {name, {{"VT_DistFile", "vt.lst"}}, DesktopSite(name, groupLine), "", expect};
 }
 
 // A web page's desktop links: a kind's browser link and two custom ones,
@@ -210,10 +194,6 @@ std::vector<Row> Rows() {
   }
   rows.insert(rows.end(), {
       // Quotes, percent signs and text beyond ASCII in the parameters.
-      {"quote-ini", {{"IniFile", "a&quot;b.ini"}}, {}, "",
-       {"L:IniFile=a\"b.ini", kCacheError + "Error 123 caching Initialization File."}},
-      {"percent-ini", {{"IniFile", "100%.ini"}}, {{"100%.ini", "[Kestrava]\r\n"}}, "",
-       {"L:IniFile=100%.ini", "L:Starting caching of {U}/100%.ini"}},
       {"percent-format-ini", {{"IniFile", "%s%n%d%x.ini"}}, {}, "",
        {"L:IniFile=%s%n%d%x.ini", "L:Starting caching of {U}/%s%n%d%x.ini"}},
       {"percent-escaped-ini", {{"IniFile", "a%20b.ini"}}, {{"a b.ini", "[Kestrava]\r\n"}}, "",
@@ -230,8 +210,6 @@ std::vector<Row> Rows() {
       {"timeout-zero", {{"CacheTimeout", "0"}}, {}, "",
        {"L:Cache Timeout \"0\" is not a positive number; the platform's timeout stands.",
         "N:Cache Timeout is"}},
-      {"ini-no-sections", {}, {{"site.ini", "CDVersion=9\r\nDesktopMode=d.ini\r\n"}}, "",
-       {"L:Desktop Mode is Disabled"}},
       {"ini-empty", {}, {{"site.ini", ""}}, "",
        {"L:   Content length is 0 bytes.", "L:Desktop Mode is Disabled"}},
       // Names that would lead out of the control's folders.
@@ -249,11 +227,13 @@ std::vector<Row> Rows() {
         "L:   Successfully cached 1 bytes.",
         Failed("500", "{U}/GOOD.TXT")}},
       {"list-dotdot", {{"VT_DistFile", "md.lst"}}, {{"md.lst", "..\\..\\..\\up.txt,1\r\n..,1\r\n"}},
-       "", {Failed("404", "{U}/..\\..\\..\\up.txt"), Ignored("..")}},
+       "", {Failed("404", "{U}/..\\..\\..\\up.txt"),
+            "L:   .. names no file that can be kept; it is ignored."}},
       {"cab-escapes", {{"VT_DistFile", "md.lst"}},
        {{"md.lst", "EVIL.CAB,1\r\n"},
         {"EVIL.CAB", Cabinet({{"..\\evil.txt", "e"}, {"GOOD.TXT:evil", "e"}, {"ok.txt", "ok"}})}},
-       "", {Skipped("EVIL.CAB", "..\\evil.txt"), Skipped("EVIL.CAB", "GOOD.TXT:evil")}},
+       "", {"L:   EVIL.CAB: ..\\evil.txt would be written outside the extraction folder; "
+            "it is skipped.", "P:   EVIL.CAB: GOOD.TXT:evil would be written outside"}},
       {"cab-long-names", {{"VT_DistFile", "md.lst"}},
        {{"md.lst", "LONG.CAB,1\r\n"}, {"LONG.CAB", Cabinet({{std::string(240, 'l'), "l"}})}}, "",
        {"L:   LONG.CAB: the target of " + std::string(240, 'l') +
@@ -285,8 +265,6 @@ std::vector<Row> Rows() {
        {"B:Blockade API Error\tblk_ParseCookie( ) returned error code 504."}},
       // Servers that misbehave, on the initialization file and on the
       // installed file.
-      {"server-redirect-elsewhere", {}, {{"real.ini", "[Kestrava]\r\n"}},
-       "{R}/site.ini status=301 redirect={R}/real.ini\n", {"L:   Successfully cached 12 bytes."}},
       {"server-no-length-close", {}, {{"site.ini", "[Kestrava]\r\n" + std::string(5000, ';')}},
        "{R}/site.ini no-length=close\n", {"L:   Successfully cached 5012 bytes."}},
       {"server-more-than-announced", {{"VT_DistFile", "md.lst"}},
@@ -322,11 +300,13 @@ std::vector<Row> Rows() {
       // Desktop mode, which a page switches on for the life of the module:
       // containers of their own.
       {"|", {}, {}, "", {}},
-      DesktopRow("desk-group-path", "GroupName=..\\..\\..\\..\\evil",
-                 {Refused("..\\..\\..\\..\\evil"),
-                  "L:Program Manager: the group's items are left out with it."}),
-      DesktopRow("desk-group-parens", "GroupName=Hosts (a), b",
-                 {"L:Program Manager: [CreateGroup(\"Hosts (a), b\")]"}),
+      {"desk-group-path", {{"VT_DistFile", "vt.lst"}},
+       DesktopSite("desk-group-path", "GroupName=..\\..\\..\\..\\evil"), "",
+       {"L:Program Manager: ..\\..\\..\\..\\evil cannot be sent and is left out.",
+        "L:Program Manager: the group's items are left out with it."}},
+      {"desk-group-parens", {{"VT_DistFile", "vt.lst"}},
+       DesktopSite("desk-group-parens", "GroupName=Hosts (a), b"), "",
+       {"L:Program Manager: [CreateGroup(\"Hosts (a), b\")]"}},
       {"desk-ini-binary", {}, {{"site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n"},
                                {"desk.ini", Binary(30000)}}, "", {"L:Desktop Mode is Enabled"}},
       {"desk-destdir-long", {},
@@ -373,9 +353,6 @@ std::vector<Row> Rows() {
       LinksRow("links-none", {{"!browser", "none"}},
                {"K:{A}\\HD links-none.LNK=(missing)", "K:{A}\\Slash links-none.Lnk=(missing)",
                 "K:{A}\\Tool links-none.Lnk=C:\\Tools\\app.exe | -s 1 | Tool links-none | {D}"}),
-      LinksRow("links-98", {{"!browser", "app"}, {"!windows", "win98"}},
-               {"K:{O}\\Tool links-98.Lnk=C:\\Tools\\app.exe | -s 1 | Tool links-98 | {D}",
-                "K:{A}\\Tool links-98.Lnk=(missing)"}),
   });
   // Desktop files go to the all-users desktop on the NT family, to the
   // user's own on 9x, which has no common one.
@@ -541,19 +518,14 @@ class HostileTest : public ::testing::Test {
                     const std::vector<std::string>& boxes) {
     const std::string kind = raw.substr(0, 2);
     const std::string text = Expand(raw.substr(2), row);
-    auto any = [&](const std::vector<std::string>& all, const std::function<bool(
-        const std::string&)>& holds) { return std::any_of(all.begin(), all.end(), holds); };
     const size_t eq = text.find('=');
     if (kind == "L:") {
       EXPECT_TRUE(HasLine(lines, text)) << "no log line: " << text;
     } else if (kind == "P:" || kind == "N:") {
-      EXPECT_EQ(kind == "P:", any(lines, [&](const std::string& line) {
-        return line.compare(0, text.size(), text) == 0;
-      })) << (kind == "P:" ? "no log line beginning: " : "a log line begins: ") << text;
+      EXPECT_EQ(kind == "P:", AnyLineStarts(lines, text))
+          << (kind == "P:" ? "no log line beginning: " : "a log line begins: ") << text;
     } else if (kind == "B:") {
-      EXPECT_TRUE(any(boxes, [&](const std::string& box) {
-        return box.compare(0, text.size() + 1, text + "\t") == 0;
-      })) << "no box: " << text;
+      EXPECT_TRUE(AnyLineStarts(boxes, text + "\t")) << "no box: " << text;
     } else if (kind == "F:") {
       EXPECT_EQ(text.substr(eq + 1), FileContent(text.substr(0, eq))) << text;
     } else if (kind == "R:") {
