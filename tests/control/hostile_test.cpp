@@ -290,10 +290,6 @@ std::vector<Row> Rows() {
       {"desk-workdir-relative", {},
        DesktopSite("desk-workdir-relative", "", "C:\\hostile\\install", "work"), "",
        {"L:[KVSetup] WorkingDir=work is not a full folder path; it is not used."}},
-      {"desk-workdir-long", {},
-       DesktopSite("desk-workdir-long", "", "C:\\hostile\\install", "C:\\" +
-                   std::string(400, 'w')), "",
-       {"L:[KVSetup] WorkingDir is longer than 259 characters; it is not used."}},
       {"desk-destdir-device", {{"VT_DistFile", "vt.lst"}},
        DesktopSite("desk-destdir-device", "", "C:\\hostile\\CON\\x"), "",
        {"L:Error 3 writing to C:\\hostile\\CON\\x\\desk-destdir-device.txt."}},
