@@ -2,7 +2,8 @@
 // container, with its parameters, the files its site serves (h/NAME/), the
 // server's rules and what must follow. Every row must also end cleanly,
 // write nothing on drive_c outside the control's folders and leave the good
-// installation made first intact. Rows run in groups, one container each.
+// installation each group starts from intact. Rows run in groups, one
+// container each.
 #include <windows.h>
 #include <shlobj.h>
 
