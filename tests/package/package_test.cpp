@@ -1,7 +1,8 @@
 // The download package WEVELINK.CAB as a browser meets it, on SetupAPI and
 // COM: it holds the module and its INF, the INF says what the code download
-// needs, and the module extracted and registered as it says is the control
-// the container loads. package_digest checks the signature (CMakeLists.txt).
+// needs, and the module extracted and registered as it says (every entry,
+// removed again by regsvr32 /u) is the control the container loads.
+// package_digest checks the signature (CMakeLists.txt).
 #include <windows.h>
 #include <setupapi.h>
 
@@ -49,6 +50,21 @@ std::string InfValue(HINF inf, const char* section, const char* key) {
   return value;
 }
 
+const char kPageKey[] = "CLSID\\{01D62089-DB72-4D35-AE5C-E5861904B675}";
+const char kTypeLibKey[] = "TypeLib\\{01D62085-DB72-4D35-AE5C-E5861904B675}\\1.0";
+
+DWORD Regsvr(const std::string& switches, const std::string& module) {
+  DWORD exitCode = 255;
+  std::string line = "regsvr32.exe " + switches + " \"" + module + "\"";
+  EXPECT_TRUE(RunProgram(line, 60000, &exitCode)) << line;
+  return exitCode;
+}
+
+// A class key's text value, "(none)" when missing.
+std::string Text(const std::string& key, const char* name = "") {
+  return RegSzText(HKEY_CLASSES_ROOT, key, name);
+}
+
 // The module's own version, written as the INF writes it.
 std::string FileVersionOf(const std::string& path) {
   std::string block(GetFileVersionInfoSizeA(path.c_str(), nullptr) + 1, '\0');
@@ -85,7 +101,6 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
     const char* key;
     std::string expected;
   } lines[] = {
-      {"version", "signature", "$CHICAGO$"},
       {"Add.Code", "WEVELINK.OCX", "WEVELINK.OCX"},
       // The key naming the module's file for the browser of this bitness only.
       {"WEVELINK.OCX", sizeof(void*) == 8 ? "file-win64-x64" : "file-win32-x86", "thiscab"},
@@ -100,25 +115,59 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   }
   SetupCloseInfFile(inf);
 
-  // RegisterServer=yes: the module registers itself from where it was put.
-  DWORD code = 1;
-  ASSERT_TRUE(RunProgram("regsvr32.exe /s \"" + module + "\"", 60000, &code));
-  ASSERT_EQ(0u, code);
-  std::string server;
-  EXPECT_TRUE(ReadRegString(HKEY_CLASSES_ROOT, "CLSID\\" + ControlClsid() + "\\InprocServer32",
-                            "", &server));
-  EXPECT_EQ(0, lstrcmpiA(module.c_str(), server.c_str())) << server;
+  // RegisterServer=yes: regsvr32 writes the control, its page and its type
+  // library machine-wide for the module where it was put (from a known
+  // state; registering again changes nothing), and COM reads them.
+  const std::string ctrl = "CLSID\\" + ControlClsid();
+  ASSERT_EQ(0u, Regsvr("/s /u", module));  // removing nothing is fine
+  ASSERT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ctrl));
+  ASSERT_EQ(0u, Regsvr("/s", module));
+  ASSERT_EQ(0u, Regsvr("/s", module));
+  EXPECT_EQ(0, lstrcmpiA(module.c_str(), Text(ctrl + "\\InprocServer32").c_str()));
+  EXPECT_EQ("Apartment", Text(ctrl + "\\InprocServer32", "ThreadingModel"));
+  EXPECT_EQ("131473", Text(ctrl + "\\MiscStatus\\1"));
+  EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, ctrl + "\\Control"));
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + ctrl));
+  EXPECT_EQ("Apartment", Text(std::string(kPageKey) + "\\InprocServer32", "ThreadingModel"));
+  const char* platform = sizeof(void*) == 8 ? "\\0\\win64" : "\\0\\win32";
+  EXPECT_EQ(0, lstrcmpiA(module.c_str(), Text(kTypeLibKey + std::string(platform)).c_str()));
+  CoInitialize(nullptr);
+  CLSID fromProgId = CLSID_NULL;
+  EXPECT_EQ(S_OK, CLSIDFromProgID(L"WEVELINK.WevelinkCtrl.1", &fromProgId));
+  EXPECT_TRUE(IsEqualCLSID(CLSID_WevelinkCtrl, fromProgId));
+  ITypeLib* registered = nullptr;
+  EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_WEVELINKLib, 1, 0, LOCALE_USER_DEFAULT, &registered));
+  if (registered != nullptr) registered->Release();
+  CoUninitialize();
 
   // The container creates the control by its class: the extracted module
   // loads the page.
   DeleteEventLogs();
   const std::string url = PublishPage("package/installed.htm", ControlPage({{"LogEvents", "Y"}}));
   HostRun run = RunHost({url});
-  EXPECT_TRUE(RegisterControl()) << "the build's module is the registered control again";
   EXPECT_TRUE(run.finished);
   EXPECT_EQ(0u, run.exitCode);
   std::vector<std::string> log = LogLinesWithoutStamps(ReadOnlyEventLog());
   EXPECT_TRUE(HasLine(log, "Found Display Name: " + url));
+
+  // /u removes every entry of the module's own and leaves others' keys (a
+  // category registration, say, under the class).
+  const std::string foreign = ctrl + "\\Implemented Categories";
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, foreign.c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegCloseKey(key);
+  ASSERT_EQ(0u, Regsvr("/s /u", module));
+  EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, foreign));
+  for (const std::string& gone :
+       {ctrl + "\\InprocServer32", ctrl + "\\MiscStatus", std::string(kPageKey),
+        std::string("WEVELINK.WevelinkCtrl.1"), std::string("WEVELINK.WevelinkPropPage.1"),
+        std::string(kTypeLibKey),
+        std::string("Interface\\{01D62086-DB72-4D35-AE5C-E5861904B675}")}) {
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, gone)) << gone;
+  }
+  DeleteRegTree(HKEY_CLASSES_ROOT, ctrl);
+  EXPECT_TRUE(RegisterControl()) << "the build's module is the registered control again";
 }
 
 }  // namespace
