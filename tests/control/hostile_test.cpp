@@ -6,6 +6,7 @@
 // container each.
 #include <windows.h>
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ const char kAppPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths
 const char kInternetSettings[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kHttpCommand[] = "Software\\Classes\\Http\\Shell\\Open\\Command";
+const char kPolicy[] = "Software\\Policies\\MARROCK\\Kestrava\\Web Control";
 const std::string kTooLong = "Buffer Overrun Check Failure: ";
 const std::string kCacheError = "B:Web-to-Host Control - Cache Error\t";
 // Each page left at once; boxes answered soon.
@@ -35,9 +37,12 @@ const char kQuick[] = "--stay 0 --box-delay 50";
 // App Paths names / the open command names). Expectations: "L:line", "P:"
 // a line beginning so, "N:" none beginning so, "B:CAPTION\tTEXT" a box,
 // "F:path=bytes", "R:HKLM\key\name=value" (text, 0x hex or "(none)"),
-// "K:link=target | arguments | description | folder", "G:path=requests".
-// Parameters "!windows" (a version as for RunHostUnder) and "!browser"
-// (app, open or none) set the run up: such a row has a container alone.
+// "K:link=target | arguments | description | folder", "G:path=requests",
+// "X:text" no log line holds text. {T} is the test publisher's thumbprint.
+// Parameters "!windows" (a version as for RunHostUnder), "!browser" (app,
+// open or none) and "!policy" (the machine policy's values, "NAME=VALUE"
+// apart by ";", a list's entries by "|") set the run up: such a row has a
+// container alone.
 struct Row {
   std::string name;
   Pairs params;  // over LogEvents=Y, IniFile=site.ini, CacheRetries=0, CacheTimeout=4000
@@ -175,6 +180,43 @@ std::vector<Row> Rows() {
                     {name, bad}}, "", {"P:   {C}\\" + name + " could not be extracted: error "}});
   }
   rows.insert(rows.end(), {
+      // A network that answers every request with its login page.
+      {"portal-list", {{"VT_DistFile", "md.lst"}},
+       {{"md.lst", "\r\n<!DOCTYPE html>\r\n<html><body>Sign in\r\n</body></html>\r\n"}}, "",
+       {kCacheError + "Distribution list md.lst is a web page, not a list; none of it is used.",
+        "N:   <"}},
+      {"portal-ini", {{"IniFile", "portal.ini"}},
+       {{"portal.ini", "<html>\r\n[Kestrava]\r\nDesktopMode=x.ini\r\n</html>\r\n"}}, "",
+       {kCacheError + "Initialization File portal.ini is a web page, not an initialization file; "
+                      "none of it is used.",
+        "L:Desktop Mode is Disabled", "F:{D}\\portal.ini="}},
+      // A password and sign-on values reach the session, never the log.
+      {"mask-password", {{"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}, {"MD_S1_Password", "secret"}},
+       {}, "", {"L:{D}\\KVMD.PRO /s1 /f\"h.zmd\" /P******** /qy3270D /u1 /@", "X:secret"}},
+      // Compressed configurations with the personal working folder: web mode
+      // expands them where it downloads them.
+      {"personal-expand", {{"MD_DistFile", "md.lst"}},
+       {{"site.ini", "[Kestrava]\r\nUsePersonalFolderAsWorkingDir=Y\r\n"},
+        {"md.lst", "TSO.ZM_,1\r\n"}, {"TSO.ZM_", szdd}}, "",
+       {"F:{D}\\TSO.ZMd=" + Input("KVMD.EXE")}},
+      // The administrator's machine policy.
+      {"policy-unapproved", {{"!policy", "ApprovedSites=http://elsewhere/h|{U}x"}}, {}, "",
+       {"B:Web-to-Host Control\tServer URL {U} is not an approved site; nothing is downloaded "
+        "from it.",
+        "G:{R}/site.ini=0", "L:Policy approves {U}x"}},
+      {"policy-approved", {{"!policy", "ApprovedSites=http://elsewhere/h|{U}"}}, {}, "",
+       {"G:{R}/site.ini=1", "L:Desktop Mode is Disabled"}},
+      {"policy-publisher-unlisted",
+       {{"!policy", "TrustedPublishers=00112233445566778899AABBCCDDEEFF00112233"},
+        {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}},
+       {{"md.lst", "KVMD.PRO,1\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO")}}, "",
+       {"P:Security error 800B0004 launching session {D}\\KVMD.PRO:",
+        "P:Its publisher (certificate thumbprint {T}) is not approved"}},
+      {"policy-publisher-listed",
+       {{"!policy", "TrustedPublishers={T}"}, {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"},
+        {"MD_S1", "h.zmd"}},
+       {{"md.lst", "KVMD.PRO,2\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO")}}, "",
+       {"L:Policy trusts publisher {T}", "N:Security error"}},
       // Quotes, percent signs and text beyond ASCII in the parameters.
       {"percent-format-ini", {{"IniFile", "%s%n%d%x.ini"}}, {}, "",
        {"L:IniFile=%s%n%d%x.ini", "L:Starting caching of {U}/%s%n%d%x.ini"}},
@@ -268,6 +310,11 @@ std::vector<Row> Rows() {
         "R:HKCU\\" + std::string(kInternetSettings) + "\\MaxConnectionsPer1_0Server=0x00000000"}},
       // Desktop mode, which a page switches on for the life of the module:
       // containers of their own.
+      {"|", {}, {}, "", {}},
+      {"desk-destdir-slashes", {{"VT_DistFile", "vt.lst"}},
+       DesktopSite("desk-destdir-slashes", "", "C:/hostile/install/slash"), "",
+       {"F:C:\\hostile\\install\\slash\\desk-destdir-slashes.txt=a file of desk-destdir-slashes",
+        "R:HKLM\\Software\\MARROCK\\Kestrava\\Installation Directory=C:\\hostile\\install\\slash"}},
       {"|", {}, {}, "", {}},
       {"desk-group-path", {{"VT_DistFile", "vt.lst"}},
        DesktopSite("desk-group-path", "GroupName=..\\..\\..\\..\\evil"), "",
@@ -390,6 +437,38 @@ void RegisterBrowser(const std::string& how) {
   if (how == "app") SetValue(kAppPath, nullptr, REG_SZ, Browser() + '\0');
 }
 
+// The machine policy of a row's "!policy" setting; none for an empty one.
+void SetPolicy(const std::string& values) {
+  DeleteRegTree(HKEY_LOCAL_MACHINE, kPolicy);
+  for (size_t at = 0; at < values.size();) {
+    size_t end = values.find(';', at);
+    if (end == std::string::npos) end = values.size();
+    const std::string entry = values.substr(at, end - at);
+    const size_t eq = entry.find('=');
+    std::string list = entry.substr(eq + 1) + std::string(2, '\0');
+    std::replace(list.begin(), list.end(), '|', '\0');
+    SetValue(kPolicy, entry.substr(0, eq).c_str(), REG_MULTI_SZ, list);
+    at = end + 1;
+  }
+}
+
+// The SHA-1 of the test publisher's certificate, as an administrator lists it.
+std::string PublisherThumbprint() {
+  const std::string der = StandInProgram("test-publisher.cer", "cert");
+  BYTE hash[20];
+  DWORD size = sizeof hash;
+  if (!CryptHashCertificate(0, CALG_SHA1, 0, (const BYTE*)der.data(), (DWORD)der.size(), hash,
+                            &size)) {
+    return "(no thumbprint)";
+  }
+  std::string hex;
+  for (DWORD i = 0; i < size; ++i) {
+    hex += "0123456789ABCDEF"[hash[i] >> 4];
+    hex += "0123456789ABCDEF"[hash[i] & 15];
+  }
+  return hex;
+}
+
 // The installed state a failing row must leave alone: the text, the
 // program and their versions.
 std::vector<std::string> ReadInstalled() {
@@ -456,6 +535,7 @@ class HostileTest : public ::testing::Test {
         {"{O}", ShellFolder(CSIDL_DESKTOPDIRECTORY)},
         {"{B}", Browser()},
         {"{W}", OpenedBrowser()},
+        {"{T}", PublisherThumbprint()},
     };
     std::string out = text;
     for (const auto& mark : marks) {
@@ -497,6 +577,10 @@ class HostileTest : public ::testing::Test {
       EXPECT_EQ(text.substr(eq + 1), RegText(text.substr(0, eq))) << text;
     } else if (kind == "K:") {
       EXPECT_EQ(text.substr(eq + 1), ReadLink(text.substr(0, eq))) << text;
+    } else if (kind == "X:") {
+      for (const std::string& line : lines) {
+        EXPECT_EQ(std::string::npos, line.find(text)) << line;
+      }
     } else if (kind == "G:") {
       EXPECT_EQ(text.substr(eq + 1), std::to_string(ServerLogFor(text.substr(0, eq)).size()))
           << text;
@@ -521,6 +605,7 @@ class HostileTest : public ::testing::Test {
     SetValue(kWebRoot, "KVMD.EX_", REG_BINARY, good_[3]);
     const Row& first = rows[0];
     if (!Setting(first, "!browser").empty()) RegisterBrowser(Setting(first, "!browser"));
+    SetPolicy(Expand(Setting(first, "!policy"), first));
     const DriveRecord before = RecordDrive("C:");
     // Bounded by what the slowest rows take (a stalled read waits for its
     // timeout) with room for a loaded machine.
@@ -528,6 +613,7 @@ class HostileTest : public ::testing::Test {
     HostRun run = RunHostUnder(Setting(first, "!windows"), pages, kQuick, bound);
     EndLeftRunning(run.processId);
     const std::vector<std::string> changes = DriveChanges(before, RecordDrive("C:"), Allowed());
+    SetPolicy("");
     const std::map<std::string, std::vector<std::string>> logs = PageLogLines(EventLogFiles());
     const bool intact = good_ == ReadInstalled();
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -559,6 +645,8 @@ class HostileTest : public ::testing::Test {
         "C:\\Program Files\\MARROCK",
         ShellFolder(CSIDL_PROGRAMS),
         ShellFolder(CSIDL_COMMON_PROGRAMS),
+        // The personal working folder a row asks for.
+        ShellFolder(CSIDL_PERSONAL) + "\\Kestrava",
         // WinINet's cache, cookies and history.
         ShellFolder(CSIDL_INTERNET_CACHE),
         ShellFolder(CSIDL_COOKIES),
