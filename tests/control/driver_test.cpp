@@ -76,12 +76,17 @@ TEST_F(DriverTest, TheContainerSitesLoadsActivatesAndPaintsTheRealControl) {
 }
 
 TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
+  // An OBJECT without PARAMs: the browser calls InitNew instead of Load.
+  HostRun bare = Deploy("noparams.htm", {});
+  EXPECT_LT(TraceIndex(bare.trace, "initnew hr=0x00000000"), bare.trace.size());
   HostRun run = Deploy("noini.htm", {{"LogEvents", "Y"}});
-  ASSERT_EQ(1u, run.boxes.size());
-  EXPECT_EQ(
-      "Web-to-Host Control - Cache Error\tOBJECT Tag missing PARAM reference to Kestrava "
-      "Initialization File.\t0x10030\tui",
-      run.boxes[0]);
+  for (const HostRun* each : {&bare, &run}) {
+    ASSERT_EQ(1u, each->boxes.size());
+    EXPECT_EQ(
+        "Web-to-Host Control - Cache Error\tOBJECT Tag missing PARAM reference to Kestrava "
+        "Initialization File.\t0x10030\tui",
+        each->boxes[0]);
+  }
   std::string log = ReadOnlyEventLog();
   std::vector<std::string> lines = LogLinesWithoutStamps(log);
   EXPECT_TRUE(HasLine(lines, "Local Launch is Disabled"));
