@@ -67,6 +67,17 @@ void OpenLogFile() {
   // next) is continued, not replaced, so that its record is kept.
   HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+    // Another browser process's deployment of the same second writes that
+    // log: this one gets the process number in its name.
+    const size_t extension = strlen(path) - 4;  // ".Txt"
+    char suffix[24];
+    FormatText(suffix, sizeof suffix, "_%lu.Txt", GetCurrentProcessId());
+    path[extension] = '\0';
+    if (!AppendText(path, sizeof path, suffix)) return;
+    file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   SetFilePointer(file, 0, nullptr, FILE_END);
   CopyText(g_EventLogPath, sizeof g_EventLogPath, path);

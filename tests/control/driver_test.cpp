@@ -148,6 +148,30 @@ TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
   EXPECT_EQ("(missing)", FileContent(DownloadFolder() + "\\SLOW.TXT"));
 }
 
+// Two browser processes whose pages load in the same second: each writes
+// a log of its own.
+TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
+  const std::string page = PublishPage("twice.htm", ControlPage({{"LogEvents", "Y"},
+                                                                 {"LocalLaunch", "Y"}}));
+  RunningHost first({page});
+  RunningHost second({page});
+  auto logged = [] {
+    size_t started = 0;
+    for (const std::string& log : EventLogFiles()) {
+      started += CountOf(FileContent(log), "Local Launch is Enabled");
+    }
+    return started == 2;
+  };
+  EXPECT_TRUE(WaitUntil(logged, 20000));
+  EXPECT_EQ(0u, first.Finish().exitCode);
+  EXPECT_EQ(0u, second.Finish().exitCode);
+  const std::vector<std::string> logs = EventLogFiles();
+  ASSERT_LE(1u, logs.size());
+  for (const std::string& log : logs) {
+    EXPECT_EQ(1u, CountOf(FileContent(log), "Event Log Started")) << log;
+  }
+}
+
 TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
   const char path[] = "http://codebase.test/cab";
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath");
