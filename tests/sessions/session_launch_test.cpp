@@ -28,14 +28,6 @@ const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 // The container commands of tools/host (host_options.h).
 enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6 };
 
-void Store(HKEY hive, const char* path, const char* name, const void* bytes, DWORD size) {
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                           &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_BINARY, (const BYTE*)bytes, size);
-  RegCloseKey(key);
-}
-
 size_t Count(const std::vector<std::string>& lines, const std::string& part) {
   return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
     return line.find(part) != std::string::npos;
@@ -136,52 +128,40 @@ class SessionTest : public ::testing::Test {
   double seconds_ = 0;
 };
 
-// What each entry is started with and where, in front: the page's list and
-// its cookie reach the launcher, the mode picks program and folder, and Save
-// gives /u0 where the instance has a saved configuration.
+// What an entry is started with and where, in front: the page's session
+// and its cookie reach the launcher, the mode picks program and folder, and
+// Save gives /u0 where the instance has a saved configuration (a desktop
+// program's here; the web programs keep theirs elsewhere).
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
   const std::string install = TestEnvDir() + "\\launch-install";
-  const Pairs example = {{"Sessions", "MD_S1,AP_SX"}, {"MD_S1", "tso.zmd"},
-                         {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
-                         {"MD_S1_Save", "Y"}, {"AP_SX", "prt1"}, {"AP_SX_Var2", "a b"}};
+  const std::string line = " /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice /js3cret /kticket-0";
   const struct {
-    const char* ini;
-    const char* extension;
-    Pairs extra;
-    std::vector<std::string> starts;
+    const char *ini, *program;
+    std::string start;
   } cases[] = {
-      {"[Kestrava]\r\n", ".PRO", {{"MD_S1_Blk", "sso/ticket.asp"}},
-       {"kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice "
-            "/js3cret /kticket-0 /qy3270D /u2 /@ cwd=" + dl,
-        "kind=KVAP mode=web cmd=" + dl + "\\KVAP.PRO /fprt1 /2\"a b\" /qy5250P /u1 /@ cwd=" + dl}},
-      {"[Kestrava]\r\nDesktopMode=desk.ini\r\n", ".EXE", {},
-       {"kind=KVMD mode=desktop cmd=" + install +
-            "\\KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /u0 /@ cwd=" + install,
-        "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /fprt1 /2\"a b\" /u1 /@ cwd=" +
-            install}},
+      {"[Kestrava]\r\n", "KVMD.PRO",
+       "kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO" + line + " /qy3270D /u2 /@ cwd=" + dl},
+      {"[Kestrava]\r\nDesktopMode=desk.ini\r\n", "KVMD.EXE",
+       "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE" + line + " /u0 /@ cwd=" + install},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.extension);
+    SCOPED_TRACE(c.program);
     SetUp();
-    // A saved configuration of the desktop programs' instance; the web
-    // programs keep theirs elsewhere.
-    Store(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava\\Mainframe Display S1", "", "", 0);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava"
+                                             "\\Mainframe Display S1", "", REG_SZ, "", 1));
     // The issuer's cookie for "alice", "s3cret", "ticket-0".
-    Pairs files = {{"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
-                   {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"}};
-    Pairs params = example;
-    params.insert(params.end(), c.extra.begin(), c.extra.end());
-    // Each program the entries start, delivered by its kind's list.
-    for (const std::string& start : c.starts) {
-      const std::string kind = start.substr(5, start.find(' ') - 5);  // "KVMD"
-      files.push_back({kind + ".lst", kind + c.extension + ",1\r\n"});
-      files.push_back({kind + c.extension, StandInProgram((kind + c.extension).c_str())});
-      params.push_back({kind.substr(2) + "_DistFile", kind + ".lst"});
-    }
+    const Pairs files = {
+        {"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
+        {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"},
+        {"md.lst", c.program + std::string(",1\r\n")},
+        {c.program, StandInProgram(c.program)}};
+    const Pairs params = {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"},
+                          {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
+                          {"MD_S1_Save", "Y"}, {"MD_S1_Blk", "sso/ticket.asp"}};
     HostRun run = Deploy("commands", c.ini, files, params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    EXPECT_EQ(c.starts, starts_);
+    EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
     EXPECT_LE(1u, Count(StubLines(), " message SETFOCUS "));  // in front
   }
 }
@@ -192,7 +172,6 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
 // PARAM over its capacity ends the deployment before any session.
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
-  const std::string security = "Web-to-Host Control\tSecurity error ";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
   const std::string none(1, '\0');
   Pairs longVars;
@@ -209,8 +188,8 @@ TEST_F(SessionTest, ChecksAndFailures) {
   } cases[] = {
       {"signed, checked once", "programs", false, {}, "", 0, 3, "\1"},
       {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1"},
-      {"unsigned", "unsigned", false, {},
-       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
+      {"unsigned", "unsigned", false, {}, "Web-to-Host Control\tSecurity error 800B0100 "
+       "launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
       {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
       {"line over 259 characters", "programs", false, longVars,
        launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
@@ -226,10 +205,11 @@ TEST_F(SessionTest, ChecksAndFailures) {
     if (c.programFolder) files.push_back({"KVMD.PRO", StandInProgram("KVMD.PRO", c.programFolder)});
     if (c.alreadyVerified) {
       // A download of the kind would clear the flag: the program is current.
-      const BYTE verified = 1;
       const DWORD version = 1;
-      Store(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified", &verified, 1);
-      Store(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", &version, 4);
+      ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified", REG_BINARY,
+                                   "\1", 1));
+      ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", REG_BINARY,
+                                   &version, 4));
       ASSERT_TRUE(!c.programFolder || WriteFileBytes(path, files.back().second));
     }
     Pairs params = {{"MD_DistFile", "md.lst"}, {"VT_DistFile", "vt.lst"},
@@ -251,10 +231,7 @@ TEST_F(SessionTest, ChecksAndFailures) {
 // family waits; a line without an instance and NT 4 are not waited for.
 TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   const struct {
-    const char* what;
-    const char* kind;
-    const char* session;
-    const char* version;
+    const char *what, *kind, *session, *version;
     bool waits;
   } cases[] = {
       {"FTP found at once", "FTP", "FTP_S3", "", false},
@@ -445,9 +422,8 @@ TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
     EXPECT_EQ(". 2 .", lines[1]);
     // One line per pass of the wait, not one per spin.
     EXPECT_GT(c.ignoreClose ? 250u : 20u, lines.size());
-    const std::string left = "Window " + w + " did not close within 10 seconds; "
-                             "it is left running.";
-    EXPECT_EQ(c.ignoreClose, lines.back() == left);
+    EXPECT_EQ(c.ignoreClose, lines.back() == "Window " + w + " did not close within 10 "
+                                             "seconds; it is left running.");
   }
   SetContainerWindow(nullptr);
   EndEventLog();
