@@ -1,6 +1,5 @@
-// Sessions started and embedded by the real control in the container, with
-// the signed stand-in as the session programs; and the control's own reuse
-// and close of an embedded session in this process.
+// Sessions started, embedded, taken over and closed by the real control in
+// the container, with the signed stand-in as the session programs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,14 +8,8 @@
 
 #include <algorithm>
 
-#include "base/event_log.h"
-#include "base/module_folders.h"
-#include "base/portable/bounded_text.h"
 #include "base/portable/session_kinds.h"
 #include "host_run.h"
-#include "sessions/session_launcher.h"
-#include "sessions/session_shutdown.h"
-#include "sessions/session_state.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
 
@@ -101,11 +94,11 @@ class SessionTest : public ::testing::Test {
     return run;
   }
   // The page with one AS/400 display session embedded as mode asks.
-  std::string Page(const std::string& folder, const char* mode) {
+  std::string Page(const std::string& folder, const char* mode, const std::string& session) {
     return Publish(folder, "[Kestrava]\r\n",
                    {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
-                   {{"AD_DistFile", "ad.lst"}, {"Sessions", "AD_S1"}, {"AD_S1", "a.zad"},
-                    {"AD_S1_RunInBrowser", mode}});
+                   {{"AD_DistFile", "ad.lst"}, {"Sessions", session}, {session, "a.zad"},
+                    {session + "_RunInBrowser", mode}});
   }
 
   // The embedded stand-in's window, once it is a child of the container.
@@ -260,17 +253,23 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   }
 }
 
-// Embedded as the page asks, started once with the control's rectangle and
-// placed over it (Position) or over the container's client area, following
-// its resizes (FullScreen). A paint brings a Position session back, unsized,
-// unless a deployment runs; FullScreen ignores paints and relays focus before
+// Embedded as the page asks. Position: started over the control's
+// rectangle, after the session an earlier page embedded in the container is
+// closed; a paint brings it back there, unsized, unless a deployment runs;
+// focus is not relayed. FullScreen: the session an earlier page started
+// plain is taken over, moved in and told its new parent, and follows the
+// container's client area; a paint changes nothing; focus is relayed before
 // the refresh. Either closes with the container, whose own procedure comes
-// back unless a later subclasser (the FullScreen row) keeps its place.
+// back unless a later subclasser keeps its place; a session that ignores
+// WM_CLOSE (FullScreen's) is waited for ten seconds at most.
 TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   for (bool full : {false, true}) {
     SCOPED_TRACE(full ? "FullScreen" : "Position");
     SetUp();
-    RunningHost host({Page("embed", full ? "F" : "P")});
+    SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", full ? "1" : nullptr);
+    RunningHost host({full ? Page("first", "N", "AD_S1") : Page("first", "P", "AD_S2"),
+                      Page("embed", full ? "F" : "P", "AD_S1")},
+                     "--keep-container");
     HWND window = WaitForEmbeddedWindow();
     ASSERT_NE(nullptr, window);
     RECT object = {};
@@ -285,10 +284,20 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     char expected[128];
     snprintf(expected, sizeof expected, " /*%s /(%ld /)%ld /_%ld /+%ld /@",
              Number(GetParent(window)).c_str(), at.left, at.top, at.right, at.bottom);
-    EXPECT_EQ(1u, Count(StubLines(), expected)) << expected;
+    EXPECT_EQ(full ? 0u : 2u, Count(StubLines(), expected)) << expected;
     const RECT placed = RectInParent(window);
     EXPECT_TRUE(Same(at, placed));
     EXPECT_LT(object.left, object.right);
+    // The session taken over has the refresh posted after the move.
+    ASSERT_TRUE(!full || WaitUntil([&] { return Count(StubLines(), "message REFRESH"); }, 5000));
+    const std::string told = " message NEWPARENT parent=" + Number(GetParent(window));
+    EXPECT_EQ(full ? 1u : 0u, Count(StubLines(), told));
+    const size_t earlier = StubLines().size();
+    auto later = [&] {
+      std::vector<std::string> lines = StubLines();
+      lines.erase(lines.begin(), lines.begin() + std::min(earlier, lines.size()));
+      return lines;
+    };
 
     ASSERT_TRUE(host.Send(kFocus));
     ASSERT_TRUE(host.Send(kBlur));
@@ -296,9 +305,9 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     ASSERT_TRUE(TraceHas(host, "command resize 640x480"));
     const RECT sized = full ? RECT{0, 0, 640, 480} : placed;
     EXPECT_TRUE(WaitUntil([&] { return Same(RectInParent(window), sized); }, 5000));
-    EXPECT_EQ(full, WaitUntil([&] { return Count(StubLines(), "message REFRESH") > 0; },
+    EXPECT_EQ(full, WaitUntil([&] { return Count(later(), "message REFRESH") > 0; },
                               full ? 5000 : 500));
-    std::vector<std::string> stub = StubLines();
+    std::vector<std::string> stub = later();
     auto first = [&](const char* part) {
       return std::find_if(stub.begin(), stub.end(), [&](const std::string& line) {
         return line.find(part) != std::string::npos;
@@ -323,11 +332,15 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     SetDeploymentBusy(0);
 
     ASSERT_TRUE(!full || host.Send(kSubclass));
+    const DWORD destroying = GetTickCount();
     ASSERT_TRUE(host.Send(kDestroy));
     EXPECT_TRUE(TraceHas(host, "command destroy done"));
-    EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
-    EXPECT_EQ(1u, Count(StubLines(), " start "));
-    EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));
+    const double seconds = (GetTickCount() - destroying) / 1000.0;
+    EXPECT_EQ(full, seconds >= 10);
+    EXPECT_GT(full ? 13 : 3, seconds);
+    EXPECT_EQ(full ? 1u : 2u, Count(StubLines(), " start "));
+    EXPECT_EQ(full ? 1u : 2u, Count(StubLines(), "message CLOSE"));
+    EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));  // gone with its parent
     std::vector<std::string> trace = host.Trace();
     auto line = [&](const char* text) { return std::find(trace.begin(), trace.end(), text); };
     const auto ended = line(full ? "container ncdestroy proc=other" : "container ncdestroy "
@@ -338,8 +351,14 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     HostRun run = host.Finish();
     EXPECT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    EXPECT_EQ(full, HasLine(LogLines(), "The container window was subclassed after the control; "
-                                        "its procedure is left in place."));
+    const std::vector<std::string> log = LogLines();
+    EXPECT_EQ(!full, AnyLineStarts(log, "WM_CLOSE posted to window "));
+    EXPECT_EQ(full, HasLine(log, "The container window was subclassed after the control; its "
+                                 "procedure is left in place."));
+    EXPECT_EQ(full, HasLine(log, "Window " + Number(window) + " did not close within 10 "
+                                 "seconds; the container goes on without it."));
+    // One line per pass of the wait, not one per spin.
+    EXPECT_GT(250u, Count(log, ". 1 ."));
   }
 }
 
@@ -353,81 +372,6 @@ TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
   EXPECT_TRUE(RunHost({page}, "--site-after-load").finished);
   const std::vector<std::string> log = LogLinesWithoutStamps(ReadOnlyEventLog());
   EXPECT_TRUE(HasLine(log, "MD_S1: Embed Mode is Disabled"));
-}
-
-// The control's own calls on a session in a window of this test. Embedded,
-// a running entry is shown in the container instead of started: moved in
-// and told its new parent the first time, only placed the next. Closing
-// posts WM_CLOSE and waits, dispatching, at most ten seconds with one log
-// line per pass; a session that is not embedded is left alone, unlogged.
-TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
-  HWND container = TestContainerWindow();
-  ASSERT_NE(nullptr, container);
-  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
-  ApplyLogEventsSetting(true);
-  SetContainerWindow(container);
-  const std::string p = Number(container);
-  const struct {
-    const char* what;
-    bool embedded, ignoreClose;
-    double atLeast, below;
-  } cases[] = {
-      {"not embedded", false, false, 0, 1},
-      {"reused, then closed", true, false, 0, 5},
-      {"ignores WM_CLOSE", true, true, 10, 13},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetSessionWindow(kAs400Display, 11, nullptr);
-    DeleteFileA(stubLog_.c_str());
-    SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", c.ignoreClose ? "1" : nullptr);
-    StandIn stub(StandInFolder(), "KVAD.PRO", "/s12 /fa /qy5250D /u1 /@");
-    HWND window = nullptr;
-    PumpUntil([&] { return (window = GetSessionWindow(kAs400Display, 11)) != nullptr; }, 30000);
-    ASSERT_NE(nullptr, window);
-    const std::string w = Number(window);
-    SetEmbedMode(kEmbedPosition);
-    SetEmbedRect({10, 20, 410, 320});
-    SessionListToBuild()->Count = 1;
-    CopyText(SessionListToBuild()->Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
-    for (const char* verb : {"set to ", "is "}) {
-      if (!c.embedded) break;
-      const size_t refreshed = Count(StubLines(), "REFRESH");
-      LaunchSessions(nullptr);
-      EXPECT_TRUE(HasLine(LogAt(EventLogPath()), w + "'s Parent " + verb + p)) << verb;
-      // It has taken its place once it has the refresh posted after the move.
-      EXPECT_TRUE(PumpUntil([&] { return Count(StubLines(), "REFRESH") > refreshed; }, 5000));
-      EXPECT_TRUE(Same(RectInParent(window), {10, 20, 410, 320}));
-    }
-    EXPECT_EQ(c.embedded ? container : nullptr, GetParent(window));
-    const std::string told = "pid=" + std::to_string(stub.pid) + " message NEWPARENT parent=" + p;
-    EXPECT_EQ(c.embedded ? 1u : 0u, Count(StubLines(), told));
-    EXPECT_EQ(1u, Count(StubLines(), " start "));
-    SetEmbedMode(kEmbedOff);
-    ClearSessionList();
-
-    const size_t logged = LogAt(EventLogPath()).size();
-    const DWORD start = GetTickCount();
-    CloseEmbeddedSession();
-    const double seconds = (GetTickCount() - start) / 1000.0;
-    EXPECT_LE(c.atLeast, seconds);
-    EXPECT_GT(c.below, seconds);
-    std::vector<std::string> lines = LogAt(EventLogPath());
-    lines.erase(lines.begin(), lines.begin() + std::min(logged, lines.size()));
-    EXPECT_EQ(c.embedded && !c.ignoreClose ? nullptr : window, GetSessionWindow(kAs400Display, 11));
-    EXPECT_EQ(c.embedded, !lines.empty());
-    if (!c.embedded) continue;
-    ASSERT_LE(2u, lines.size());
-    EXPECT_EQ("WM_CLOSE posted to window " + w, lines[0]);
-    EXPECT_EQ(". 2 .", lines[1]);
-    // One line per pass of the wait, not one per spin.
-    EXPECT_GT(c.ignoreClose ? 250u : 20u, lines.size());
-    EXPECT_EQ(c.ignoreClose, lines.back() == "Window " + w + " did not close within 10 "
-                                             "seconds; it is left running.");
-  }
-  SetContainerWindow(nullptr);
-  EndEventLog();
-  DestroyWindow(container);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The shared session window table on a real named section, read back
-// through a second view of it as another process would; and the search for
-// a free instance number among real windows of the session classes.
+// through a second view of it as another process would; and the searches
+// for an embedded session and a free instance number among real windows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -74,6 +74,16 @@ TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
     EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
     EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
     EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
+    // An embedded session is the kind's one whose window is the container's
+    // child; a top-level one is left alone.
+    HWND container = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 9, 9, container, 0, 0, 0);
+    ASSERT_TRUE(SetSessionWindow(kVtSession, 4, container));
+    ASSERT_TRUE(SetSessionWindow(kVtSession, 7, child));
+    EXPECT_EQ(7, FindSessionSlotWithParent(kVtSession, container));
+    EXPECT_EQ(-1, FindSessionSlotWithParent(kVtSession, child));
+    EXPECT_EQ(-1, FindSessionSlotWithParent(kAs400Display, container));
+    DestroyWindow(container);
 
     CloseSessionWindowTable();
     EXPECT_FALSE(SetSessionWindow(kMainframeDisplay, 0, FakeHandle(0x10)));

@@ -18,12 +18,9 @@ typedef std::map<std::string, std::string> Page;
 class FakeHost : public SessionListHost {
  public:
   Page page;
-  bool desktop = false;
-  bool sited = true;
+  bool desktop = false, sited = true, cancelled = false, cancelDuringFetch = false;
   int mode = kEmbedModeOff;
   const char* cookie = nullptr;  // the fetched response; null: the fetch fails
-  bool cancelled = false;
-  bool cancelDuringFetch = false;
   std::vector<std::string> reads, logs, fetched;
   std::vector<long> cookieErrors;
 
@@ -128,8 +125,12 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
     size_t length;
     bool cancels;
   } checks[] = {
-      {"MD_S1", 63, false},      {"MD_S1", 64, true},       {"MD_S1_Port", 15, false},
-      {"MD_S1_Port", 16, true},  {"MD_S1_Var3", 64, true},  {"MD_S1_Blk", 260, true},
+      {"MD_S1", 63, false},
+      {"MD_S1", 64, true},
+      {"MD_S1_Port", 15, false},
+      {"MD_S1_Port", 16, true},
+      {"MD_S1_Var3", 64, true},
+      {"MD_S1_Blk", 260, true},
   };
   for (const auto& c : checks) {
     SCOPED_TRACE(std::string(c.parameter) + " of " + std::to_string(c.length));
@@ -151,7 +152,7 @@ TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
     const char* value;
     bool sited;
     int mode;
-    const char* line;
+    const char* line;  // the mode logged; empty: disabled
   } cases[] = {
       {"Fullscreen", true, kEmbedModeFullScreen, "Full Screen"},
       {"f", false, kEmbedModeOff, ""},
@@ -166,8 +167,8 @@ TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
     host.page = {{"MD_S1", "c"}, {"MD_S1_RunInBrowser", c.value}, {"VT_S1", "v"}};
     Build(host, "MD_S1,VT_S1");
     EXPECT_EQ(c.mode, host.mode);
-    std::string enabled = std::string(": Embed Mode is Enabled - ") + c.line;
-    std::string expected = *c.line ? enabled : ": Embed Mode is Disabled";
+    const std::string expected =
+        *c.line ? std::string(": Embed Mode is Enabled - ") + c.line : ": Embed Mode is Disabled";
     EXPECT_TRUE(host.Logged("MD_S1" + expected));
     // The next session without its own value keeps the mode.
     EXPECT_TRUE(host.Logged("VT_S1" + expected));
