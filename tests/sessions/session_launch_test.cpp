@@ -39,13 +39,6 @@ RECT RectInParent(HWND window) {
 
 bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
-// An event log's entries, read while it is written.
-std::vector<std::string> LogAt(const std::string& path) {
-  std::string text;
-  ReadFileBytes(path, &text);
-  return LogLinesWithoutStamps(text);
-}
-
 class SessionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -108,10 +101,7 @@ class SessionTest : public ::testing::Test {
     return w;
   }
   std::vector<std::string> StubLines() { return ReadLines(stubLog_); }
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> files = EventLogFiles();
-    return files.empty() ? std::vector<std::string>() : LogAt(files.back());
-  }
+  std::vector<std::string> LogLines() { return LogLinesWithoutStamps(ReadOnlyEventLog()); }
   bool TraceHas(RunningHost& host, const std::string& part) {
     return WaitUntil([&] { return Count(host.Trace(), part) > 0; }, 15000);
   }
@@ -292,12 +282,9 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     ASSERT_TRUE(!full || WaitUntil([&] { return Count(StubLines(), "message REFRESH"); }, 5000));
     const std::string told = " message NEWPARENT parent=" + Number(GetParent(window));
     EXPECT_EQ(full ? 1u : 0u, Count(StubLines(), told));
+    // What the focus commands bring the stand-in.
     const size_t earlier = StubLines().size();
-    auto later = [&] {
-      std::vector<std::string> lines = StubLines();
-      lines.erase(lines.begin(), lines.begin() + std::min(earlier, lines.size()));
-      return lines;
-    };
+    const size_t refreshes = Count(StubLines(), "message REFRESH");
 
     ASSERT_TRUE(host.Send(kFocus));
     ASSERT_TRUE(host.Send(kBlur));
@@ -305,9 +292,10 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     ASSERT_TRUE(TraceHas(host, "command resize 640x480"));
     const RECT sized = full ? RECT{0, 0, 640, 480} : placed;
     EXPECT_TRUE(WaitUntil([&] { return Same(RectInParent(window), sized); }, 5000));
-    EXPECT_EQ(full, WaitUntil([&] { return Count(later(), "message REFRESH") > 0; },
+    EXPECT_EQ(full, WaitUntil([&] { return Count(StubLines(), "message REFRESH") > refreshes; },
                               full ? 5000 : 500));
-    std::vector<std::string> stub = later();
+    std::vector<std::string> stub = StubLines();
+    stub.erase(stub.begin(), stub.begin() + std::min(earlier, stub.size()));
     auto first = [&](const char* part) {
       return std::find_if(stub.begin(), stub.end(), [&](const std::string& line) {
         return line.find(part) != std::string::npos;
