@@ -157,12 +157,9 @@ TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
   const std::string none(1, '\0');
-  Pairs longVars;
-  for (int n = 1; n <= 4; ++n)
-    longVars.push_back({"MD_S1_Var" + std::to_string(n), std::string(63, 'd')});
+  const std::string d63(63, 'd');
   const struct {
-    const char* what;
-    const char* programFolder;  // null: no program listed
+    const char *what, *programFolder;  // programFolder null: no program listed
     bool alreadyVerified;
     Pairs extra;      // the first entry's further PARAMs
     std::string box;  // each box starts so
@@ -174,7 +171,8 @@ TEST_F(SessionTest, ChecksAndFailures) {
       {"unsigned", "unsigned", false, {}, "Web-to-Host Control\tSecurity error 800B0100 "
        "launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
       {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
-      {"line over 259 characters", "programs", false, longVars,
+      {"line over 259 characters", "programs", false,
+       {{"MD_S1_Var1", d63}, {"MD_S1_Var2", d63}, {"MD_S1_Var3", d63}, {"MD_S1_Var4", d63}},
        launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
       {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
        "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
@@ -358,8 +356,7 @@ TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
                                         {"Sessions", "MD_S1"}, {"MD_S1", "c"},
                                         {"MD_S1_RunInBrowser", "F"}}));
   EXPECT_TRUE(RunHost({page}, "--site-after-load").finished);
-  const std::vector<std::string> log = LogLinesWithoutStamps(ReadOnlyEventLog());
-  EXPECT_TRUE(HasLine(log, "MD_S1: Embed Mode is Disabled"));
+  EXPECT_TRUE(HasLine(LogLines(), "MD_S1: Embed Mode is Disabled"));
 }
 
 }  // namespace

@@ -108,12 +108,9 @@ TEST(FindFreeInstance, TheFirstGapOfTheKindAndMode) {
   auto add = [&](int kind, bool desktopMode, int instance) {
     char name[kSessionClassCapacity];
     FormatSessionWindowClass(name, sizeof name, kind, desktopMode, instance);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = name;
+    WNDCLASSA windowClass = {0, DefWindowProcA, 0, 0, nullptr, 0, 0, 0, nullptr, name};
     RegisterClassA(&windowClass);
-    windows.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, windowClass.hInstance, 0));
+    windows.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
     return windows.back() != nullptr;
   };
   for (int instance : {1, 2, 4}) ASSERT_TRUE(add(kMainframeDisplay, true, instance));

@@ -47,9 +47,6 @@ class FakeHost : public SessionListHost {
   bool CancelRequested() override { return cancelled; }
   void RequestCancel() override { cancelled = true; }
 
-  bool Read(const std::string& name) const {
-    return std::find(reads.begin(), reads.end(), name) != reads.end();
-  }
   bool Logged(const std::string& line) const {
     return std::find(logs.begin(), logs.end(), line + "\r\n") != logs.end();
   }
@@ -119,7 +116,7 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
   for (int i = 1; i <= 40; ++i) many.page["MD_S" + std::to_string(i)] = "c";
   for (int i = 2; i <= 40; ++i) sessions += ",MD_S" + std::to_string(i);
   EXPECT_EQ(32u, Build(many, sessions.c_str()).size());
-  EXPECT_FALSE(many.Read("MD_S33"));
+  EXPECT_EQ(0, std::count(many.reads.begin(), many.reads.end(), "MD_S33"));
   const struct {
     const char* parameter;
     size_t length;
@@ -139,7 +136,7 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
     host.page[c.parameter] = std::string(c.length, '7');
     EXPECT_EQ(c.cancels ? 0u : 2u, Build(host, "MD_S1,VT_S1").size());
     EXPECT_EQ(c.cancels, host.cancelled);
-    EXPECT_EQ(!c.cancels, host.Read("VT_S1"));
+    EXPECT_EQ(!c.cancels, std::count(host.reads.begin(), host.reads.end(), "VT_S1") > 0);
   }
   FakeHost cancelled;
   cancelled.cancelled = true;
@@ -175,21 +172,18 @@ TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
   }
 }
 
+// A valid cookie's switches, a missing one's box and an unfetched one's log
+// line are checked through the real control (launch and scenario tests).
 TEST(SessionListTest, CookieFieldsBecomeSwitches) {
-  const std::string good = "x=1; " + MakeCookie("alice", "s3cret", "ticket") + "; y=2";
   const std::string noFirst = MakeCookie("", "s3cret", "");
   const struct {
     const char* what;
-    const char* response;  // null: the fetch fails
+    const char* response;
     const char* expected;
-    long error;
-    bool cancel = false;  // the user cancels while the cookie is fetched
+    bool cancel;  // the user cancels while the cookie is fetched
   } cases[] = {
-      {"valid", good.c_str(), "KVMD.PRO /s1 /f\"c\" /ialice /js3cret /kticket", 0},
-      {"empty fields add nothing", noFirst.c_str(), "KVMD.PRO /s1 /f\"c\" /js3cret", 0},
-      {"no cookie", "nothing here", "KVMD.PRO /s1 /f\"c\"", 504},
-      {"not fetched", nullptr, "KVMD.PRO /s1 /f\"c\"", 0},
-      {"fetch cancelled", "", "KVMD.PRO /s1 /f\"c\"", 0, true},
+      {"empty fields add nothing", noFirst.c_str(), "KVMD.PRO /s1 /f\"c\" /js3cret", false},
+      {"fetch cancelled", "", "KVMD.PRO /s1 /f\"c\"", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -199,10 +193,9 @@ TEST(SessionListTest, CookieFieldsBecomeSwitches) {
     host.cancelDuringFetch = c.cancel;
     EXPECT_EQ(std::vector<std::string>{c.expected}, Build(host, "MD_S1"));
     EXPECT_EQ(std::vector<std::string>{"sso/cookie.asp"}, host.fetched);
-    EXPECT_EQ(c.error ? std::vector<long>{c.error} : std::vector<long>{}, host.cookieErrors);
-    EXPECT_EQ(c.response == nullptr || c.cancel,
-              host.Logged("MD_S1: the cookie could not be fetched; the session starts "
-                          "without it."));
+    EXPECT_TRUE(host.cookieErrors.empty());
+    EXPECT_EQ(c.cancel, host.Logged("MD_S1: the cookie could not be fetched; the session starts "
+                                    "without it."));
   }
 }
 
