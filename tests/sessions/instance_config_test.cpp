@@ -8,7 +8,6 @@
 #include <string>
 
 #include "base/portable/session_kinds.h"
-#include "config/deployment_settings.h"
 #include "config/deployment_settings_private.h"
 #include "sessions/session_shutdown.h"
 #include "test_support.h"

@@ -49,7 +49,7 @@ class SessionTest : public ::testing::Test {
   void SetUp() override {
     TearDown();
     ResetDeployment();
-    for (const char* name : {"KVMD.PRO", "KVAP.PRO", "KVAD.PRO", "KVFTP.PRO", "KVVT.PRO"})
+    for (const char* name : {"KVMD.PRO", "KVAD.PRO", "KVFTP.PRO", "KVVT.PRO"})
       DeleteFileA((DownloadFolder() + "\\" + name).c_str());
     DeleteFileA(stubLog_.c_str());
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", stubLog_.c_str());
@@ -73,10 +73,10 @@ class SessionTest : public ::testing::Test {
   }
   // Loads the published page and keeps the stand-ins' start records.
   HostRun Deploy(const std::string& folder, const std::string& ini, Pairs files, Pairs params,
-                 const std::string& version = "") {
+                 const std::string& version = "", const std::string& hostArgs = "") {
     const std::string page = Publish(folder, ini, files, params);
     const DWORD start = GetTickCount();
-    HostRun run = RunHostUnder(version, {page});
+    HostRun run = RunHostUnder(version, {page}, hostArgs);
     seconds_ = (GetTickCount() - start) / 1000.0;
     EXPECT_TRUE(run.finished);
     starts_.clear();
@@ -94,12 +94,6 @@ class SessionTest : public ::testing::Test {
                     {session + "_RunInBrowser", mode}});
   }
 
-  // The embedded stand-in's window, once it is a child of the container.
-  HWND WaitForEmbeddedWindow() {
-    HWND w = nullptr;
-    WaitUntil([&] { return (w = GetSessionWindow(kAs400Display, 0)) && GetParent(w); }, 30000);
-    return w;
-  }
   std::vector<std::string> StubLines() { return ReadLines(stubLog_); }
   std::vector<std::string> LogLines() { return LogLinesWithoutStamps(ReadOnlyEventLog()); }
   bool TraceHas(RunningHost& host, const std::string& part) {
@@ -258,7 +252,9 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     RunningHost host({full ? Page("first", "N", "AD_S1") : Page("first", "P", "AD_S2"),
                       Page("embed", full ? "F" : "P", "AD_S1")},
                      "--keep-container");
-    HWND window = WaitForEmbeddedWindow();
+    HWND window = nullptr;  // the stand-in's, once it is a child of the container
+    WaitUntil([&] { return (window = GetSessionWindow(kAs400Display, 0)) && GetParent(window); },
+              30000);
     ASSERT_NE(nullptr, window);
     RECT object = {};
     for (const std::string& line : host.Trace()) {
@@ -351,11 +347,9 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
 // A container that sets the client site only after the PARAMs has no window
 // to embed a session in.
 TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
-  const std::string page = PublishPage(
-      "unsited/index.htm", ControlPage({{"LogEvents", "Y"}, {"LocalLaunch", "Y"},
-                                        {"Sessions", "MD_S1"}, {"MD_S1", "c"},
-                                        {"MD_S1_RunInBrowser", "F"}}));
-  EXPECT_TRUE(RunHost({page}, "--site-after-load").finished);
+  Deploy("unsited", "[Kestrava]\r\n", {},
+         {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}, "",
+         "--site-after-load");
   EXPECT_TRUE(HasLine(LogLines(), "MD_S1: Embed Mode is Disabled"));
 }
 

@@ -1,5 +1,7 @@
 // The session-list builder on a page of parameters: command texts, Save
-// flags, embedding, cookies and the limits.
+// flags, embedding, cookies and the limits. A valid cookie's switches, a
+// missing one's box and an unfetched one's log line are checked through the
+// real control (the launch and scenario tests).
 #include "sessions/portable/session_list.h"
 
 #include <gtest/gtest.h>
@@ -66,12 +68,16 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
   const std::string name31 = "MD_S1" + std::string(26, 'n');
   const std::string name32 = "MD_S1" + std::string(27, 'n');
   const std::string longNames = name31 + "," + name32;
+  const std::string noFirst = MakeCookie("", "s3cret", "");
+  const Page blk = {{"MD_S1", "c"}, {"MD_S1_Blk", "sso/cookie.asp"}};
   const struct {
     const char* what;
     Page page;
     const char* sessions;
     bool desktop;
     std::vector<std::string> expected;
+    const char* cookie = nullptr;  // the response to MD_S1_Blk
+    bool cancel = false;           // the user cancels while the cookie is fetched
   } cases[] = {
       {"desktop, Save", {{"MD_S1", "tso.zmd"}, {"MD_S1_Save", "Y"}}, "MD_S1", true,
        {"KVMD.EXE /s1 /f\"tso.zmd\" [save]"}},
@@ -90,21 +96,28 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
        "VT_S1", false,
        {"KVVT.PRO /s1 /f\"v\" /D\"desc x\" /Ll /Ld /Aq /Zm /1\"1\" /9\"9\""}},
       {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}},
-       "MD_S2,MD_S,FTP_S,MD_S1",
-       false, {"KVMD.PRO /s1 /f\"a\""}},
+       "MD_S2,MD_S,FTP_S,MD_S1", false, {"KVMD.PRO /s1 /f\"a\""}},
       {"31 characters kept, 32 skipped", {{name31, "a"}, {name32, "b"}}, longNames.c_str(),
        false, {"KVMD.PRO /s" + name31.substr(4) + " /f\"a\""}},
       {"blanks are part of names", {{"MD_S1", "a"}, {" MD_S1", "b"}, {" MD_S1_Port", "9"}},
-       " MD_S1",
-       false, {" /O9"}},
+       " MD_S1", false, {" /O9"}},
+      {"empty cookie fields add nothing", blk, "MD_S1", false,
+       {"KVMD.PRO /s1 /f\"c\" /js3cret"}, noFirst.c_str()},
+      {"cookie fetch cancelled", blk, "MD_S1", false, {"KVMD.PRO /s1 /f\"c\""}, "", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeHost host;
     host.page = c.page;
     host.desktop = c.desktop;
+    host.cookie = c.cookie;
+    host.cancelDuringFetch = c.cancel;
     EXPECT_EQ(c.expected, Build(host, c.sessions));
-    EXPECT_FALSE(host.cancelled);
+    EXPECT_EQ(c.cancel, host.cancelled);
+    EXPECT_EQ(c.cookie ? 1u : 0u, host.fetched.size());
+    EXPECT_TRUE(host.cookieErrors.empty());
+    EXPECT_EQ(c.cancel, host.Logged("MD_S1: the cookie could not be fetched; the session starts "
+                                    "without it."));
   }
 }
 
@@ -169,33 +182,6 @@ TEST(SessionListTest, EmbeddingFollowsTheLastSessionThatAsks) {
     EXPECT_TRUE(host.Logged("MD_S1" + expected));
     // The next session without its own value keeps the mode.
     EXPECT_TRUE(host.Logged("VT_S1" + expected));
-  }
-}
-
-// A valid cookie's switches, a missing one's box and an unfetched one's log
-// line are checked through the real control (launch and scenario tests).
-TEST(SessionListTest, CookieFieldsBecomeSwitches) {
-  const std::string noFirst = MakeCookie("", "s3cret", "");
-  const struct {
-    const char* what;
-    const char* response;
-    const char* expected;
-    bool cancel;  // the user cancels while the cookie is fetched
-  } cases[] = {
-      {"empty fields add nothing", noFirst.c_str(), "KVMD.PRO /s1 /f\"c\" /js3cret", false},
-      {"fetch cancelled", "", "KVMD.PRO /s1 /f\"c\"", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakeHost host;
-    host.page = {{"MD_S1", "c"}, {"MD_S1_Blk", "sso/cookie.asp"}};
-    host.cookie = c.response;
-    host.cancelDuringFetch = c.cancel;
-    EXPECT_EQ(std::vector<std::string>{c.expected}, Build(host, "MD_S1"));
-    EXPECT_EQ(std::vector<std::string>{"sso/cookie.asp"}, host.fetched);
-    EXPECT_TRUE(host.cookieErrors.empty());
-    EXPECT_EQ(c.cancel, host.Logged("MD_S1: the cookie could not be fetched; the session starts "
-                                    "without it."));
   }
 }
 
