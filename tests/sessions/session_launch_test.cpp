@@ -1,6 +1,5 @@
-// Sessions started and embedded by the real control in the container, with
-// the signed stand-in as the session programs; and the control's own reuse
-// and close of an embedded session in this process.
+// Sessions started, embedded, taken over and closed by the real control in
+// the container, with the signed stand-in as the session programs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,14 +8,8 @@
 
 #include <algorithm>
 
-#include "base/event_log.h"
-#include "base/module_folders.h"
-#include "base/portable/bounded_text.h"
 #include "base/portable/session_kinds.h"
 #include "host_run.h"
-#include "sessions/session_launcher.h"
-#include "sessions/session_shutdown.h"
-#include "sessions/session_state.h"
 #include "sessions/session_window_table.h"
 #include "test_support.h"
 
@@ -27,14 +20,6 @@ namespace {
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 // The container commands of tools/host (host_options.h).
 enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6 };
-
-void Store(HKEY hive, const char* path, const char* name, const void* bytes, DWORD size) {
-  HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                           &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_BINARY, (const BYTE*)bytes, size);
-  RegCloseKey(key);
-}
 
 size_t Count(const std::vector<std::string>& lines, const std::string& part) {
   return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
@@ -54,13 +39,6 @@ RECT RectInParent(HWND window) {
 
 bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
-// An event log's entries, read while it is written.
-std::vector<std::string> LogAt(const std::string& path) {
-  std::string text;
-  ReadFileBytes(path, &text);
-  return LogLinesWithoutStamps(text);
-}
-
 class SessionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -71,7 +49,7 @@ class SessionTest : public ::testing::Test {
   void SetUp() override {
     TearDown();
     ResetDeployment();
-    for (const char* name : {"KVMD.PRO", "KVAP.PRO", "KVAD.PRO", "KVFTP.PRO", "KVVT.PRO"})
+    for (const char* name : {"KVMD.PRO", "KVAD.PRO", "KVFTP.PRO", "KVVT.PRO"})
       DeleteFileA((DownloadFolder() + "\\" + name).c_str());
     DeleteFileA(stubLog_.c_str());
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", stubLog_.c_str());
@@ -86,15 +64,19 @@ class SessionTest : public ::testing::Test {
     }
   }
 
-  // Publishes site.ini, the files and the page under folder, loads it and
-  // keeps the stand-ins' start records.
-  HostRun Deploy(const std::string& folder, const std::string& ini, Pairs files, Pairs params,
-                 const std::string& version = "") {
+  // Publishes site.ini, the files and the page under folder.
+  std::string Publish(const std::string& folder, const std::string& ini, Pairs files,
+                      Pairs params) {
     files.push_back({"site.ini", ini});
     params.insert(params.begin(), {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
-    const std::string page = PublishSite(folder, files, params);
+    return PublishSite(folder, files, params);
+  }
+  // Loads the published page and keeps the stand-ins' start records.
+  HostRun Deploy(const std::string& folder, const std::string& ini, Pairs files, Pairs params,
+                 const std::string& version = "", const std::string& hostArgs = "") {
+    const std::string page = Publish(folder, ini, files, params);
     const DWORD start = GetTickCount();
-    HostRun run = RunHostUnder(version, {page});
+    HostRun run = RunHostUnder(version, {page}, hostArgs);
     seconds_ = (GetTickCount() - start) / 1000.0;
     EXPECT_TRUE(run.finished);
     starts_.clear();
@@ -104,27 +86,16 @@ class SessionTest : public ::testing::Test {
     }
     return run;
   }
-
   // The page with one AS/400 display session embedded as mode asks.
-  std::string Page(const std::string& folder, const char* mode) {
-    const Pairs files = {{"site.ini", "[Kestrava]\r\n"}, {"ad.lst", "KVAD.PRO,1\r\n"},
-                         {"KVAD.PRO", StandInProgram("KVAD.PRO")}};
-    const Pairs params = {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"AD_DistFile", "ad.lst"},
-                          {"Sessions", "AD_S1"}, {"AD_S1", "a.zad"}, {"AD_S1_RunInBrowser", mode}};
-    return PublishSite(folder, files, params);
+  std::string Page(const std::string& folder, const char* mode, const std::string& session) {
+    return Publish(folder, "[Kestrava]\r\n",
+                   {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
+                   {{"AD_DistFile", "ad.lst"}, {"Sessions", session}, {session, "a.zad"},
+                    {session + "_RunInBrowser", mode}});
   }
 
-  // The embedded stand-in's window, once it is a child of the container.
-  HWND WaitForEmbeddedWindow() {
-    HWND w = nullptr;
-    WaitUntil([&] { return (w = GetSessionWindow(kAs400Display, 0)) && GetParent(w); }, 30000);
-    return w;
-  }
   std::vector<std::string> StubLines() { return ReadLines(stubLog_); }
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> files = EventLogFiles();
-    return files.empty() ? std::vector<std::string>() : LogAt(files.back());
-  }
+  std::vector<std::string> LogLines() { return LogLinesWithoutStamps(ReadOnlyEventLog()); }
   bool TraceHas(RunningHost& host, const std::string& part) {
     return WaitUntil([&] { return Count(host.Trace(), part) > 0; }, 15000);
   }
@@ -134,52 +105,40 @@ class SessionTest : public ::testing::Test {
   double seconds_ = 0;
 };
 
-// What each entry is started with and where, in front: the page's list and
-// its cookie reach the launcher, the mode picks program and folder, and Save
-// gives /u0 where the instance has a saved configuration.
+// What an entry is started with and where, in front: the page's session
+// and its cookie reach the launcher, the mode picks program and folder, and
+// Save gives /u0 where the instance has a saved configuration (a desktop
+// program's here; the web programs keep theirs elsewhere).
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
   const std::string install = TestEnvDir() + "\\launch-install";
-  const Pairs example = {{"Sessions", "MD_S1,AP_SX"}, {"MD_S1", "tso.zmd"},
-                         {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
-                         {"MD_S1_Save", "Y"}, {"AP_SX", "prt1"}, {"AP_SX_Var2", "a b"}};
+  const std::string line = " /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice /js3cret /kticket-0";
   const struct {
-    const char* ini;
-    const char* extension;
-    Pairs extra;
-    std::vector<std::string> starts;
+    const char *ini, *program;
+    std::string start;
   } cases[] = {
-      {"[Kestrava]\r\n", ".PRO", {{"MD_S1_Blk", "sso/ticket.asp"}},
-       {"kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice "
-            "/js3cret /kticket-0 /qy3270D /u2 /@ cwd=" + dl,
-        "kind=KVAP mode=web cmd=" + dl + "\\KVAP.PRO /fprt1 /2\"a b\" /qy5250P /u1 /@ cwd=" + dl}},
-      {"[Kestrava]\r\nDesktopMode=desk.ini\r\n", ".EXE", {},
-       {"kind=KVMD mode=desktop cmd=" + install +
-            "\\KVMD.EXE /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /u0 /@ cwd=" + install,
-        "kind=KVAP mode=desktop cmd=" + install + "\\KVAP.EXE /fprt1 /2\"a b\" /u1 /@ cwd=" +
-            install}},
+      {"[Kestrava]\r\n", "KVMD.PRO",
+       "kind=KVMD mode=web cmd=" + dl + "\\KVMD.PRO" + line + " /qy3270D /u2 /@ cwd=" + dl},
+      {"[Kestrava]\r\nDesktopMode=desk.ini\r\n", "KVMD.EXE",
+       "kind=KVMD mode=desktop cmd=" + install + "\\KVMD.EXE" + line + " /u0 /@ cwd=" + install},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.extension);
+    SCOPED_TRACE(c.program);
     SetUp();
-    // A saved configuration of the desktop programs' instance; the web
-    // programs keep theirs elsewhere.
-    Store(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava\\Mainframe Display S1", "", "", 0);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\MARROCK\\Kestrava"
+                                             "\\Mainframe Display S1", "", REG_SZ, "", 1));
     // The issuer's cookie for "alice", "s3cret", "ticket-0".
-    Pairs files = {{"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
-                   {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"}};
-    Pairs params = example;
-    params.insert(params.end(), c.extra.begin(), c.extra.end());
-    // Each program the entries start, delivered by its kind's list.
-    for (const std::string& start : c.starts) {
-      const std::string kind = start.substr(5, start.find(' ') - 5);  // "KVMD"
-      files.push_back({kind + ".lst", kind + c.extension + ",1\r\n"});
-      files.push_back({kind + c.extension, StandInProgram((kind + c.extension).c_str())});
-      params.push_back({kind.substr(2) + "_DistFile", kind + ".lst"});
-    }
+    const Pairs files = {
+        {"desk.ini", "[KVSetup]\r\nDestinationDir=" + install + "\r\n"},
+        {"sso/ticket.asp", "path=/; blkcookie=ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=; x=1"},
+        {"md.lst", c.program + std::string(",1\r\n")},
+        {c.program, StandInProgram(c.program)}};
+    const Pairs params = {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"},
+                          {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
+                          {"MD_S1_Save", "Y"}, {"MD_S1_Blk", "sso/ticket.asp"}};
     HostRun run = Deploy("commands", c.ini, files, params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    EXPECT_EQ(c.starts, starts_);
+    EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
     EXPECT_LE(1u, Count(StubLines(), " message SETFOCUS "));  // in front
   }
 }
@@ -190,15 +149,11 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
 // PARAM over its capacity ends the deployment before any session.
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
-  const std::string security = "Web-to-Host Control\tSecurity error ";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
   const std::string none(1, '\0');
-  Pairs longVars;
-  for (int n = 1; n <= 4; ++n)
-    longVars.push_back({"MD_S1_Var" + std::to_string(n), std::string(63, 'd')});
+  const std::string d63(63, 'd');
   const struct {
-    const char* what;
-    const char* programFolder;  // null: no program listed
+    const char *what, *programFolder;  // programFolder null: no program listed
     bool alreadyVerified;
     Pairs extra;      // the first entry's further PARAMs
     std::string box;  // each box starts so
@@ -207,12 +162,11 @@ TEST_F(SessionTest, ChecksAndFailures) {
   } cases[] = {
       {"signed, checked once", "programs", false, {}, "", 0, 3, "\1"},
       {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1"},
-      {"unsigned", "unsigned", false, {},
-       security + "800B0100 launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
-      {"altered", "altered", false, {}, security + "80096010 launching session " + path, 2, 1,
-       none},
+      {"unsigned", "unsigned", false, {}, "Web-to-Host Control\tSecurity error 800B0100 "
+       "launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
       {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
-      {"line over 259 characters", "programs", false, longVars,
+      {"line over 259 characters", "programs", false,
+       {{"MD_S1_Var1", d63}, {"MD_S1_Var2", d63}, {"MD_S1_Var3", d63}, {"MD_S1_Var4", d63}},
        launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
       {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
        "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
@@ -226,10 +180,11 @@ TEST_F(SessionTest, ChecksAndFailures) {
     if (c.programFolder) files.push_back({"KVMD.PRO", StandInProgram("KVMD.PRO", c.programFolder)});
     if (c.alreadyVerified) {
       // A download of the kind would clear the flag: the program is current.
-      const BYTE verified = 1;
       const DWORD version = 1;
-      Store(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified", &verified, 1);
-      Store(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", &version, 4);
+      ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified", REG_BINARY,
+                                   "\1", 1));
+      ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", REG_BINARY,
+                                   &version, 4));
       ASSERT_TRUE(!c.programFolder || WriteFileBytes(path, files.back().second));
     }
     Pairs params = {{"MD_DistFile", "md.lst"}, {"VT_DistFile", "vt.lst"},
@@ -248,19 +203,15 @@ TEST_F(SessionTest, ChecksAndFailures) {
 
 // The wait for a new session's window: found at once when it comes; a
 // session without a window is waited for at most ten seconds where the
-// family waits; a line without an instance, NT 4 and 98 are not waited for.
+// family waits; a line without an instance and NT 4 are not waited for.
 TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   const struct {
-    const char* what;
-    const char* kind;
-    const char* session;
-    const char* version;
+    const char *what, *kind, *session, *version;
     bool waits;
   } cases[] = {
       {"FTP found at once", "FTP", "FTP_S3", "", false},
       {"no instance switch", "VT", "VT_SX", "", false},
       {"NT 4", "VT", "VT_S2", "nt40", false},
-      {"98", "VT", "VT_S2", "win98", false},
       {"2000: bounded", "VT", "VT_S2", "win2k", true},
   };
   for (const auto& c : cases) {
@@ -284,189 +235,122 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   }
 }
 
-// Position: started once over the control's rectangle in the container; a
-// paint brings it back there, unsized, unless a deployment runs; focus is not
-// relayed. The container's end closes it and restores the container's proc.
-TEST_F(SessionTest, PositionFollowsTheControlAndClosesWithTheContainer) {
-  RunningHost host({Page("embed-position", "P")});
-  HWND window = WaitForEmbeddedWindow();
-  ASSERT_NE(nullptr, window);
-  RECT object = {};
-  for (const std::string& line : host.Trace()) {
-    if (sscanf(line.c_str(), "object 0 rect=%ld,%ld,%ld,%ld", &object.left, &object.top,
-               &object.right, &object.bottom) == 4)
-      break;
+// Embedded as the page asks. Position: started over the control's
+// rectangle, after the session an earlier page embedded in the container is
+// closed; a paint brings it back there, unsized, unless a deployment runs;
+// focus is not relayed. FullScreen: the session an earlier page started
+// plain is taken over, moved in and told its new parent, and follows the
+// container's client area; a paint changes nothing; focus is relayed before
+// the refresh. Either closes with the container, whose own procedure comes
+// back unless a later subclasser keeps its place; a session that ignores
+// WM_CLOSE (FullScreen's) is waited for ten seconds at most.
+TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
+  for (bool full : {false, true}) {
+    SCOPED_TRACE(full ? "FullScreen" : "Position");
+    SetUp();
+    SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", full ? "1" : nullptr);
+    RunningHost host({full ? Page("first", "N", "AD_S1") : Page("first", "P", "AD_S2"),
+                      Page("embed", full ? "F" : "P", "AD_S1")},
+                     "--keep-container");
+    HWND window = nullptr;  // the stand-in's, once it is a child of the container
+    WaitUntil([&] { return (window = GetSessionWindow(kAs400Display, 0)) && GetParent(window); },
+              30000);
+    ASSERT_NE(nullptr, window);
+    RECT object = {};
+    for (const std::string& line : host.Trace()) {
+      if (sscanf(line.c_str(), "object 0 rect=%ld,%ld,%ld,%ld", &object.left, &object.top,
+                 &object.right, &object.bottom) == 4)
+        break;
+    }
+    RECT client;
+    GetClientRect(GetParent(window), &client);
+    const RECT at = full ? client : object;
+    char expected[128];
+    snprintf(expected, sizeof expected, " /*%s /(%ld /)%ld /_%ld /+%ld /@",
+             Number(GetParent(window)).c_str(), at.left, at.top, at.right, at.bottom);
+    EXPECT_EQ(full ? 0u : 2u, Count(StubLines(), expected)) << expected;
+    const RECT placed = RectInParent(window);
+    EXPECT_TRUE(Same(at, placed));
+    EXPECT_LT(object.left, object.right);
+    // The session taken over has the refresh posted after the move.
+    ASSERT_TRUE(!full || WaitUntil([&] { return Count(StubLines(), "message REFRESH"); }, 5000));
+    const std::string told = " message NEWPARENT parent=" + Number(GetParent(window));
+    EXPECT_EQ(full ? 1u : 0u, Count(StubLines(), told));
+    // What the focus commands bring the stand-in.
+    const size_t earlier = StubLines().size();
+    const size_t refreshes = Count(StubLines(), "message REFRESH");
+
+    ASSERT_TRUE(host.Send(kFocus));
+    ASSERT_TRUE(host.Send(kBlur));
+    ASSERT_TRUE(host.Send(kResize, MAKELPARAM(640, 480)));
+    ASSERT_TRUE(TraceHas(host, "command resize 640x480"));
+    const RECT sized = full ? RECT{0, 0, 640, 480} : placed;
+    EXPECT_TRUE(WaitUntil([&] { return Same(RectInParent(window), sized); }, 5000));
+    EXPECT_EQ(full, WaitUntil([&] { return Count(StubLines(), "message REFRESH") > refreshes; },
+                              full ? 5000 : 500));
+    std::vector<std::string> stub = StubLines();
+    stub.erase(stub.begin(), stub.begin() + std::min(earlier, stub.size()));
+    auto first = [&](const char* part) {
+      return std::find_if(stub.begin(), stub.end(), [&](const std::string& line) {
+        return line.find(part) != std::string::npos;
+      });
+    };
+    EXPECT_EQ(full, first("message KILLFOCUS wparam=0") < stub.end());
+    EXPECT_EQ(full, first("message SETFOCUS wparam=0") < first("message REFRESH"));
+
+    for (int busy : {0, 1}) {
+      // The stand-in gets the moves asked for before the paint first, as
+      // sent messages in order; only an idle Position paint moves it back.
+      SetDeploymentBusy(busy);
+      SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+      SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ASSERT_TRUE(host.Send(kPaint));
+      const bool back = !busy && !full;
+      EXPECT_EQ(back, WaitUntil([&] { return RectInParent(window).left != 150; },
+                                back ? 5000 : 1000));
+      EXPECT_TRUE(!back || Same(RectInParent(window), placed));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), ". skip .") > 0; }, 5000));
+    SetDeploymentBusy(0);
+
+    ASSERT_TRUE(!full || host.Send(kSubclass));
+    const DWORD destroying = GetTickCount();
+    ASSERT_TRUE(host.Send(kDestroy));
+    EXPECT_TRUE(TraceHas(host, "command destroy done"));
+    const double seconds = (GetTickCount() - destroying) / 1000.0;
+    EXPECT_EQ(full, seconds >= 10);
+    EXPECT_GT(full ? 13 : 3, seconds);
+    EXPECT_EQ(full ? 1u : 2u, Count(StubLines(), " start "));
+    EXPECT_EQ(full ? 1u : 2u, Count(StubLines(), "message CLOSE"));
+    EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));  // gone with its parent
+    std::vector<std::string> trace = host.Trace();
+    auto line = [&](const char* text) { return std::find(trace.begin(), trace.end(), text); };
+    const auto ended = line(full ? "container ncdestroy proc=other" : "container ncdestroy "
+                                                                      "proc=own");
+    EXPECT_TRUE(ended < trace.end());
+    EXPECT_TRUE(!full || line("command subclass") < line("subclass ncdestroy"));
+    EXPECT_TRUE(!full || line("subclass ncdestroy") < ended);
+    HostRun run = host.Finish();
+    EXPECT_TRUE(run.finished);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    const std::vector<std::string> log = LogLines();
+    EXPECT_EQ(!full, AnyLineStarts(log, "WM_CLOSE posted to window "));
+    EXPECT_EQ(full, HasLine(log, "The container window was subclassed after the control; its "
+                                 "procedure is left in place."));
+    EXPECT_EQ(full, HasLine(log, "Window " + Number(window) + " did not close within 10 "
+                                 "seconds; the container goes on without it."));
+    // One line per pass of the wait, not one per spin.
+    EXPECT_GT(250u, Count(log, ". 1 ."));
   }
-  char expected[128];
-  snprintf(expected, sizeof expected, " /*%s /(%ld /)%ld /_%ld /+%ld /@",
-           Number(GetParent(window)).c_str(), object.left, object.top, object.right, object.bottom);
-  EXPECT_EQ(1u, Count(StubLines(), expected)) << expected;
-  const RECT placed = RectInParent(window);
-  EXPECT_TRUE(Same(object, placed));
-  EXPECT_LT(object.left, object.right);
-  for (int busy : {0, 1}) {
-    // While a deployment runs the paint leaves it; the moves paints before
-    // asked for reach the stand-in first, as sent messages in order.
-    SetDeploymentBusy(busy);
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
-    SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(host.Send(kPaint));
-    EXPECT_TRUE(WaitUntil(
-        [&] { return busy ? Count(LogLines(), ". skip .") : Same(RectInParent(window), placed); },
-        5000));
-  }
-  EXPECT_EQ(150, RectInParent(window).left);
-  SetDeploymentBusy(0);
-  ASSERT_TRUE(host.Send(kFocus));
-  ASSERT_TRUE(host.Send(kBlur));
-  ASSERT_TRUE(host.Send(kResize, MAKELPARAM(700, 500)));
-  ASSERT_TRUE(TraceHas(host, "command resize 700x500"));
-  for (const char* relayed : {"message REFRESH", "message SETFOCUS", "message KILLFOCUS"})
-    EXPECT_EQ(0u, Count(StubLines(), relayed)) << relayed;
-  const RECT now = RectInParent(window);
-  EXPECT_EQ(placed.right - placed.left, now.right - now.left);
-  EXPECT_EQ(placed.bottom - placed.top, now.bottom - now.top);
-  EXPECT_EQ(1u, Count(StubLines(), " start "));
-  ASSERT_TRUE(host.Send(kDestroy));
-  EXPECT_TRUE(TraceHas(host, "command destroy done"));
-  EXPECT_EQ(1u, Count(host.Trace(), "container ncdestroy proc=own"));
-  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
-  EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 0));
-  HostRun run = host.Finish();
-  EXPECT_TRUE(run.finished);
-  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-}
-
-// FullScreen: the session takes the container's client area on resize, a
-// paint changes nothing, focus is relayed before the refresh. A later
-// subclasser keeps its place in the chain, the container's own procedure
-// still gets the last message; the session closes with the container.
-TEST_F(SessionTest, FullScreenFollowsTheContainerAndALaterSubclasserKeepsItsPlace) {
-  RunningHost host({Page("embed-full", "F")});
-  HWND window = WaitForEmbeddedWindow();
-  ASSERT_NE(nullptr, window);
-  RECT client;
-  GetClientRect(GetParent(window), &client);
-  EXPECT_TRUE(Same(client, RectInParent(window)));
-  ASSERT_TRUE(host.Send(kResize, MAKELPARAM(640, 480)));
-  EXPECT_TRUE(WaitUntil([&] { return Same(RectInParent(window), {0, 0, 640, 480}); }, 5000));
-  SetWindowPos(window, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(host.Send(kPaint));
-  ASSERT_TRUE(TraceHas(host, "command paint"));
-  EXPECT_EQ(30, RectInParent(window).left);
-
-  ASSERT_TRUE(host.Send(kFocus));
-  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), "message REFRESH") > 0; }, 5000));
-  ASSERT_TRUE(host.Send(kBlur));
-  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), "message KILLFOCUS wparam=0"); }, 5000));
-  std::vector<std::string> stub = StubLines();
-  auto first = [&](const char* part) {
-    return std::find_if(stub.begin(), stub.end(), [&](const std::string& line) {
-      return line.find(part) != std::string::npos;
-    });
-  };
-  EXPECT_TRUE(first("message SETFOCUS wparam=0") < first("message REFRESH"));
-
-  ASSERT_TRUE(host.Send(kSubclass));
-  ASSERT_TRUE(host.Send(kDestroy));
-  EXPECT_TRUE(TraceHas(host, "command destroy done"));
-  EXPECT_EQ(1u, Count(StubLines(), "message CLOSE"));
-  std::vector<std::string> trace = host.Trace();
-  auto line = [&](const char* text) { return std::find(trace.begin(), trace.end(), text); };
-  EXPECT_TRUE(line("command subclass") < line("subclass ncdestroy"));
-  EXPECT_TRUE(line("subclass ncdestroy") < line("container ncdestroy proc=other"));
-  EXPECT_TRUE(line("container ncdestroy proc=other") < trace.end());
-  EXPECT_TRUE(host.Finish().finished);
-  EXPECT_EQ(1u, Count(LogLines(), "The container window was subclassed after the control; its "
-                                  "procedure is left in place."));
 }
 
 // A container that sets the client site only after the PARAMs has no window
 // to embed a session in.
 TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
-  const std::string page = PublishPage(
-      "unsited/index.htm", ControlPage({{"LogEvents", "Y"}, {"LocalLaunch", "Y"},
-                                        {"Sessions", "MD_S1"}, {"MD_S1", "c"},
-                                        {"MD_S1_RunInBrowser", "F"}}));
-  EXPECT_TRUE(RunHost({page}, "--site-after-load").finished);
-  const std::vector<std::string> log = LogLinesWithoutStamps(ReadOnlyEventLog());
-  EXPECT_TRUE(HasLine(log, "MD_S1: Embed Mode is Disabled"));
-}
-
-// The control's own calls on a session in a window of this test. Embedded,
-// a running entry is shown in the container instead of started: moved in
-// and told its new parent the first time, only placed the next. Closing
-// posts WM_CLOSE and waits, dispatching, at most ten seconds with one log
-// line per pass; a session that is not embedded is left alone, unlogged.
-TEST_F(SessionTest, TheLauncherReusesAndTheControlClosesTheEmbeddedSession) {
-  HWND container = TestContainerWindow();
-  ASSERT_NE(nullptr, container);
-  ASSERT_TRUE(InitializeModuleFolders(GetModuleHandleA(nullptr)));
-  ApplyLogEventsSetting(true);
-  SetContainerWindow(container);
-  const std::string p = Number(container);
-  const struct {
-    const char* what;
-    bool embedded, ignoreClose;
-    double atLeast, below;
-  } cases[] = {
-      {"not embedded", false, false, 0, 1},
-      {"reused, then closed", true, false, 0, 5},
-      {"ignores WM_CLOSE", true, true, 10, 13},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetSessionWindow(kAs400Display, 11, nullptr);
-    DeleteFileA(stubLog_.c_str());
-    SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", c.ignoreClose ? "1" : nullptr);
-    StandIn stub(StandInFolder(), "KVAD.PRO", "/s12 /fa /qy5250D /u1 /@");
-    HWND window = nullptr;
-    PumpUntil([&] { return (window = GetSessionWindow(kAs400Display, 11)) != nullptr; }, 30000);
-    ASSERT_NE(nullptr, window);
-    const std::string w = Number(window);
-    SetEmbedMode(kEmbedPosition);
-    SetEmbedRect({10, 20, 410, 320});
-    SessionListToBuild()->Count = 1;
-    CopyText(SessionListToBuild()->Commands[0], kSessionCommandCapacity, "KVAD.PRO /s123 /f\"a\"");
-    for (const char* verb : {"set to ", "is "}) {
-      if (!c.embedded) break;
-      const size_t refreshed = Count(StubLines(), "REFRESH");
-      LaunchSessions(nullptr);
-      EXPECT_TRUE(HasLine(LogAt(EventLogPath()), w + "'s Parent " + verb + p)) << verb;
-      // It has taken its place once it has the refresh posted after the move.
-      EXPECT_TRUE(PumpUntil([&] { return Count(StubLines(), "REFRESH") > refreshed; }, 5000));
-      EXPECT_TRUE(Same(RectInParent(window), {10, 20, 410, 320}));
-    }
-    EXPECT_EQ(c.embedded ? container : nullptr, GetParent(window));
-    const std::string told = "pid=" + std::to_string(stub.pid) + " message NEWPARENT parent=" + p;
-    EXPECT_EQ(c.embedded ? 1u : 0u, Count(StubLines(), told));
-    EXPECT_EQ(1u, Count(StubLines(), " start "));
-    SetEmbedMode(kEmbedOff);
-    ClearSessionList();
-
-    const size_t logged = LogAt(EventLogPath()).size();
-    const DWORD start = GetTickCount();
-    CloseEmbeddedSession();
-    const double seconds = (GetTickCount() - start) / 1000.0;
-    EXPECT_LE(c.atLeast, seconds);
-    EXPECT_GT(c.below, seconds);
-    std::vector<std::string> lines = LogAt(EventLogPath());
-    lines.erase(lines.begin(), lines.begin() + std::min(logged, lines.size()));
-    EXPECT_EQ(c.embedded && !c.ignoreClose ? nullptr : window, GetSessionWindow(kAs400Display, 11));
-    EXPECT_EQ(c.embedded, !lines.empty());
-    if (!c.embedded) continue;
-    ASSERT_LE(2u, lines.size());
-    EXPECT_EQ("WM_CLOSE posted to window " + w, lines[0]);
-    EXPECT_EQ(". 2 .", lines[1]);
-    // One line per pass of the wait, not one per spin.
-    EXPECT_GT(c.ignoreClose ? 250u : 20u, lines.size());
-    const std::string left = "Window " + w + " did not close within 10 seconds; "
-                             "it is left running.";
-    EXPECT_EQ(c.ignoreClose, lines.back() == left);
-  }
-  SetContainerWindow(nullptr);
-  EndEventLog();
-  DestroyWindow(container);
+  Deploy("unsited", "[Kestrava]\r\n", {},
+         {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}, "",
+         "--site-after-load");
+  EXPECT_TRUE(HasLine(LogLines(), "MD_S1: Embed Mode is Disabled"));
 }
 
 }  // namespace

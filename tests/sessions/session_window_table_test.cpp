@@ -1,6 +1,6 @@
 // The shared session window table on a real named section, read back
-// through a second view of it as another process would; and the search for
-// a free instance number among real windows of the session classes.
+// through a second view of it as another process would; and the searches
+// for an embedded session and a free instance number among real windows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -26,77 +26,78 @@ struct RawTable {
 
 HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
 
-TEST(SessionWindowTable, FreshIsZeroReopenedKeepsWhatOthersWroteAndClosedIsInert) {
+// Each kind's array at its fixed place in 32-bit words, the busy word behind
+// the last, nothing outside them touched; reopened while another holder
+// keeps the section it keeps what was written, closed it is inert, and with
+// every holder gone the next open starts from zero.
+TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
   const std::vector<BYTE> zeros(kSessionWindowTableBytes);
   ASSERT_TRUE(OpenSessionWindowTable());
-  EXPECT_EQ(zeros, RawTable().Bytes());
-  ASSERT_TRUE(SetSessionWindow(kAs400Display, 7, FakeHandle(0x1234)));
   {
-    // Another holder keeps the section while this process closes and opens
-    // it again: the block is not cleared.
-    RawTable other;
-    other.words[(SessionWindowArrayOffset(kVtSession) + 4 * 3) / 4] = 0x5678;
+    RawTable raw;  // a second view, as another process has
+    ASSERT_NE(nullptr, raw.words);
+    EXPECT_EQ(zeros, raw.Bytes());
+    const struct {
+      int kind, slot;
+    } rows[] = {{-1, 0}, {kSessionKinds, 0}, {0, -1}, {kVtSession, kSessionSlotsPerKind}};
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.kind * 1000 + row.slot);
+      EXPECT_FALSE(SetSessionWindow(row.kind, row.slot, FakeHandle(0x77)));
+      EXPECT_EQ(nullptr, GetSessionWindow(row.kind, row.slot));
+    }
+    EXPECT_EQ(-1, SessionWindowArrayOffset(kSessionKinds));
+    EXPECT_EQ(zeros, raw.Bytes());
+    ASSERT_TRUE(SetSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
+    EXPECT_FALSE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x333)));
+    EXPECT_EQ(FakeHandle(0x222), GetSessionWindow(kMainframePrinter, 2));
+    EXPECT_TRUE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
+    EXPECT_EQ(nullptr, GetSessionWindow(kMainframePrinter, 2));
+    const int expected[kSessionKinds] = {0, 792, 396, 1188, 1584, 1980};
+    for (int kind = 0; kind < kSessionKinds; ++kind) {
+      SCOPED_TRACE(kind);
+      EXPECT_EQ(expected[kind], SessionWindowArrayOffset(kind));
+      for (int slot : {0, kind + 10, kSessionSlotsPerKind - 1}) {
+        DWORD marker = 0x100000 + kind * 0x1000 + slot;
+        ASSERT_TRUE(SetSessionWindow(kind, slot, FakeHandle(marker)));
+        EXPECT_EQ(marker, raw.words[expected[kind] / 4 + slot]) << "slot " << slot;
+      }
+    }
+    raw.words[expected[kAs400Printer] / 4 + 42] = 0xABCD;
+    EXPECT_EQ(FakeHandle(0xABCD), GetSessionWindow(kAs400Printer, 42));
+    SetDeploymentBusy(1);
+    EXPECT_EQ(1u, raw.words[(expected[kVtSession] + 4 * kSessionSlotsPerKind) / 4]);
+    raw.words[kDeploymentBusyOffset / 4] = 0;
+    EXPECT_EQ(0u, GetDeploymentBusy());
+    // Handles are stored as their low 32 bits and sign-extended again, as the
+    // platform does between 32-bit and 64-bit processes.
+    ASSERT_TRUE(SetSessionWindow(kFtpSession, 5, FakeHandle(0x80001234)));
+    EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
+    EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
+    EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
+    // An embedded session is the kind's one whose window is the container's
+    // child; a top-level one is left alone.
+    HWND container = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 9, 9, 0, 0, 0, 0);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 9, 9, container, 0, 0, 0);
+    ASSERT_TRUE(SetSessionWindow(kVtSession, 4, container));
+    ASSERT_TRUE(SetSessionWindow(kVtSession, 7, child));
+    EXPECT_EQ(7, FindSessionSlotWithParent(kVtSession, container));
+    EXPECT_EQ(-1, FindSessionSlotWithParent(kVtSession, child));
+    EXPECT_EQ(-1, FindSessionSlotWithParent(kAs400Display, container));
+    DestroyWindow(container);
+
     CloseSessionWindowTable();
     EXPECT_FALSE(SetSessionWindow(kMainframeDisplay, 0, FakeHandle(0x10)));
-    EXPECT_EQ(nullptr, GetSessionWindow(kAs400Display, 7));
-    EXPECT_FALSE(ClearSessionWindow(kAs400Display, 7, FakeHandle(0x1234)));
+    EXPECT_EQ(nullptr, GetSessionWindow(kAs400Printer, 42));
+    EXPECT_FALSE(ClearSessionWindow(kAs400Printer, 42, FakeHandle(0xABCD)));
     SetDeploymentBusy(1);
     EXPECT_EQ(0u, GetDeploymentBusy());
     ASSERT_TRUE(OpenSessionWindowTable());
-    EXPECT_EQ(FakeHandle(0x1234), GetSessionWindow(kAs400Display, 7));
-    EXPECT_EQ(FakeHandle(0x5678), GetSessionWindow(kVtSession, 3));
+    EXPECT_EQ(FakeHandle(0xABCD), GetSessionWindow(kAs400Printer, 42));
+    EXPECT_EQ(0u, raw.words[kDeploymentBusyOffset / 4]);
   }
-  // With every holder gone the section goes; the next open starts from zero.
   CloseSessionWindowTable();
   ASSERT_TRUE(OpenSessionWindowTable());
   EXPECT_EQ(zeros, RawTable().Bytes());
-  CloseSessionWindowTable();
-}
-
-TEST(SessionWindowTable, KindsMapToTheirArraysAndNothingElseIsTouched) {
-  ASSERT_TRUE(OpenSessionWindowTable());
-  RawTable raw;  // a second view, as another process has
-  ASSERT_NE(nullptr, raw.words);
-  const std::vector<BYTE> before = raw.Bytes();
-  const struct {
-    int kind, slot;
-  } rows[] = {{-1, 0}, {kSessionKinds, 0}, {0, -1}, {kVtSession, kSessionSlotsPerKind}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.kind * 1000 + row.slot);
-    EXPECT_FALSE(SetSessionWindow(row.kind, row.slot, FakeHandle(0x77)));
-    EXPECT_EQ(nullptr, GetSessionWindow(row.kind, row.slot));
-  }
-  EXPECT_EQ(-1, SessionWindowArrayOffset(kSessionKinds));
-  EXPECT_TRUE(raw.Bytes() == before);
-  ASSERT_TRUE(SetSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
-  EXPECT_FALSE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x333)));
-  EXPECT_EQ(FakeHandle(0x222), GetSessionWindow(kMainframePrinter, 2));
-  EXPECT_TRUE(ClearSessionWindow(kMainframePrinter, 2, FakeHandle(0x222)));
-  EXPECT_EQ(nullptr, GetSessionWindow(kMainframePrinter, 2));
-  const int expected[kSessionKinds] = {0, 792, 396, 1188, 1584, 1980};
-  for (int kind = 0; kind < kSessionKinds; ++kind) {
-    SCOPED_TRACE(kind);
-    EXPECT_EQ(expected[kind], SessionWindowArrayOffset(kind));
-    for (int slot : {0, kind + 10, kSessionSlotsPerKind - 1}) {
-      DWORD marker = 0x100000 + kind * 0x1000 + slot;
-      ASSERT_TRUE(SetSessionWindow(kind, slot, FakeHandle(marker)));
-      EXPECT_EQ(marker, raw.words[expected[kind] / 4 + slot]) << "slot " << slot;
-    }
-  }
-  raw.words[expected[kAs400Printer] / 4 + 42] = 0xABCD;
-  EXPECT_EQ(FakeHandle(0xABCD), GetSessionWindow(kAs400Printer, 42));
-  // The last VT slot ends where the busy word begins.
-  EXPECT_EQ(kDeploymentBusyOffset, expected[kVtSession] + 4 * kSessionSlotsPerKind);
-  SetDeploymentBusy(1);
-  EXPECT_EQ(1u, raw.words[kDeploymentBusyOffset / 4]);
-  raw.words[kDeploymentBusyOffset / 4] = 0;
-  EXPECT_EQ(0u, GetDeploymentBusy());
-  // Handles are stored as their low 32 bits and sign-extended again, as the
-  // platform does between 32-bit and 64-bit processes.
-  ASSERT_TRUE(SetSessionWindow(kFtpSession, 5, FakeHandle(0x80001234)));
-  EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
-  EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
-  EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
   CloseSessionWindowTable();
 }
 
@@ -107,12 +108,9 @@ TEST(FindFreeInstance, TheFirstGapOfTheKindAndMode) {
   auto add = [&](int kind, bool desktopMode, int instance) {
     char name[kSessionClassCapacity];
     FormatSessionWindowClass(name, sizeof name, kind, desktopMode, instance);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = name;
+    WNDCLASSA windowClass = {0, DefWindowProcA, 0, 0, nullptr, 0, 0, 0, nullptr, name};
     RegisterClassA(&windowClass);
-    windows.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, windowClass.hInstance, 0));
+    windows.push_back(CreateWindowExA(0, name, "", 0, 0, 0, 9, 9, 0, 0, 0, 0));
     return windows.back() != nullptr;
   };
   for (int instance : {1, 2, 4}) ASSERT_TRUE(add(kMainframeDisplay, true, instance));

@@ -58,15 +58,15 @@ TEST(LaunchText, LinesInTheirOrderAndTheirBound) {
 
 TEST(LaunchText, CheckedProgramAndKind) {
   const struct {
-    const char* line;
+    const char *line, *program;
     bool desktop;
-    const char* program;
   } cases[] = {
-      {"C:\\K\\KVMD.PRO /s1 /f\"a.PRO\"", false, "C:\\K\\KVMD.PRO"},
-      {"C:\\I\\KVMD.EXE /s1", true, "C:\\I\\KVMD.EXE"},
-      {"C:\\I\\KVMD.exe /s1", true, "C:\\I\\KVMD.exe /s1"},  // compared with case
+      {"C:\\K\\KVMD.PRO /s1 /f\"a.PRO\"", "C:\\K\\KVMD.PRO", false},
+      {"C:\\I\\KVMD.EXE /s1", "C:\\I\\KVMD.EXE", true},
+      {"C:\\I\\KVMD.exe /s1", "C:\\I\\KVMD.exe /s1", true},  // compared with case
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
     char program[kProgramPathCapacity];
     EXPECT_TRUE(ProgramPathOf(c.line, c.desktop, program, sizeof program));
     EXPECT_STREQ(c.program, program);
