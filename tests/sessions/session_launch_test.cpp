@@ -108,11 +108,15 @@ class SessionTest : public ::testing::Test {
 // What an entry is started with and where, in front: the page's session
 // and its cookie reach the launcher, the mode picks program and folder, and
 // Save gives /u0 where the instance has a saved configuration (a desktop
-// program's here; the web programs keep theirs elsewhere).
+// program's here; the web programs keep theirs elsewhere). The program is
+// named in full: a program at the folder's blank is not started. The log
+// shows the line with its password and sign-on values masked.
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
-  const std::string install = TestEnvDir() + "\\launch-install";
-  const std::string line = " /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /ialice /js3cret /kticket-0";
+  const std::string install = TestEnvDir() + "\\launch install";
+  ASSERT_TRUE(WriteFileBytes(TestEnvDir() + "\\launch.exe", StandInProgram("KVVT.PRO")));
+  const std::string line =
+      " /s1 /f\"tso.zmd\" /H10.1.1.5 /O23 /Ppw /ialice /js3cret /kticket-0";
   const struct {
     const char *ini, *program;
     std::string start;
@@ -135,11 +139,17 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
         {c.program, StandInProgram(c.program)}};
     const Pairs params = {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "tso.zmd"},
                           {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
+                          {"MD_S1_Password", "pw"},
                           {"MD_S1_Save", "Y"}, {"MD_S1_Blk", "sso/ticket.asp"}};
     HostRun run = Deploy("commands", c.ini, files, params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
     EXPECT_LE(1u, Count(StubLines(), " message SETFOCUS "));  // in front
+    const std::vector<std::string> log = LogLines();
+    EXPECT_EQ(1u, Count(log, " /P******** /i******** /j******** /k******** "));
+    for (const char* secret : {"/Ppw", "alice", "s3cret", "ticket-0"}) {
+      EXPECT_EQ(0u, Count(log, secret)) << secret;
+    }
   }
 }
 
@@ -168,6 +178,8 @@ TEST_F(SessionTest, ChecksAndFailures) {
       {"line over 259 characters", "programs", false,
        {{"MD_S1_Var1", d63}, {"MD_S1_Var2", d63}, {"MD_S1_Var3", d63}, {"MD_S1_Var4", d63}},
        launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
+      {"flag set, a description naming another kind", "unsigned", true,
+       {{"MD_S1_Description", "KVAP"}}, "", 0, 3, "\1"},
       {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
        "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
        none},
@@ -196,8 +208,10 @@ TEST_F(SessionTest, ChecksAndFailures) {
     for (const std::string& box : run.boxes) EXPECT_EQ(0u, box.find(c.box)) << box;
     EXPECT_EQ(c.starts, starts_.size());
     EXPECT_EQ(c.kvmdFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified"));
-    // The VT session runs, checked, whenever any session does.
+    // The VT session runs, checked, whenever any session does; the kind a
+    // description names is never the one checked.
     EXPECT_EQ(c.starts ? "\1" : none, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
+    EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvapVerified"));
   }
 }
 
