@@ -19,7 +19,7 @@ namespace {
 
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 // The container commands of tools/host (host_options.h).
-enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6 };
+enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6, kScroll = 8 };
 
 size_t Count(const std::vector<std::string>& lines, const std::string& part) {
   return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
@@ -326,6 +326,14 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     }
     EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), ". skip .") > 0; }, 5000));
     SetDeploymentBusy(0);
+    if (!full) {
+      // The page scrolls: the object's new place reaches the control, and
+      // the session follows it at the paint.
+      ASSERT_TRUE(host.Send(kScroll, MAKELPARAM(0, (WORD)(short)-40)));
+      RECT scrolled = placed;
+      OffsetRect(&scrolled, 0, -40);
+      EXPECT_TRUE(WaitUntil([&] { return Same(RectInParent(window), scrolled); }, 5000));
+    }
 
     ASSERT_TRUE(!full || host.Send(kSubclass));
     const DWORD destroying = GetTickCount();
@@ -358,13 +366,23 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   }
 }
 
-// A container that sets the client site only after the PARAMs has no window
-// to embed a session in.
+// A container that sets the client site only after the PARAMs, or a
+// browser that has no window to give before its layout, leaves no window to
+// embed a session in.
 TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
-  Deploy("unsited", "[Kestrava]\r\n", {},
-         {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}, "",
-         "--site-after-load");
-  EXPECT_TRUE(HasLine(LogLines(), "MD_S1: Embed Mode is Disabled"));
+  const struct {
+    const char *hostArgs, *line;
+  } cases[] = {
+      {"--site-after-load", "MD_S1: Embed Mode is Disabled"},
+      {"--late-window", "Sessions start in their own windows: the page has no window yet."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.hostArgs);
+    SetUp();
+    Deploy("unsited", "[Kestrava]\r\n", {},
+           {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}, "", c.hostArgs);
+    EXPECT_TRUE(HasLine(LogLines(), c.line));
+  }
 }
 
 }  // namespace
