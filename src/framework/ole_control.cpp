@@ -140,6 +140,9 @@ bool COleControl::GetRectInContainer(RECT* rect) const {
 
 int COleControl::MessageBox(const char* text, const char* caption, UINT type) {
   HWND owner = window_ != nullptr ? window_ : GetInPlaceSiteWindow();
+  // A page torn down while the control works leaves a dead window: the box
+  // would then not be shown at all.
+  if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
   return ::MessageBoxA(owner, text, caption, type);
 }
 
