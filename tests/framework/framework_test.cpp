@@ -282,6 +282,13 @@ TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
   EXPECT_EQ(E_UNEXPECTED,
             object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));
   EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  {
+    // A page torn down under the control: its box is still shown.
+    TestSite gone(true, kPosition);
+    ASSERT_EQ(S_OK, object_->SetClientSite(&gone));
+    DestroyWindow(gone.Window());
+    EXPECT_EQ(nullptr, OwnerOfABox(probe_));
+  }
   ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
   EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
   for (TestSite* site : {&plainSite_, &windowlessSite_}) {

@@ -95,6 +95,12 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
         {"VT_S1_Var10", "10"},   {"VT_S1_Save", "no"},   {"VT_S1_QueueName", "q"}},
        "VT_S1", false,
        {"KVVT.PRO /s1 /f\"v\" /D\"desc x\" /Ll /Ld /Aq /Zm /1\"1\" /9\"9\""}},
+      {"the other switches in their order",
+       {{"MD_S1", "c"},           {"MD_S1_Transform", "y"}, {"MD_S1_Formfeed", "x"},
+        {"MD_S1_Font", "w"},      {"MD_S1_QueueLibrary", "v"}, {"MD_S1_Library", "b"},
+        {"MD_S1_Menu", "m"},      {"MD_S1_Program", "g"},  {"MD_S1_Password", "p"},
+        {"MD_S1_Username", "u"},  {"MD_S1_Type", "t"},     {"MD_S1_ConnectionName", "cn"}},
+       "MD_S1", false, {"KVMD.PRO /s1 /f\"c\" /C\"cn\" /Tt /Nu /Pp /Gg /Mm /Bb /Vv /Ww /Xx /Yy"}},
       {"absent and unusable names", {{"MD_S1", "a"}, {"MD_S", "b"}, {"FTP_S", "c"}},
        "MD_S2,MD_S,FTP_S,MD_S1", false, {"KVMD.PRO /s1 /f\"a\""}},
       {"31 characters kept, 32 skipped", {{name31, "a"}, {name32, "b"}}, longNames.c_str(),
@@ -121,8 +127,8 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
   }
 }
 
-// At most 32 entries; a parameter longer than its capacity cancels the
-// whole list.
+// At most 32 entries; a parameter that fills its capacity cancels the
+// whole list, one character less is taken.
 TEST(SessionListTest, LimitsAndLengthChecks) {
   FakeHost many;
   std::string sessions = "MD_S1";
@@ -132,25 +138,39 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
   EXPECT_EQ(0, std::count(many.reads.begin(), many.reads.end(), "MD_S33"));
   const struct {
     const char* parameter;
-    size_t length;
-    bool cancels;
+    size_t capacity;
   } checks[] = {
-      {"MD_S1", 63, false},
-      {"MD_S1", 64, true},
-      {"MD_S1_Port", 15, false},
-      {"MD_S1_Port", 16, true},
-      {"MD_S1_Var3", 64, true},
-      {"MD_S1_Blk", 260, true},
+      {"MD_S1", 64},
+      {"MD_S1_Port", 16},
+      {"MD_S1_Var3", 64},
+      {"MD_S1_ConnectionName", 64},
+      {"MD_S1_Type", 16},
+      {"MD_S1_Username", 16},
+      {"MD_S1_Password", 16},
+      {"MD_S1_Program", 16},
+      {"MD_S1_Menu", 16},
+      {"MD_S1_Library", 16},
+      {"MD_S1_QueueLibrary", 32},
+      {"MD_S1_Font", 32},
+      {"MD_S1_Formfeed", 32},
+      {"MD_S1_Transform", 32},
   };
   for (const auto& c : checks) {
-    SCOPED_TRACE(std::string(c.parameter) + " of " + std::to_string(c.length));
-    FakeHost host;
-    host.page = {{"MD_S1", "c"}, {"VT_S1", "v"}};
-    host.page[c.parameter] = std::string(c.length, '7');
-    EXPECT_EQ(c.cancels ? 0u : 2u, Build(host, "MD_S1,VT_S1").size());
-    EXPECT_EQ(c.cancels, host.cancelled);
-    EXPECT_EQ(!c.cancels, std::count(host.reads.begin(), host.reads.end(), "VT_S1") > 0);
+    for (size_t length : {c.capacity - 1, c.capacity}) {
+      SCOPED_TRACE(std::string(c.parameter) + " of " + std::to_string(length));
+      const bool cancels = length == c.capacity;
+      FakeHost host;
+      host.page = {{"MD_S1", "c"}, {"VT_S1", "v"}};
+      host.page[c.parameter] = std::string(length, '7');
+      EXPECT_EQ(cancels ? 0u : 2u, Build(host, "MD_S1,VT_S1").size());
+      EXPECT_EQ(cancels, host.cancelled);
+      EXPECT_EQ(!cancels, std::count(host.reads.begin(), host.reads.end(), "VT_S1") > 0);
+    }
   }
+  FakeHost blk;
+  blk.page = {{"MD_S1", "c"}, {"MD_S1_Blk", std::string(260, '7')}};
+  EXPECT_TRUE(Build(blk, "MD_S1").empty());
+  EXPECT_TRUE(blk.cancelled);
   FakeHost cancelled;
   cancelled.cancelled = true;
   cancelled.page = {{"MD_S1", "c"}};
