@@ -38,7 +38,8 @@ const char kQuick[] = "--stay 0 --box-delay 50";
 // a line beginning so, "N:" none beginning so, "B:CAPTION\tTEXT" a box,
 // "F:path=bytes", "R:HKLM\key\name=value" (text, 0x hex or "(none)"),
 // "K:link=target | arguments | description | folder", "G:path=requests",
-// "X:text" no log line holds text. {T} is the test publisher's thumbprint.
+// "X:text" no log line holds text. {T} and {T2} are the two trusted test
+// publishers' thumbprints.
 // Parameters "!windows" (a version as for RunHostUnder), "!browser" (app,
 // open or none) and "!policy" (the machine policy's values, "NAME=VALUE"
 // apart by ";", a list's entries by "|") set the run up: such a row has a
@@ -206,15 +207,16 @@ std::vector<Row> Rows() {
         "G:{R}/site.ini=0", "L:Policy approves {U}x"}},
       {"policy-approved", {{"!policy", "ApprovedSites=http://elsewhere/h|{U}"}}, {}, "",
        {"G:{R}/site.ini=1", "L:Desktop Mode is Disabled"}},
+      // Two publishers the workstation trusts; the policy lists one.
       {"policy-publisher-unlisted",
-       {{"!policy", "TrustedPublishers=00112233445566778899AABBCCDDEEFF00112233"},
-        {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}},
-       {{"md.lst", "KVMD.PRO,1\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO")}}, "",
-       {"P:Security error 800B0004 launching session {D}\\KVMD.PRO:",
-        "P:Its publisher (certificate thumbprint {T}) is not approved"}},
-      {"policy-publisher-listed",
        {{"!policy", "TrustedPublishers={T}"}, {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"},
         {"MD_S1", "h.zmd"}},
+       {{"md.lst", "KVMD.PRO,1\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO", "second")}}, "",
+       {"P:Security error 800B0004 launching session {D}\\KVMD.PRO:",
+        "P:Its publisher (certificate thumbprint {T2}) is not approved"}},
+      {"policy-publisher-listed",
+       {{"!policy", "TrustedPublishers=00112233445566778899AABBCCDDEEFF00112233|{T}"},
+        {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}},
        {{"md.lst", "KVMD.PRO,2\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO")}}, "",
        {"L:Policy trusts publisher {T}", "N:Security error"}},
       // Quotes, percent signs and text beyond ASCII in the parameters.
@@ -452,9 +454,9 @@ void SetPolicy(const std::string& values) {
   }
 }
 
-// The SHA-1 of the test publisher's certificate, as an administrator lists it.
-std::string PublisherThumbprint() {
-  const std::string der = StandInProgram("test-publisher.cer", "cert");
+// The SHA-1 of a test publisher's certificate, as an administrator lists it.
+std::string PublisherThumbprint(const char* certificate) {
+  const std::string der = StandInProgram(certificate, "cert");
   BYTE hash[20];
   DWORD size = sizeof hash;
   if (!CryptHashCertificate(0, CALG_SHA1, 0, (const BYTE*)der.data(), (DWORD)der.size(), hash,
@@ -535,7 +537,8 @@ class HostileTest : public ::testing::Test {
         {"{O}", ShellFolder(CSIDL_DESKTOPDIRECTORY)},
         {"{B}", Browser()},
         {"{W}", OpenedBrowser()},
-        {"{T}", PublisherThumbprint()},
+        {"{T}", PublisherThumbprint("test-publisher.cer")},
+        {"{T2}", PublisherThumbprint("second-publisher.cer")},
     };
     std::string out = text;
     for (const auto& mark : marks) {

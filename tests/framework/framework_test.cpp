@@ -284,9 +284,15 @@ TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
   EXPECT_EQ(nullptr, OwnerOfABox(probe_));
   {
     // A page torn down under the control: its box is still shown.
-    TestSite gone(true, kPosition);
+    struct GoneSite : TestSite {
+      GoneSite() : TestSite(true, kPosition) {}
+      STDMETHOD(GetWindow)(HWND* window) override {
+        *window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        DestroyWindow(*window);
+        return S_OK;
+      }
+    } gone;
     ASSERT_EQ(S_OK, object_->SetClientSite(&gone));
-    DestroyWindow(gone.Window());
     EXPECT_EQ(nullptr, OwnerOfABox(probe_));
   }
   ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
