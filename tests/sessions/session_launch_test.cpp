@@ -366,6 +366,25 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   }
 }
 
+// A page that asks nothing of embedding keeps the mode of the page before;
+// when that page's window has gone, its sessions start in their own.
+TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
+  const std::string plain = Publish(
+      "inherit", "[Kestrava]\r\n",
+      {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
+      {{"AD_DistFile", "ad.lst"}, {"Sessions", "AD_S2"}, {"AD_S2", "b.zad"}});
+  HostRun run = RunHost({Page("embedded", "F", "AD_S1"), plain}, "--stay 3000");
+  EXPECT_TRUE(run.finished);
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+  const std::vector<std::string> log = LogLines();
+  EXPECT_TRUE(HasLine(log, "The window to embed the sessions in is gone; they start in their "
+                           "own."));
+  const std::vector<std::string> stub = StubLines();
+  EXPECT_EQ(2u, Count(stub, " start kind=KVAD"));
+  EXPECT_EQ(1u, Count(stub, " /s1 /f\"a.zad\" /qy5250D /u1 /*"));
+  EXPECT_EQ(1u, Count(stub, " /s2 /f\"b.zad\" /qy5250D /u1 /@"));
+}
+
 // A container that sets the client site only after the PARAMs, or a
 // browser that has no window to give before its layout, leaves no window to
 // embed a session in.
