@@ -366,6 +366,15 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   }
 }
 
+// A browser that offers no windowless site: the control works in a window
+// of its own, painted by itself, and its session embeds all the same.
+TEST_F(SessionTest, AWindowedSiteStillEmbeds) {
+  HostRun run = RunHost({Page("windowed", "F", "AD_S1")}, "--windowed --stay 3000");
+  EXPECT_TRUE(run.finished);
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+  EXPECT_EQ(1u, Count(StubLines(), " /s1 /f\"a.zad\" /qy5250D /u1 /*"));
+}
+
 // A page that asks nothing of embedding keeps the mode of the page before;
 // when that page's window has gone, its sessions start in their own.
 TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
