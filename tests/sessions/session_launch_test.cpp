@@ -366,6 +366,17 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   }
 }
 
+// A session without an instance ("/s") that runs embedded in the container
+// is found there again by the next page and shown, not started twice.
+TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
+  HostRun run = RunHost({Page("again1", "P", "AD_SX"), Page("again2", "P", "AD_SX")},
+                        "--keep-container --stay 3000");
+  EXPECT_TRUE(run.finished);
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+  EXPECT_EQ(1u, Count(StubLines(), " start kind=KVAD"));
+  EXPECT_EQ(1u, Count(LogLines(), "'s Parent is "));
+}
+
 // A browser that offers no windowless site: the control works in a window
 // of its own, painted by itself, and its session embeds all the same.
 TEST_F(SessionTest, AWindowedSiteStillEmbeds) {
