@@ -435,6 +435,7 @@ void RunDeployment(COleControl* control, CPropExchange* pPX) {
       return;
     }
     WriteLogLineF("Client %%TEMP%% directory is %s\r\n", TempFolderPath());
+    RemoveLeftoverDownloads();
     if (!CacheInitializationFile(d) || !PrepareMode(d)) {
       EndClean();
       return;

@@ -206,3 +206,31 @@ void UpdateComponent(const char* listName, int kind) {
     }
   }
 }
+
+void RemoveLeftoverDownloads() {
+  // A browser that died during a download left its temporary file for good.
+  // One still being written is younger and open without delete sharing.
+  const ULONGLONG kHour = 36000000000ULL;  // in 100-nanosecond units
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const ULONGLONG limit = ((ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime) - kHour;
+  char pattern[kPathCapacity];
+  if (!FormatText(pattern, sizeof pattern, "%s\\wvl*.tmp", DownloadFolderPath())) return;
+  WIN32_FIND_DATAA found;
+  ScopedFind search(FindFirstFileA(pattern, &found));
+  if (!search.IsValid()) return;
+  int removed = 0;
+  do {
+    const FILETIME& written = found.ftLastWriteTime;
+    const ULONGLONG time = (ULONGLONG)written.dwHighDateTime << 32 | written.dwLowDateTime;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || time >= limit) continue;
+    char path[kPathCapacity];
+    if (FormatText(path, sizeof path, "%s\\%s", DownloadFolderPath(), found.cFileName) &&
+        DeleteFileA(path)) {
+      ++removed;
+    }
+  } while (FindNextFileA(search.Get(), &found));
+  if (removed > 0) {
+    WriteLogLineF("Removed %d leftover temporary download(s) older than an hour.\r\n", removed);
+  }
+}

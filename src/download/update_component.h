@@ -15,4 +15,9 @@
 // %d writing to %s." in desktop mode); the next entry follows.
 void UpdateComponent(const char* listName, int kind);
 
+// Deletes the temporary download files ("wvl*.tmp") of the download folder
+// that were last written more than an hour ago (left by a browser that died
+// during a download), with a log line when there were any.
+void RemoveLeftoverDownloads();
+
 #endif

@@ -139,6 +139,16 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   files.push_back({"NEW.EX_", In("KVMD.EX_")});
   files.push_back({"CUT.PRO", std::string(20000, 'N')});
   SetServerRules("/versions/CUT.PRO close-after=1000\n");
+  // What a browser that died during a download two hours ago left behind.
+  const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
+  ASSERT_TRUE(WriteFileBytes(leftover, "part of a download"));
+  ULARGE_INTEGER time;
+  GetSystemTimeAsFileTime((FILETIME*)&time);
+  time.QuadPart -= 2 * 36000000000ULL;
+  HANDLE file = CreateFileA(leftover.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&time));
+  CloseHandle(file);
   HostRun run = Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n",
                        files, {{"MD_DistFile", "md.lst"}});
   for (const auto& row : rows) {
@@ -163,6 +173,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
                                   "from server: 1000 of 20000 bytes arrived."))
       << run.boxes[0];
   EXPECT_TRUE(NoTemporaries());
+  EXPECT_TRUE(Logged("Removed 1 leftover temporary download(s) older than an hour."));
 }
 
 TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
