@@ -89,16 +89,16 @@ void ReadPublishers(HKEY key) {
   static char list[kListBytes];
   g_Policy.hasPublishers = ReadList(key, "TrustedPublishers", list, sizeof list);
   for (const char* entry = list; *entry; entry += strlen(entry) + 1) {
-    char* slot = g_Policy.publishers[g_Policy.publisherCount];
+    char thumbprint[kThumbprintCapacity];
     if (g_Policy.publisherCount == kPolicyEntries ||
-        !NormalizeThumbprint(entry, slot, kThumbprintCapacity)) {
-      WriteLogLineF("Policy TrustedPublishers: %.80s is not a thumbprint of 40 hex digits; it "
-                    "is not used.\r\n",
-                    entry);
+        !NormalizeThumbprint(entry, thumbprint, sizeof thumbprint)) {
+      WriteLogLineF("Policy TrustedPublishers: %.80s is not used (more than %d publishers, or "
+                    "not 40 hex digits).\r\n",
+                    entry, (int)kPolicyEntries);
       continue;
     }
-    WriteLogLineF("Policy trusts publisher %s\r\n", slot);
-    ++g_Policy.publisherCount;
+    CopyText(g_Policy.publishers[g_Policy.publisherCount++], kThumbprintCapacity, thumbprint);
+    WriteLogLineF("Policy trusts publisher %s\r\n", thumbprint);
   }
 }
 

@@ -402,6 +402,15 @@ std::string Setting(const Row& row, const std::string& name) {
   return "";
 }
 
+std::string Hex(const std::string& bytes, const char* digits = "0123456789abcdef") {
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex;
+}
+
 // A value as text, "0x" and hex for bytes, "(none)" when missing.
 std::string RegText(const std::string& path) {
   const size_t slash = path.find('\\'), last = path.rfind('\\');
@@ -413,12 +422,7 @@ std::string RegText(const std::string& path) {
     return "(none)";
   }
   if (type == REG_SZ) return bytes.substr(0, bytes.find('\0'));
-  std::string hex = "0x";
-  for (unsigned char c : bytes) {
-    hex += "0123456789abcdef"[c >> 4];
-    hex += "0123456789abcdef"[c & 15];
-  }
-  return hex;
+  return "0x" + Hex(bytes);
 }
 
 void SetValue(const char* key, const char* name, DWORD type, const std::string& bytes) {
@@ -463,12 +467,7 @@ std::string PublisherThumbprint(const char* certificate) {
                             &size)) {
     return "(no thumbprint)";
   }
-  std::string hex;
-  for (DWORD i = 0; i < size; ++i) {
-    hex += "0123456789ABCDEF"[hash[i] >> 4];
-    hex += "0123456789ABCDEF"[hash[i] & 15];
-  }
-  return hex;
+  return Hex(std::string((const char*)hash, size), "0123456789ABCDEF");
 }
 
 // The installed state a failing row must leave alone: the text, the
