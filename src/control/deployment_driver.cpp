@@ -391,10 +391,14 @@ bool TakeDeferredLaunch() {
 }
 
 void FinishDeployment() {
+  // The launch waits in message loops: a page loaded meanwhile is refused
+  // until it ends, since its deployment would rebuild the list launched.
+  g_DeploymentRunning = true;
   CloseProgressDialog();
   for (int kind = 0; kind < kSessionKinds; ++kind) LoadVerifiedFlag(kind);
   LaunchSessions(g_LocalLaunch ? nullptr : g_IniFileName);
   SetDeploymentBusy(0);
+  g_DeploymentRunning = false;
 }
 
 void RunDeployment(COleControl* control, CPropExchange* pPX) {

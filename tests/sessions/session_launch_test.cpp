@@ -19,7 +19,8 @@ namespace {
 
 const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 // The container commands of tools/host (host_options.h).
-enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6, kScroll = 8 };
+enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6, kScroll = 8,
+       kReload = 9 };
 
 size_t Count(const std::vector<std::string>& lines, const std::string& part) {
   return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
@@ -58,6 +59,7 @@ class SessionTest : public ::testing::Test {
     EndStandInsOf(stubLog_);
     SetEnvironmentVariableA("WEVELINK_STUB_NO_WINDOW", nullptr);
     SetEnvironmentVariableA("WEVELINK_STUB_IGNORE_CLOSE", nullptr);
+    SetEnvironmentVariableA("WEVELINK_STUB_WINDOW_DELAY_MS", nullptr);
     SetDeploymentBusy(0);
     for (int kind = 0; kind < kSessionKinds; ++kind) {
       for (int slot = 0; slot < kSessionSlotsPerKind; ++slot) SetSessionWindow(kind, slot, nullptr);
@@ -375,6 +377,29 @@ TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
   EXPECT_EQ(1u, Count(StubLines(), " start kind=KVAD"));
   EXPECT_EQ(1u, Count(LogLines(), "'s Parent is "));
+}
+
+// The page reloaded while its sessions launch (the launcher waits for the
+// first one's window): the new page's deployment is refused, and the list
+// being launched is launched as it was, each session once.
+TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
+  SetEnvironmentVariableA("WEVELINK_STUB_WINDOW_DELAY_MS", "2000");
+  const std::string page = Publish(
+      "reload", "[Kestrava]\r\n",
+      {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")}},
+      {{"VT_DistFile", "vt.lst"}, {"Sessions", "VT_S1,VT_S2"}, {"VT_S1", "a"}, {"VT_S2", "b"}});
+  RunningHost host({page});
+  ASSERT_TRUE(WaitUntil([&] { return Count(StubLines(), " start ") > 0; }, 30000));
+  ASSERT_TRUE(host.Send(kReload));
+  ASSERT_TRUE(TraceHas(host, "command reload done"));
+  EXPECT_TRUE(WaitUntil([&] { return Count(StubLines(), " start ") == 2; }, 15000));
+  HostRun run = host.Finish();
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+  const std::vector<std::string> stub = StubLines();
+  EXPECT_EQ(2u, Count(stub, " start "));
+  EXPECT_EQ(1u, Count(stub, " /s2 /f\"b\" "));
+  EXPECT_TRUE(HasLine(LogLines(), "A deployment is already running in this process; this one "
+                                  "is refused."));
 }
 
 // A browser that offers no windowless site: the control works in a window

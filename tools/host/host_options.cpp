@@ -45,7 +45,9 @@ const char kUsage[] =
     "                    page's container window), subclass (the host replaces\n"
     "                    the container's window procedure, calling the one it\n"
     "                    found), scroll=DX,DY (the page's objects move by DX,DY\n"
-    "                    pixels) or leave (the page is left at once)\n"
+    "                    pixels), leave (the page is left at once) or reload (it\n"
+    "                    is left and entered again at once, from inside whatever\n"
+    "                    loop the control runs)\n"
     "  --help            show this text\n"
     "\n"
     "A local page's address, as the control sees it through the container's\n"
@@ -221,6 +223,7 @@ HostCommand ParseHostCommand(const char* text, unsigned* width, unsigned* height
   if (strcmp(text, "destroy") == 0) return kCommandDestroy;
   if (strcmp(text, "subclass") == 0) return kCommandSubclass;
   if (strcmp(text, "leave") == 0) return kCommandLeave;
+  if (strcmp(text, "reload") == 0) return kCommandReload;
   if (strncmp(text, "scroll=", 7) == 0) {
     // Each offset within a short: sent in the two halves of an LPARAM.
     long offsets[2] = {0, 0};

@@ -47,6 +47,7 @@ enum HostCommand {
   kCommandSubclass = 6,  // "subclass": put a procedure of the host's in front of the container's
   kCommandLeave = 7,     // "leave": leave the page at once, wherever the control is
   kCommandScroll = 8,    // "scroll=DX,DY": the page's objects move, as in a scroll
+  kCommandReload = 9,    // "reload": the page is left and entered again at once
 };
 const char kHostCommandMessageName[] = "WevelinkHostCommand";
 

@@ -94,6 +94,13 @@ void OnCommand(HWND frame, WPARAM command, LPARAM lParam) {
       LeavePage();
       Trace("command leave done");
       break;
+    case kCommandReload:
+      // As a browser's reload while the control waits in its own loop: the
+      // next page's control loads inside that loop.
+      Trace("command reload");
+      if (!ReloadPage()) Trace("reload failed");
+      Trace("command reload done");
+      break;
     default:
       Trace("command unknown %lu", (unsigned long)command);
       break;

@@ -46,6 +46,17 @@ struct Page {
 };
 
 Page g_page;
+// Counts every entry and leave, so that a load that a reload overtook from
+// inside the control's loop sees that its page is gone.
+unsigned g_pageGeneration = 0;
+// What the last EnterPage was given, for ReloadPage.
+struct PageEntry {
+  wchar_t address[2100];
+  HWND frame;
+  CLSID clsid;
+  const char* clsidText;
+};
+PageEntry g_lastEntry;
 PageObjects g_objects;
 char g_text[kMaxPageBytes * 3 + 1];
 
@@ -232,9 +243,11 @@ bool StartControl(int index, REFCLSID clsid, const char** reason) {
     *reason = "the control refused its client site";
     return false;
   }
+  const unsigned generation = g_pageGeneration;
   hr = LoadParams(control, index);
-  if (!g_page.entered) {
-    // Left (--send leave) while the control loaded: nothing of it is used.
+  if (!g_page.entered || generation != g_pageGeneration) {
+    // Left (--send leave or reload) while the control loaded: nothing of it
+    // is used.
     Trace("page left during load");
     return true;
   }
@@ -298,6 +311,13 @@ void StopControl(HostedControl* control) {
 bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* clsidText,
                const char** reason) {
   LeavePage();
+  if (address != g_lastEntry.address) {
+    lstrcpynW(g_lastEntry.address, address, ARRAYSIZE(g_lastEntry.address));
+  }
+  g_lastEntry.frame = frame;
+  g_lastEntry.clsid = clsid;
+  g_lastEntry.clsidText = clsidText;
+  ++g_pageGeneration;
   HWND kept = g_keepContainer ? g_page.container : nullptr;
   ZeroMemory(&g_page, sizeof g_page);
   g_page.container = kept;
@@ -349,7 +369,8 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
   }
 
   bool loaded = true;
-  for (int i = 0; i < g_objects.objectCount && g_page.entered; ++i) {
+  const unsigned generation = g_pageGeneration;
+  for (int i = 0; i < g_objects.objectCount && generation == g_pageGeneration; ++i) {
     const char* controlReason = "";
     if (!StartControl(i, clsid, &controlReason) && loaded) {
       loaded = false;
@@ -393,7 +414,17 @@ void LeavePage() {
   }
   ReleaseAndClear(&g_page.moniker);
   g_page.entered = false;
+  ++g_pageGeneration;
   Trace("left");
+}
+
+bool ReloadPage() {
+  if (g_lastEntry.frame == nullptr) return false;
+  const char* reason = "";
+  bool loaded = EnterPage(g_lastEntry.address, g_lastEntry.frame, g_lastEntry.clsid,
+                          g_lastEntry.clsidText, &reason);
+  if (!loaded) Trace("reload failed %s", reason);
+  return loaded;
 }
 
 // Windowed controls paint themselves; the page draws the others, those

@@ -22,6 +22,10 @@ bool EnterPage(const wchar_t* address, HWND frame, REFCLSID clsid, const char* c
 // Leaves the current page (nothing when there is none).
 void LeavePage();
 
+// Leaves the page last entered and enters it again, with what EnterPage was
+// given then. False when no page was entered or it did not load again.
+bool ReloadPage();
+
 // Whether the pages share one container window (--keep-container).
 void KeepContainerBetweenPages(bool keep);
 
