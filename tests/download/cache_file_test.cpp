@@ -273,6 +273,8 @@ TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
        ""},
       {"http on 443 is secure", "", 1, "http://" + standard + ":443/cacher", "policy.bin", ""},
       {"80 stays plain", "", 0, "http://" + standard + "/cacher", "policy.bin", ""},
+      {"https on 80 asks a plain server for TLS", "", 1, "https://" + standard + ":80/cacher",
+       "policy.bin", "Error 12157 opening HTTP request to server."},
       {"a site not approved", BaseUrl() + "/elsewhere|http://other/cacher", 0, local,
        "policy.bin", "   " + local + "/policy.bin is not under an approved site; it is not asked."},
       {"a redirect away", local + "|" + local + "x", 0, local, "away.bin",
