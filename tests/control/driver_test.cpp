@@ -120,32 +120,45 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
 
 // A browser navigating away, or closing, while the deployment waits for a
 // download: the deployment ends there, with no box and no launch, and the
-// file on its way is not installed.
+// file on its way is not installed. A container window destroyed meanwhile
+// (the page stays until it is left) gets no session embedded into it.
 TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
-  ResetDeployment();
-  DeleteEventLogs();
-  const std::string page = PublishSite(
-      "leave", {{"site.ini", "[Kestrava]\r\n"}, {"md.lst", "SLOW.TXT,2\r\n"},
-                {"SLOW.TXT", std::string(400000, 's')}},
-      {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"},
-       {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}});
-  SetServerRules("/leave/SLOW.TXT rate=20000\n");
-  RunningHost host({page});
-  auto downloading = [] {
-    std::vector<std::string> logs = EventLogFiles();
-    return !logs.empty() && FileContent(logs.back()).find("SLOW.TXT\r\n") != std::string::npos;
+  const struct {
+    unsigned command;  // tools/host: 7 leave, 5 destroy
+    const char* line;
+  } rows[] = {
+      {7, "The page was left during the deployment; it ends here."},
+      {5, "The page was left before its sessions were launched; they are not."},
   };
-  ASSERT_TRUE(WaitUntil(downloading, 30000));
-  ASSERT_TRUE(host.Send(7));  // leave
-  HostRun run = host.Finish();
-  SetServerRules("");
-  EXPECT_EQ(0u, run.exitCode) << run.output;
-  EXPECT_EQ("", CrashReport(run.output));
-  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-  const std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
-  EXPECT_TRUE(HasLine(lines, "The page was left during the deployment; it ends here."));
-  EXPECT_FALSE(HasLine(lines, "Launching Sessions..."));
-  EXPECT_EQ("(missing)", FileContent(DownloadFolder() + "\\SLOW.TXT"));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    ResetDeployment();
+    DeleteEventLogs();
+    const std::string page = PublishSite(
+        "leave", {{"site.ini", "[Kestrava]\r\n"}, {"md.lst", "SLOW.TXT,2\r\n"},
+                  {"SLOW.TXT", std::string(400000, 's')}},
+        {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"},
+         {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}, {"MD_S1_RunInBrowser", "P"}});
+    DeleteFileA((DownloadFolder() + "\\SLOW.TXT").c_str());
+    SetServerRules("/leave/SLOW.TXT rate=20000\n");
+    RunningHost host({page});
+    auto downloading = [] {
+      std::vector<std::string> logs = EventLogFiles();
+      return !logs.empty() && FileContent(logs.back()).find("SLOW.TXT\r\n") != std::string::npos;
+    };
+    ASSERT_TRUE(WaitUntil(downloading, 30000));
+    ASSERT_TRUE(host.Send(row.command));
+    HostRun run = host.Finish();
+    SetServerRules("");
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ("", CrashReport(run.output));
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    const std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
+    EXPECT_TRUE(HasLine(lines, row.line));
+    EXPECT_FALSE(HasLine(lines, "Launching Sessions..."));
+    EXPECT_EQ(row.command == 7 ? "(missing)" : std::string(400000, 's'),
+              FileContent(DownloadFolder() + "\\SLOW.TXT"));
+  }
 }
 
 // Two browser processes whose pages load in the same second: each writes
