@@ -325,23 +325,6 @@ bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode
   return finished;
 }
 
-StandIn::StandIn(const std::string& folder, const std::string& program,
-                 const std::string& switches)
-    : process_(Start(folder + "\\" + program + " " + switches, folder, &pid)) {
-  EXPECT_TRUE(process_ != nullptr) << program << ": " << GetLastError();
-}
-
-StandIn::~StandIn() {
-  if (process_) EndAfter(process_, 0);
-}
-
-DWORD StandIn::WaitForExit(DWORD timeoutMs) {
-  PumpUntil([&] { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }, timeoutMs);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_, &code);
-  return code;
-}
-
 RunningHost::RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs)
     : boxes_(ScratchName("boxes")), trace_(ScratchName("trace")), until_(ScratchName("until")) {
   process_ = Start(HostLine(HostExePath(), "--boxes \"" + boxes_ + "\" --trace \"" + trace_ +
@@ -661,17 +644,6 @@ std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
   SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
   return path;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
 }
 
 HWND TestContainerWindow() {

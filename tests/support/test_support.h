@@ -56,29 +56,11 @@ std::string LittleEndian32(long value);
 // publisher's certificate; whether it succeeded.
 bool TrustTestPublisher(const std::string& stubBuildUnix);
 
-// Polls done() at least every 10 ms for at most timeoutMs, dispatching
-// this thread's messages meanwhile (a session's windows send it some).
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
 std::string StandInFolder(const char* which = "programs");
 std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
 // A visible top-level window of this thread for sessions to embed in.
 HWND TestContainerWindow();
-// folder\program started in folder with the switches, as the control
-// starts a session; ended with the object if it still runs.
-class StandIn {
- public:
-  StandIn(const std::string& folder, const std::string& program, const std::string& switches);
-  ~StandIn();
-  StandIn(const StandIn&) = delete;
-  StandIn& operator=(const StandIn&) = delete;
-  // The exit code, or STILL_ACTIVE when it still runs after timeoutMs.
-  DWORD WaitForExit(DWORD timeoutMs);
-  DWORD pid = 0;
-
- private:
-  HANDLE process_ = nullptr;
-};
 
 }  // namespace testsupport
 
