@@ -338,6 +338,45 @@ ReadOutcome ReadPiece(DWORD context, char* target, DWORD room, DWORD* count, DWO
   return kReadDone;
 }
 
+// What InternetQueryDataAvailable reports; process-wide, as a query given
+// up on may still complete into it.
+DWORD g_Available = 0;
+
+// Waits until bytes of the response can be read at once, at most waitMs.
+// A gathered request reads only what is there, and the wait is on a
+// query that fills no buffer: a request given up on at its bound cannot
+// write into the next one's.
+ReadOutcome WaitForData(DWORD context, DWORD waitMs, DWORD* available, DWORD* error) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    BeginAsyncCall();
+    if (InternetQueryDataAvailable(CurrentRequest, &g_Available, 0, context)) {
+      *available = g_Available;
+      return kReadDone;
+    }
+    *error = GetLastError();
+    if (*error != ERROR_IO_PENDING) return kReadFailed;
+    const DWORD spent = GetTickCount() - start;
+    switch (WaitWhilePumping(IsRequestComplete, nullptr, spent < waitMs ? waitMs - spent : 0)) {
+      case kWaitDone:
+        break;
+      case kWaitCancelled:
+        return kReadCancelled;
+      case kWaitTimedOut:
+        *error = ERROR_INTERNET_TIMEOUT;
+        return kReadFailed;
+      default:
+        *error = ERROR_OPERATION_ABORTED;
+        return kReadFailed;
+    }
+    if (RequestResult == 0 && RequestError != 0) {
+      *error = RequestError;
+      return kReadFailed;
+    }
+    // Asked again: the bytes that completed the query are there now.
+  }
+}
+
 DWORD QueryNumber(DWORD info) {
   DWORD value = 0;
   DWORD size = sizeof value;
@@ -383,12 +422,32 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
     DWORD gathered = 0;
     bool cancelled = false;
     g_FilePiece = kFirstFilePiece;
+    const DWORD readingSince = GetTickCount();
+    const DWORD bound = SmallRequestBoundMs();
     while (!CancelRequested()) {
       char* target;
       DWORD room;
       NextReadTarget(gather, gathered, &target, &room);
       DWORD count = 0;
       DWORD error = 0;
+      if (gather) {
+        const DWORD spent = GetTickCount() - readingSince;
+        DWORD available = 0;
+        ReadOutcome ready = WaitForData(context, spent < bound ? bound - spent : 0, &available,
+                                        &error);
+        if (ready == kReadCancelled) {
+          cancelled = true;
+          break;
+        }
+        if (ready == kReadFailed && error == ERROR_INTERNET_TIMEOUT &&
+            GetTickCount() - readingSince >= bound) {
+          WriteLogLineF("   %s did not arrive whole within %d seconds; the request ends.\r\n",
+                        fileName, (int)(bound / 1000));
+        }
+        if (ready == kReadFailed) return FailRead(error, showErrors);
+        if (available == 0) break;  // the end of the response
+        if (available < room) room = available;
+      }
       DWORD readStart = GetTickCount();
       ReadOutcome read = ReadPiece(context, target, room, &count, &error);
       if (!gather) AdaptFilePiece(GetTickCount() - readStart);

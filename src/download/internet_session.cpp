@@ -273,4 +273,11 @@ void CloseInternetSession(bool logLine) {
   if (logLine) WriteLogLine("Closed connection to internet.\r\n");
 }
 
+unsigned long SmallRequestBoundMs() {
+  const DWORD timeout = g_ReceiveTimeout;
+  if (timeout == 0) return kDefaultSmallRequestBoundMs;
+  if (timeout > 0xFFFFFFFFUL / kSmallRequestTimeouts) return 0xFFFFFFFFUL;
+  return timeout * kSmallRequestTimeouts;
+}
+
 void ParseServerPort() { g_ServerPort = ServerPortFromUrl(g_ServerUrl); }

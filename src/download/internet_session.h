@@ -26,6 +26,14 @@ const long kMaxCacheRetries = 100;
 long CacheRetries();
 void SetCacheRetries(long retries);
 
+// How long a request read into TransferBuffer (the initialization file, a
+// list, the cookie) may take in all: ten receive timeouts of the page's
+// "CacheTimeout", or a minute without one. A server that trickles such a
+// file would otherwise keep the page busy with no dialog and no Cancel.
+const unsigned long kSmallRequestTimeouts = 10;
+const unsigned long kDefaultSmallRequestBoundMs = 60000;
+unsigned long SmallRequestBoundMs();
+
 // Redirects one request may follow; the next one ends it as a failure.
 const long kRedirectLimit = 10;
 
