@@ -254,9 +254,31 @@ void RefuseWebPage(Deployment& d, HANDLE file, const char* what, const char* nam
   d.control->MessageBox(message, kCacheErrorCaption, kErrorBoxStyle);
 }
 
-HANDLE CreateLocalCopy(const char* path) {
-  return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+// Fetches an initialization file into a temporary file beside its local
+// copy and puts it in the copy's place whole: another window's deployment
+// may be reading the copy meanwhile, and a download cut short must not be
+// read as settings. A failed or refused download leaves an empty copy (the
+// settings' defaults). 0, or the error that ended it.
+DWORD FetchLocalCopy(Deployment& d, const char* name, bool retries, const char* what) {
+  char path[260];
+  char folder[260];
+  char temporary[260];
+  bool named = LocalCopyPath(name, path, sizeof path);
+  named = CopyText(folder, sizeof folder, DownloadFolderPath()) && named;
+  named = AddBackslash(folder, sizeof folder) && named;
+  if (!named) return ERROR_FILENAME_EXCED_RANGE;
+  ScopedFile file(CreateTemporaryFile(folder, temporary, sizeof temporary));
+  if (!file.IsValid()) return GetLastError();
+  const bool fetched = retries ? CacheFileWithRetries(name, file.Get())
+                               : CacheFile(name, file.Get(), true);
+  if (fetched) {
+    RefuseWebPage(d, file.Get(), what, name);
+  } else {
+    SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.Get());
+  }
+  file.Reset();
+  return ReplaceWithTemporary(temporary, path) ? 0 : GetLastError();
 }
 
 // Step 9. False when the deployment has ended.
@@ -271,25 +293,12 @@ bool CacheInitializationFile(Deployment& d) {
   if (!CheckLocalCopyName(d, "Initialization File", g_IniFileName, kCacheErrorCaption)) {
     return false;
   }
-  char path[260];
-  ScopedFile file;
-  if (LocalCopyPath(g_IniFileName, path, sizeof path)) {
-    file.Reset(CreateLocalCopy(path));
-  } else {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-  }
-  if (!file.IsValid()) {
-    FormatText(d.message, sizeof d.message, "Error %lu caching Initialization File.",
-               GetLastError());
+  const DWORD error = FetchLocalCopy(d, g_IniFileName, true, "Initialization File");
+  if (error != 0) {
+    FormatText(d.message, sizeof d.message, "Error %lu caching Initialization File.", error);
     ReportEndingFailure(d, kCacheErrorCaption);
     return false;
   }
-  // A failed download still goes on: the user has seen the last attempt's
-  // message, and the settings fall back to their defaults.
-  if (CacheFileWithRetries(g_IniFileName, file.Get())) {
-    RefuseWebPage(d, file.Get(), "Initialization File", g_IniFileName);
-  }
-  file.Reset();
   ReadInitializationFile(g_IniFileName);
   return true;
 }
@@ -307,21 +316,13 @@ bool PrepareMode(Deployment& d) {
   if (!CheckLocalCopyName(d, "Desktop Initialization File", name, kInstallationErrorCaption)) {
     return false;
   }
-  char path[260];
-  HANDLE file = INVALID_HANDLE_VALUE;
-  if (LocalCopyPath(name, path, sizeof path)) {
-    file = CreateLocalCopy(path);
-  } else {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-  }
-  if (file == INVALID_HANDLE_VALUE) {
+  const DWORD error = FetchLocalCopy(d, name, false, "Desktop Initialization File");
+  if (error != 0) {
     FormatText(d.message, sizeof d.message, "Error %lu downloading Desktop Initialization File %s.",
-               GetLastError(), name);
+               error, name);
     ReportEndingFailure(d, kInstallationErrorCaption);
     return false;
   }
-  if (CacheFile(name, file, true)) RefuseWebPage(d, file, "Desktop Initialization File", name);
-  CloseHandle(file);
   ReadDesktopInitializationFile();
   CreateFolderTree();
   return true;

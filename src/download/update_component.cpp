@@ -72,28 +72,6 @@ void ShowDownloadStart(const char* entry, int kind) {
 
 enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
 
-// A new temporary file "wvlXXXX.tmp" in folder, opened for writing: one
-// create per name tried, where GetTempFileNameA would create, close and
-// leave it to be opened again.
-HANDLE CreateTemporaryFile(const char* folder, char* path, size_t capacity) {
-  static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 4);
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    char name[16];
-    FormatText(name, sizeof name, "wvl%04X.tmp", (next++) & 0xFFFF);
-    if (!CopyText(path, capacity, folder) || !AppendText(path, capacity, name)) {
-      SetLastError(ERROR_FILENAME_EXCED_RANGE);
-      return INVALID_HANDLE_VALUE;
-    }
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return file;
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
-  }
-  SetLastError(ERROR_FILE_EXISTS);
-  return INVALID_HANDLE_VALUE;
-}
-
 // Downloads entry into a temporary file in the target's folder and, once
 // it arrived whole, puts it in the target's place.
 DownloadOutcome DownloadComponent(const char* entry, const char* folder, const char* target) {
@@ -109,10 +87,8 @@ DownloadOutcome DownloadComponent(const char* entry, const char* folder, const c
     DeleteFileA(temporary);
     return CancelRequested() ? kDownloadCancelled : kDownloadFailed;
   }
-  if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
-    DWORD error = GetLastError();
-    DeleteFileA(temporary);
-    ReportLocalFileError(error, target);
+  if (!ReplaceWithTemporary(temporary, target)) {
+    ReportLocalFileError(GetLastError(), target);
     return kDownloadFailed;
   }
   return kDownloaded;
@@ -232,5 +208,44 @@ void RemoveLeftoverDownloads() {
   } while (FindNextFileA(search.Get(), &found));
   if (removed > 0) {
     WriteLogLineF("Removed %d leftover temporary download(s) older than an hour.\r\n", removed);
+  }
+}
+
+// One create per name tried, where GetTempFileNameA would create, close
+// and leave it to be opened again.
+HANDLE CreateTemporaryFile(const char* folder, char* path, size_t capacity) {
+  static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 4);
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char name[16];
+    FormatText(name, sizeof name, "wvl%04X.tmp", (next++) & 0xFFFF);
+    if (!CopyText(path, capacity, folder) || !AppendText(path, capacity, name)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return INVALID_HANDLE_VALUE;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+bool ReplaceWithTemporary(const char* temporary, const char* target) {
+  // Polled: a reader's close signals nothing that could be waited on.
+  const DWORD kRetryMs = 2000;
+  const DWORD kPollMs = 20;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    const DWORD error = GetLastError();
+    const bool shared = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!shared || GetTickCount() - start >= kRetryMs) {
+      DeleteFileA(temporary);
+      SetLastError(error);
+      return false;
+    }
+    PumpMessages(kPollMs, true);
   }
 }

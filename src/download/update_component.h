@@ -4,6 +4,10 @@
 #ifndef WEVELINK_DOWNLOAD_UPDATE_COMPONENT_H
 #define WEVELINK_DOWNLOAD_UPDATE_COMPONENT_H
 
+#include <windows.h>
+
+#include <stddef.h>
+
 // Runs on the user-interface thread and returns early, leaving
 // CancelRequested set, when the user cancels (before the list is parsed,
 // before each entry and right after each download). A list that cannot be
@@ -19,5 +23,17 @@ void UpdateComponent(const char* listName, int kind);
 // that were last written more than an hour ago (left by a browser that died
 // during a download), with a log line when there were any.
 void RemoveLeftoverDownloads();
+
+// A new temporary file "wvlXXXX.tmp" in folder (which ends in a
+// separator), opened for reading and writing with no sharing; its path
+// goes to path. INVALID_HANDLE_VALUE with the error set when none could be
+// made.
+HANDLE CreateTemporaryFile(const char* folder, char* path, size_t capacity);
+
+// Moves the closed temporary file over target. Another window's deployment
+// may be reading target for a moment: a sharing failure is tried again for
+// up to two seconds, dispatching messages meanwhile. False with the error
+// set (the temporary file is then deleted).
+bool ReplaceWithTemporary(const char* temporary, const char* target);
 
 #endif

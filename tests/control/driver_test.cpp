@@ -162,27 +162,36 @@ TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
 }
 
 // Two browser processes whose pages load in the same second: each writes
-// a log of its own.
+// a log of its own, and each fetches and reads the initialization file
+// while the other replaces it.
 TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
-  const std::string page = PublishPage("twice.htm", ControlPage({{"LogEvents", "Y"},
-                                                                 {"LocalLaunch", "Y"}}));
+  std::string ini = "[Kestrava]\r\n";
+  while (ini.size() < 2000) ini += "; a site's comments, read slowly\r\n";
+  const std::string page = PublishSite("twice", {{"site.ini", ini}},
+                                       {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
+  SetServerRules("/twice/site.ini rate=2000\n");
   RunningHost first({page});
   RunningHost second({page});
   auto logged = [] {
     size_t started = 0;
     for (const std::string& log : EventLogFiles()) {
-      started += CountOf(FileContent(log), "Local Launch is Enabled");
+      started += CountOf(FileContent(log), "Desktop Mode is Disabled");
     }
     return started == 2;
   };
   EXPECT_TRUE(WaitUntil(logged, 20000));
-  EXPECT_EQ(0u, first.Finish().exitCode);
-  EXPECT_EQ(0u, second.Finish().exitCode);
+  for (RunningHost* host : {&first, &second}) {
+    HostRun run = host->Finish();
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+  }
+  SetServerRules("");
   const std::vector<std::string> logs = EventLogFiles();
   ASSERT_LE(1u, logs.size());
   for (const std::string& log : logs) {
     EXPECT_EQ(1u, CountOf(FileContent(log), "Event Log Started")) << log;
   }
+  EXPECT_EQ(ini, FileContent(DownloadFolder() + "\\site.ini"));
 }
 
 TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
