@@ -67,8 +67,24 @@ void ChooseSiblingFolder(const SiblingClient& client, const char* version) {
   WriteSiblingSettings(client, version, g_ExtractFolder);
 }
 
-// Empties the temporary extraction folder and removes it; what is still in
-// use stays.
+// A new folder "wevlnkXXXX" in the temporary folder for one Run cabinet:
+// another window's deployment may be running its own setup from the one
+// before.
+bool CreateRunFolder(char* folder, size_t capacity) {
+  static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 4);
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    if (!FormatText(folder, capacity, "%swevlnk%04X", TempFolderPath(), (next++) & 0xFFFF)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return false;
+    }
+    if (CreateDirectoryA(folder, nullptr)) return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
 void RemoveTemporaryFolder(const char* folder) {
   char pattern[kPathCapacity];
   bool fits = CopyText(pattern, sizeof pattern, folder) && AddBackslash(pattern, sizeof pattern);
@@ -85,6 +101,8 @@ void RemoveTemporaryFolder(const char* folder) {
   }
   RemoveDirectoryA(folder);
 }
+
+namespace {
 
 void RunCabinetProgram(const char* cabinet, const char* run) {
   char program[kPathCapacity];
@@ -248,12 +266,12 @@ bool ExtractCabinet(const char* cabinetName, int kind) {
     ChooseSiblingFolder(*SiblingClientByLetter('Z'), version);
   } else {
     if (run[0] != '\0') {
-      if (!FormatText(g_ExtractFolder, sizeof g_ExtractFolder, "%swevlnk", TempFolderPath())) {
-        WriteLogLineF("   %s: the temporary folder does not fit 259 characters.\r\n", fileName);
+      if (!CreateRunFolder(g_ExtractFolder, sizeof g_ExtractFolder)) {
+        WriteLogLineF("   %s: no temporary folder could be made in %s (error %lu).\r\n", fileName,
+                      TempFolderPath(), GetLastError());
         return false;
       }
       temporary = true;
-      CreateFolderPath(g_ExtractFolder);
     } else {
       CopyText(g_ExtractFolder, sizeof g_ExtractFolder,
                Settings().DesktopMode ? Settings().InstallFolder

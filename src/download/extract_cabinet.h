@@ -11,8 +11,8 @@
 
 // Extracts cabinetName (a name part, read from the ActiveX cache folder)
 // for kind: into DestDir (created) when the section names one; otherwise,
-// with a Run entry, into the temporary folder's "wevlnk", which is emptied
-// and removed afterwards; otherwise into the kind's component folder (web
+// with a Run entry, into a new folder "wevlnkXXXX" of the temporary folder,
+// which is emptied and removed afterwards; otherwise into the kind's component folder (web
 // mode) or the installation folder (desktop mode). With DestDir and a
 // Version, an "O..." or "Z..." cabinet's client settings are written and
 // its folder recorded. After a successful extraction the Run program is
@@ -21,6 +21,10 @@
 // the extraction folder, is refused with a log line. Returns whether the
 // platform's cabinet iteration succeeded.
 bool ExtractCabinet(const char* cabinetName, int kind);
+
+// Empties a temporary extraction folder and removes it; what is still in
+// use stays.
+void RemoveTemporaryFolder(const char* folder);
 
 // The cabinet iteration's callback: places each file (see the .cpp) and
 // registers the two COM libraries once they are extracted without error.

@@ -12,6 +12,7 @@
 #include "base/module_folders.h"
 #include "download/cache_file.h"
 #include "download/component_files.h"
+#include "download/extract_cabinet.h"
 #include "download/portable/distribution_list.h"
 #include "download/install_component.h"
 #include "base/message_pump.h"
@@ -183,31 +184,53 @@ void UpdateComponent(const char* listName, int kind) {
   }
 }
 
-void RemoveLeftoverDownloads() {
-  // A browser that died during a download left its temporary file for good.
-  // One still being written is younger and open without delete sharing.
-  const ULONGLONG kHour = 36000000000ULL;  // in 100-nanosecond units
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const ULONGLONG limit = ((ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime) - kHour;
-  char pattern[kPathCapacity];
-  if (!FormatText(pattern, sizeof pattern, "%s\\wvl*.tmp", DownloadFolderPath())) return;
+namespace {
+
+// Removes what matches pattern in folder (a folder when folders is set, a
+// file otherwise) last written before limit; how many went.
+int RemoveOlderThan(const char* folder, const char* pattern, bool folders, ULONGLONG limit) {
+  char search[kPathCapacity];
+  if (!FormatText(search, sizeof search, "%s%s", folder, pattern)) return 0;
   WIN32_FIND_DATAA found;
-  ScopedFind search(FindFirstFileA(pattern, &found));
-  if (!search.IsValid()) return;
+  ScopedFind find(FindFirstFileA(search, &found));
+  if (!find.IsValid()) return 0;
   int removed = 0;
   do {
     const FILETIME& written = found.ftLastWriteTime;
     const ULONGLONG time = (ULONGLONG)written.dwHighDateTime << 32 | written.dwLowDateTime;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || time >= limit) continue;
+    const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (isFolder != folders || time >= limit) continue;
     char path[kPathCapacity];
-    if (FormatText(path, sizeof path, "%s\\%s", DownloadFolderPath(), found.cFileName) &&
-        DeleteFileA(path)) {
+    if (!FormatText(path, sizeof path, "%s%s", folder, found.cFileName)) continue;
+    if (folders) {
+      RemoveTemporaryFolder(path);
+      if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) ++removed;
+    } else if (DeleteFileA(path)) {
       ++removed;
     }
-  } while (FindNextFileA(search.Get(), &found));
-  if (removed > 0) {
-    WriteLogLineF("Removed %d leftover temporary download(s) older than an hour.\r\n", removed);
+  } while (FindNextFileA(find.Get(), &found));
+  return removed;
+}
+
+}  // namespace
+
+void RemoveLeftoverDownloads() {
+  // A browser that died during a download or a setup left its temporary
+  // file or extraction folder for good. One still in use is younger, or
+  // held open: it stays.
+  const ULONGLONG kHour = 36000000000ULL;  // in 100-nanosecond units
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const ULONGLONG limit = ((ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime) - kHour;
+  char downloads[kPathCapacity];
+  if (!FormatText(downloads, sizeof downloads, "%s\\", DownloadFolderPath())) return;
+  const int files = RemoveOlderThan(downloads, "wvl*.tmp", false, limit);
+  if (files > 0) {
+    WriteLogLineF("Removed %d leftover temporary download(s) older than an hour.\r\n", files);
+  }
+  const int folders = RemoveOlderThan(TempFolderPath(), "wevlnk*", true, limit);
+  if (folders > 0) {
+    WriteLogLineF("Removed %d leftover extraction folder(s) older than an hour.\r\n", folders);
   }
 }
 

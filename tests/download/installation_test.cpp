@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <atomic>
 #include <string.h>
 #include <thread>
@@ -38,11 +40,17 @@ std::string In(const std::string& name) {
   return FileContent(WinPathFromUnix(std::string(INSTALL_INPUTS_UNIX) + "/" + name));
 }
 
-std::string SetupFolder() {
+std::string TempFolder() {
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + "wevlnk";
+  return folder;
 }
+// Each setup runs in a folder of its own, "wevlnk" and four hex digits:
+// named here without them.
+std::string WithoutRunFolderNumber(const std::string& text) {
+  return std::regex_replace(text, std::regex("wevlnk[0-9A-F]{4}"), "wevlnk");
+}
+std::string SetupFolder() { return TempFolder() + "wevlnk"; }
 
 class InstallationTest : public ::testing::Test {
  protected:
@@ -139,16 +147,22 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   files.push_back({"NEW.EX_", In("KVMD.EX_")});
   files.push_back({"CUT.PRO", std::string(20000, 'N')});
   SetServerRules("/versions/CUT.PRO close-after=1000\n");
-  // What a browser that died during a download two hours ago left behind.
+  // What a browser that died during a download and a setup two hours ago
+  // left behind.
   const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
+  const std::string leftoverFolder = TempFolder() + "wevlnkBEEF";
+  CreateDirectoryA(leftoverFolder.c_str(), nullptr);
   ASSERT_TRUE(WriteFileBytes(leftover, "part of a download"));
+  ASSERT_TRUE(WriteFileBytes(leftoverFolder + "\\setup.exe", "a setup"));
   ULARGE_INTEGER time;
   GetSystemTimeAsFileTime((FILETIME*)&time);
   time.QuadPart -= 2 * 36000000000ULL;
-  HANDLE file = CreateFileA(leftover.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&time));
-  CloseHandle(file);
+  for (const std::string& path : {leftover, leftoverFolder}) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&time));
+    CloseHandle(file);
+  }
   HostRun run = Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n",
                        files, {{"MD_DistFile", "md.lst"}});
   for (const auto& row : rows) {
@@ -174,6 +188,8 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       << run.boxes[0];
   EXPECT_TRUE(NoTemporaries());
   EXPECT_TRUE(Logged("Removed 1 leftover temporary download(s) older than an hour."));
+  EXPECT_TRUE(Logged("Removed 1 leftover extraction folder(s) older than an hour."));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(leftoverFolder.c_str()));
 }
 
 TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
@@ -385,12 +401,13 @@ TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) 
                          {{"VT_DistFile", "vt.lst"}});
     SetEnvironmentVariableA("WEVELINK_STUB_LOG", nullptr);
     const bool started = row.run == "setup.exe" && row.boxes.empty();
-    EXPECT_EQ(started, FileContent(stubLog).find("start kind=? mode=? cmd=\"" + program +
-                                                 "\" cwd=" + SetupFolder()) != std::string::npos)
-        << FileContent(stubLog);
+    const std::string stub = WithoutRunFolderNumber(FileContent(stubLog));
+    EXPECT_EQ(started, stub.find("start kind=? mode=? cmd=\"" + program + "\" cwd=" +
+                                 SetupFolder()) != std::string::npos)
+        << stub;
     ASSERT_EQ(row.boxes.size(), run.boxes.size());
     for (size_t i = 0; i < row.boxes.size(); ++i) {
-      EXPECT_EQ(0u, run.boxes[i].find(row.boxes[i])) << run.boxes[i];
+      EXPECT_EQ(0u, WithoutRunFolderNumber(run.boxes[i]).find(row.boxes[i])) << run.boxes[i];
       EXPECT_EQ("\t0x10030\tworker", run.boxes[i].substr(run.boxes[i].size() - 15));
     }
     for (const char* library : {"kvftp.dll", "kvwhll.dll"}) {
@@ -399,7 +416,9 @@ TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) 
           << library;
     }
     EXPECT_TRUE(row.logged.empty() || Logged(row.logged)) << row.logged;
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SetupFolder().c_str()));
+    size_t left = 0;
+    ForEachFound(TempFolder() + "wevlnk*", [&](const WIN32_FIND_DATAA&) { ++left; });
+    EXPECT_EQ(0u, left);
   }
 }
 
