@@ -131,7 +131,11 @@ const char* CertificateFailureReason(DWORD error) {
   }
 }
 
+// The error that ended the last request; 0 when it did not fail.
+DWORD g_LastFailure = 0;
+
 bool FailRequestOpen(DWORD error, bool showErrors) {
+  g_LastFailure = error;
   char message[260];
   FormatText(message, sizeof message, "Error %d opening HTTP request to server.", (int)error);
   WriteLogLineF("%s\r\n", message);
@@ -152,6 +156,7 @@ bool FailAfterOpen(const char* message, bool showErrors) {
 }
 
 bool FailRead(DWORD error, bool showErrors) {
+  g_LastFailure = error;
   char message[260];
   FormatText(message, sizeof message, "Error %d caching file from server.", (int)error);
   return FailAfterOpen(message, showErrors);
@@ -531,10 +536,28 @@ bool CacheFromFolder(const char* fileName, HANDLE output) {
 }  // namespace
 
 bool CacheFile(const char* fileName, HANDLE outputFile, bool showErrors) {
+  g_LastFailure = 0;
   if (!fileName) fileName = "";
   ClearVerifiedFlagOfName(fileName);
   if (IsFileUrl(g_ServerUrl)) return CacheFromFolder(fileName, outputFile);
   return CacheFromServer(fileName, outputFile, showErrors);
+}
+
+bool ServerStoppedAnswering() {
+  switch (g_LastFailure) {
+    case ERROR_INTERNET_TIMEOUT:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
+    // Wine passes a socket's own errors on.
+    case WSAETIMEDOUT:
+    case WSAECONNRESET:
+    case WSAECONNREFUSED:
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool CacheFileWithRetries(const char* fileName, HANDLE outputFile) {

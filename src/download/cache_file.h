@@ -36,4 +36,9 @@ bool CacheFile(const char* fileName, HANDLE outputFile, bool showErrors);
 // below 0 nothing is tried and the result is false.
 bool CacheFileWithRetries(const char* fileName, HANDLE outputFile);
 
+// Whether the last CacheFile failed because the server did not answer at
+// all (no name, no connection, a reset or a timeout) rather than because
+// of the file: the next requests to it would only fail the same way.
+bool ServerStoppedAnswering();
+
 #endif

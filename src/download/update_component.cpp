@@ -25,6 +25,9 @@ namespace {
 
 // Rebuilt by every list; large enough that it does not belong on the stack.
 DistributionList g_List;
+// Set when a download of this list failed because the server stopped
+// answering: the list's other due files are then not asked for.
+bool g_ServerGone = false;
 
 void LogList(const DistributionList& list) {
   for (int i = 0; i < list.Count; ++i) {
@@ -118,6 +121,10 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
     return true;
   }
 
+  if (g_ServerGone) {
+    WriteLogLineF("   %s is not fetched: the server stopped answering.\r\n", entry.FileName);
+    return true;
+  }
   ShowDownloadStart(entry.FileName, kind);
   char folder[kPathCapacity];
   char target[kPathCapacity];
@@ -132,6 +139,8 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
     case kDownloadCancelled:
       return false;
     case kDownloadFailed:
+      // Its box said why; the rest of the list would each say it again.
+      g_ServerGone = ServerStoppedAnswering();
       return true;  // nothing recorded: the next load tries again
     case kDownloaded:
       InstallComponentFile(namePart, entry.Version, kind);
@@ -167,6 +176,7 @@ void UpdateComponent(const char* listName, int kind) {
     return;
   }
   ParseDistributionText(TransferBuffer, &g_List);
+  g_ServerGone = false;
   LogList(g_List);
   ScopedKey versions(OpenComponentVersions());
   DWORD lastLook = GetTickCount();  // the list's fetch has just pumped

@@ -296,6 +296,12 @@ std::vector<Row> Rows() {
       {"installed-stall", {{"VT_DistFile", "md.lst"}, {"CacheTimeout", "1000"}},
        {{"md.lst", "KVMD.EX_,9\r\n"}, {"KVMD.EX_", szdd}}, "{R}/KVMD.EX_ stall-after=200\n",
        {kCacheError + "Error 10060 caching file from server."}},
+      // A server that stops answering is not asked for the list's other files.
+      {"server-stops", {{"VT_DistFile", "stop.lst"}, {"CacheTimeout", "1000"}},
+       {{"stop.lst", "STOPA.PRO,1\r\nSTOPB.PRO,1\r\n"}, {"STOPA.PRO", s10k}, {"STOPB.PRO", s10k}},
+       "{R}/STOPA.PRO stall-after=200\n",
+       {kCacheError + "Error 10060 caching file from server.", "G:{R}/STOPB.PRO=0",
+        "L:   STOPB.PRO is not fetched: the server stopped answering."}},
       {"retries-3", {{"CacheRetries", "3"}}, {}, "{R}/site.ini status=503\n",
        {"L:Cache Retries is 3", "G:{R}/site.ini=4", Failed("503", "{U}/site.ini")}},
       {"retries-negative", {{"IniFile", "neg.ini"}, {"CacheRetries", "-1"}}, {}, "",
