@@ -12,6 +12,7 @@
 #include "download/cache_file.h"
 
 #include "download/cache_file_private.h"
+#include "download/error_text.h"
 
 #include <wininet.h>
 #include <string.h>
@@ -78,8 +79,14 @@ void AdaptFilePiece(DWORD elapsedMs) {
 
 bool HasOutput(HANDLE file) { return file != nullptr && file != INVALID_HANDLE_VALUE; }
 
-void ShowCacheError(const char* message, bool showErrors) {
-  if (showErrors) ShowErrorBox(nullptr, message, kCacheErrorCaption);
+// The box says what the platform says of code after the message; the log
+// line keeps the message alone.
+void ShowCacheError(const char* message, DWORD code, bool showErrors) {
+  if (!showErrors) return;
+  char text[260 + 256];
+  CopyText(text, sizeof text, message);
+  AppendErrorText(text, sizeof text, code);
+  ShowErrorBox(nullptr, text, kCacheErrorCaption);
 }
 
 // Ends the current request for good: its context first, so that a handle
@@ -141,15 +148,15 @@ bool FailRequestOpen(DWORD error, bool showErrors) {
   WriteLogLineF("%s\r\n", message);
   const char* reason = CertificateFailureReason(error);
   if (reason != nullptr) WriteLogLineF("   The request was refused: %s.\r\n", reason);
-  ShowCacheError(message, showErrors);
+  ShowCacheError(message, error, showErrors);
   CloseCurrentRequest();
   return false;
 }
 
 // A failure after the request opened: shown, request closed, then logged
 // indented, in that order.
-bool FailAfterOpen(const char* message, bool showErrors) {
-  ShowCacheError(message, showErrors);
+bool FailAfterOpen(const char* message, DWORD code, bool showErrors) {
+  ShowCacheError(message, code, showErrors);
   CloseCurrentRequest();
   WriteLogLineF("   %s\r\n", message);
   return false;
@@ -159,13 +166,13 @@ bool FailRead(DWORD error, bool showErrors) {
   g_LastFailure = error;
   char message[260];
   FormatText(message, sizeof message, "Error %d caching file from server.", (int)error);
-  return FailAfterOpen(message, showErrors);
+  return FailAfterOpen(message, error, showErrors);
 }
 
 bool FailWrite(DWORD error, bool showErrors) {
   char message[260];
   FormatText(message, sizeof message, "Error %d writing the cached file.", (int)error);
-  return FailAfterOpen(message, showErrors);
+  return FailAfterOpen(message, error, showErrors);
 }
 
 void ClearVerifiedFlagOfName(const char* fileName) {
@@ -419,7 +426,7 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
     if (status != 200) {
       char message[260 + 64];
       FormatText(message, sizeof message, "Error %d caching \"%s\" from server.", (int)status, url);
-      return FailAfterOpen(message, showErrors);
+      return FailAfterOpen(message, 0, showErrors);  // an HTTP status has no platform text
     }
     DWORD contentLength = QueryNumber(HTTP_QUERY_CONTENT_LENGTH);
     WriteLogLineF("   Content length is %d bytes.\r\n", (int)contentLength);
@@ -474,7 +481,7 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
       FormatText(message, sizeof message,
                  "Error %d caching file from server: %d of %d bytes arrived.",
                  (int)ERROR_HANDLE_EOF, (int)total, (int)contentLength);
-      return FailAfterOpen(message, showErrors);
+      return FailAfterOpen(message, ERROR_HANDLE_EOF, showErrors);
     }
     NoteSpilledResponse(gather, total);
   }

@@ -12,6 +12,7 @@
 #include "base/module_folders.h"
 #include "download/cache_file.h"
 #include "download/component_files.h"
+#include "download/error_text.h"
 #include "download/extract_cabinet.h"
 #include "download/portable/distribution_list.h"
 #include "download/install_component.h"
@@ -54,7 +55,10 @@ void ReportLocalFileError(DWORD error, const char* path) {
   WriteLogTimeStamp();
   WriteLogText(message);
   WriteLogText("\r\n");
-  ShowErrorBox(nullptr, message, desktop ? kWriteErrorCaption : kCacheErrorCaption);
+  char text[sizeof message + 256];
+  CopyText(text, sizeof text, message);
+  AppendErrorText(text, sizeof text, error);
+  ShowErrorBox(nullptr, text, desktop ? kWriteErrorCaption : kCacheErrorCaption);
 }
 
 void ShowDownloadStart(const char* entry, int kind) {

@@ -290,9 +290,11 @@ std::vector<Row> Rows() {
        {"P:   Error 38 caching file from server: 12 of 4000 bytes arrived."}},
       {"server-unreachable", {{"IniFile", "http://127.0.0.1:1/site.ini"}}, {}, "",
        {"L:Server URL is http://127.0.0.1:1 on Port 1",
-        kCacheError + "Error 12029 opening HTTP request to server."}},
+        kCacheError + "Error 12029 opening HTTP request to server.\\r\\nThe attempt to connect "
+                      "to the server failed."}},
       {"server-bad-scheme", {{"IniFile", "ftp://127.0.0.1/site.ini"}}, {}, "",
-       {kCacheError + "Error 12006 opening HTTP request to server."}},
+       {kCacheError + "Error 12006 opening HTTP request to server.\\r\\nThe URL scheme could not "
+                      "be recognized or is not supported."}},
       {"installed-stall", {{"VT_DistFile", "md.lst"}, {"CacheTimeout", "1000"}},
        {{"md.lst", "KVMD.EX_,9\r\n"}, {"KVMD.EX_", szdd}}, "{R}/KVMD.EX_ stall-after=200\n",
        {kCacheError + "Error 10060 caching file from server."}},

@@ -141,7 +141,8 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   // behind it.
   EXPECT_TRUE(SameBytes(body.substr(0, 30000), CloseOutput()));
   // Silent until the last attempt.
-  EXPECT_EQ(Lines{CacheErrorBox(message)}, Boxes());
+  // The box adds the platform's words for the code.
+  EXPECT_EQ(Lines{CacheErrorBox(message + "\\r\\nEnd of file.")}, Boxes());
   Lines log = CloseLog();
   EXPECT_EQ(3, std::count(log.begin(), log.end(), "   " + message));
   EXPECT_FALSE(AnyLineStarts(log, "   Successfully cached"));
@@ -197,13 +198,16 @@ TEST_F(CacherTest, OverlongRequestUrlOrTimeoutIsRefused) {
   const DWORD start = GetTickCount();
   EXPECT_FALSE(CacheFile("trickle.lst", INVALID_HANDLE_VALUE, true));
   EXPECT_GT(9000u, GetTickCount() - start);
-  EXPECT_EQ(Lines{CacheErrorBox("Error 12002 caching file from server.")}, Boxes());
+  EXPECT_EQ(Lines{CacheErrorBox("Error 12002 caching file from server.\\r\\nThe request has "
+                                "timed out.")},
+            Boxes());
   EXPECT_TRUE(HasLine(CloseLog(), "   trickle.lst did not arrive whole within 4 seconds; the "
                                   "request ends."));
   ApplyLogEventsSetting(true);
   std::string name = std::string(250, 'n') + ".ini";
   EXPECT_FALSE(CacheFile(name.c_str(), NewOutput(), true));
-  EXPECT_EQ(CacheErrorBox("Error 111 opening HTTP request to server."), Boxes().back());
+  EXPECT_EQ(CacheErrorBox("Error 111 opening HTTP request to server.\\r\\nBuffer overflow."),
+            Boxes().back());
   EXPECT_TRUE(HasLine(CloseLog(), "   Request URL for " + name +
                                       " does not fit in 259 characters."));
   EXPECT_TRUE(RequestsFor("/cacher/" + name).empty());
