@@ -7,8 +7,8 @@
 
 namespace {
 
-// A provider per download rather than per process: released on every path,
-// never at module unload, when the platform's libraries may be gone.
+// Held for one list's downloads rather than per process: released on every
+// path, never at module unload, when the platform's libraries may be gone.
 ScopedCryptProvider g_Provider;
 ScopedCryptHash g_Hash;
 ULONGLONG g_Bytes;
@@ -31,18 +31,18 @@ bool CreateHash() {
 bool BeginDownloadDigest() {
   EndDownloadDigest();
   HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-    return false;
-  g_Provider.Reset(provider);
+  if (!g_Provider.IsValid()) {
+    if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+      return false;
+    g_Provider.Reset(provider);
+  }
   if (CreateHash()) return true;
-  const DWORD failure = g_Failure;
-  EndDownloadDigest();
-  SetLastError(failure);
+  SetLastError(g_Failure);
   return false;
 }
 
 void RestartDownloadDigest() {
-  if (!g_Provider.IsValid()) return;
+  if (!g_Hash.IsValid()) return;
   g_Hash.Reset();
   CreateHash();
 }
@@ -64,7 +64,9 @@ bool FinishDownloadDigest(unsigned long* size, unsigned char digest[kSha256Bytes
   return g_Failure == 0;
 }
 
-void EndDownloadDigest() {
-  g_Hash.Reset();
+void EndDownloadDigest() { g_Hash.Reset(); }
+
+void ReleaseDigestProvider() {
+  EndDownloadDigest();
   g_Provider.Reset();
 }

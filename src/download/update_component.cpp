@@ -109,6 +109,11 @@ struct DigestEnd {
   ~DigestEnd() { EndDownloadDigest(); }
 };
 
+// Lets go of the digests' provider on every path out of a list's update.
+struct DigestProviderRelease {
+  ~DigestProviderRelease() { ReleaseDigestProvider(); }
+};
+
 // Downloads the entry into a temporary file in the target's folder and,
 // once it arrived whole (and, when the list gives them, with its size and
 // digest), puts it in the target's place.
@@ -226,6 +231,7 @@ void UpdateComponent(const char* listName, int kind) {
   }
   ParseDistributionText(TransferBuffer, &g_List);
   LogList(g_List);
+  DigestProviderRelease releaseProvider;
   ScopedKey versions(OpenComponentVersions());
   DWORD lastLook = GetTickCount();  // the list's fetch has just pumped
   for (int i = 0; i < g_List.Count; ++i) {
