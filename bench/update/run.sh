@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# run.sh [RUNS]
+# run.sh [--digests] [RUNS]
 # The component update against bare WinINet requests under Wine: a page
 # whose six distribution lists name 30 files of 64 MB in all, first with
 # nothing installed, then with everything current. Prints each run and the
-# ratios.
+# ratios. --digests gives every list line the file's size and SHA-256, so
+# that the first load hashes and checks each download.
 #
 # Runs in an environment of its own (a fresh prefix, display and server in
 # a temporary folder), so it never disturbs a test run in build/win64.
 set -eu
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$repo/scripts/wine-loader"
+digests=0
+if [ "${1:-}" = --digests ]; then digests=1; shift; fi
 runs=${1:-3}
 
 cmake --build "$repo/build/native" --target testserver >/dev/null
@@ -35,7 +38,9 @@ for list in md mp ad ap ftp vt; do
   for i in 1 2 3 4 5; do
     n=$((n + 1))
     head -c $each /dev/urandom > "$site/${list^^}$i.DAT"
-    printf '%s,%d\r\n' "${list^^}$i.DAT" 3 >> "$site/$list.lst"
+    field=
+    [ $digests = 1 ] && field=",$each:$(sha256sum < "$site/${list^^}$i.DAT" | cut -c1-64)"
+    printf '%s,%d%s\r\n' "${list^^}$i.DAT" 3 "$field" >> "$site/$list.lst"
   done
 done
 port=$(cat "$env/http_port")
@@ -44,7 +49,7 @@ WINEPREFIX=$work/wineprefix DISPLAY=$(cat "$env/display") \
   "$repo/scripts/winrun" "$bench_exe" "http://127.0.0.1:$port/bench" "$runs" \
   > "$work/out.txt" 2>&1 < /dev/null
 grep '^RESULT' "$work/out.txt" > "$work/results.txt" || { cat "$work/out.txt"; exit 1; }
-echo "30 files, $((each * 30)) bytes; cpu: $(nproc) cores; $(wine --version 2>/dev/null)"
+echo "30 files, $((each * 30)) bytes$([ $digests = 1 ] && echo ', sizes and digests listed'); cpu: $(nproc) cores; $(wine --version 2>/dev/null)"
 python3 - "$work/results.txt" <<'PY'
 import sys, statistics
 runs = {}

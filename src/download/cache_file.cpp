@@ -21,6 +21,7 @@
 #include "base/portable/bounded_text.h"
 #include "base/event_log.h"
 #include "config/machine_policy.h"
+#include "download/file_digest.h"
 #include "download/internet_session.h"
 #include "base/message_pump.h"
 #include "download/progress_dialog.h"
@@ -217,6 +218,7 @@ bool TakePiece(HANDLE output, bool gather, char* target, DWORD count, DWORD* gat
     *error = ERROR_WRITE_FAULT;
     return false;
   }
+  AddToDownloadDigest(target, count);
   return true;
 }
 
@@ -576,6 +578,7 @@ bool CacheFileWithRetries(const char* fileName, HANDLE outputFile) {
       if (HasOutput(outputFile)) {
         SetFilePointer(outputFile, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(outputFile);
+        RestartDownloadDigest();
       }
     }
     const bool last = attempt == retries;

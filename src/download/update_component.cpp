@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include "base/message_box.h"
 #include "base/portable/bounded_text.h"
 #include "base/scoped_handles.h"
@@ -14,6 +16,7 @@
 #include "download/component_files.h"
 #include "download/error_text.h"
 #include "download/extract_cabinet.h"
+#include "download/file_digest.h"
 #include "download/portable/distribution_list.h"
 #include "download/install_component.h"
 #include "base/message_pump.h"
@@ -80,9 +83,59 @@ void ShowDownloadStart(const char* entry, int kind) {
 
 enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
 
-// Downloads entry into a temporary file in the target's folder and, once
-// it arrived whole, puts it in the target's place.
-DownloadOutcome DownloadComponent(const char* entry, const char* folder, const char* target) {
+// Whether what arrived has the size and SHA-256 digest the list gives; a
+// difference is logged and shown.
+bool MatchesList(const DistributionEntry& listed) {
+  unsigned long size = 0;
+  unsigned char digest[kSha256Bytes];
+  if (!FinishDownloadDigest(&size, digest)) {
+    WriteLogLineF("   %s: its SHA-256 digest could not be computed (error %d); it is not "
+                  "installed.\r\n",
+                  listed.FileName, (int)GetLastError());
+  } else if (size != listed.Size) {
+    WriteLogLineF("   %s: %lu bytes arrived where the distribution list gives %lu; it is not "
+                  "installed.\r\n",
+                  listed.FileName, size, listed.Size);
+  } else if (memcmp(digest, listed.Sha256, kSha256Bytes) != 0) {
+    WriteLogLineF("   %s: the SHA-256 digest of what arrived differs from the distribution "
+                  "list's; it is not installed.\r\n",
+                  listed.FileName);
+  } else {
+    return true;
+  }
+  char message[kPathCapacity + 128];
+  FormatText(message, sizeof message,
+             "%s did not arrive as its distribution list describes it (size and SHA-256 "
+             "digest); it is not installed.",
+             listed.FileName);
+  ShowErrorBox(nullptr, message, kCacheErrorCaption);
+  return false;
+}
+
+// Ends the download's digest on every path out of the download.
+struct DigestEnd {
+  ~DigestEnd() { EndDownloadDigest(); }
+};
+
+// Lets go of the digests' provider on every path out of a list's update.
+struct DigestProviderRelease {
+  ~DigestProviderRelease() { ReleaseDigestProvider(); }
+};
+
+// Downloads the entry into a temporary file in the target's folder and,
+// once it arrived whole (and, when the list gives them, with its size and
+// digest), puts it in the target's place.
+DownloadOutcome DownloadComponent(const DistributionEntry& listed, const char* folder,
+                                  const char* target) {
+  const char* entry = listed.FileName;
+  const bool checked = listed.Integrity == kIntegrityGiven;
+  DigestEnd digestEnd;
+  if (checked && !BeginDownloadDigest()) {
+    WriteLogLineF("   %s: no SHA-256 digest can be computed here (error %d); it is not "
+                  "downloaded.\r\n",
+                  entry, (int)GetLastError());
+    return kDownloadFailed;
+  }
   char temporary[kPathCapacity];
   ScopedFile file(CreateTemporaryFile(folder, temporary, sizeof temporary));
   if (!file.IsValid()) {
@@ -94,6 +147,10 @@ DownloadOutcome DownloadComponent(const char* entry, const char* folder, const c
   if (CancelRequested() || !arrived) {
     DeleteFileA(temporary);
     return CancelRequested() ? kDownloadCancelled : kDownloadFailed;
+  }
+  if (checked && !MatchesList(listed)) {
+    DeleteFileA(temporary);
+    return kDownloadFailed;
   }
   if (!ReplaceWithTemporary(temporary, target)) {
     ReportLocalFileError(GetLastError(), target);
@@ -107,6 +164,13 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
   const char* namePart = ComponentNamePart(entry.FileName);
   if (!IsUsableNamePart(namePart)) {
     WriteLogLineF("   %s names no file that can be kept; it is ignored.\r\n", entry.FileName);
+    return true;
+  }
+  if (entry.Integrity == kIntegrityMalformed) {
+    // Read as absent, a damaged field would let any file through.
+    WriteLogLineF("   %s: its size and digest are not SIZE:SHA256 (64 hex digits); the entry is "
+                  "refused.\r\n",
+                  entry.FileName);
     return true;
   }
   const bool due =
@@ -139,7 +203,7 @@ bool UpdateEntry(const DistributionEntry& entry, int kind, HKEY versions) {
     ReportLocalFileError(ERROR_FILENAME_EXCED_RANGE, target);
     return true;
   }
-  switch (DownloadComponent(entry.FileName, folder, target)) {
+  switch (DownloadComponent(entry, folder, target)) {
     case kDownloadCancelled:
       return false;
     case kDownloadFailed:
@@ -182,6 +246,7 @@ void UpdateComponent(const char* listName, int kind) {
   ParseDistributionText(TransferBuffer, &g_List);
   g_ServerGone = false;
   LogList(g_List);
+  DigestProviderRelease releaseProvider;
   ScopedKey versions(OpenComponentVersions());
   DWORD lastLook = GetTickCount();  // the list's fetch has just pumped
   for (int i = 0; i < g_List.Count; ++i) {

@@ -14,7 +14,10 @@
 // fetched is skipped. Each due file is downloaded into a temporary file
 // beside its target and replaces the target only when it arrived whole, so
 // a failed or cancelled download leaves the installed file and its
-// recorded version as they were. Failures to create or replace the local
+// recorded version as they were. So does a download whose size or SHA-256
+// digest differs from the list's integrity field (a log line and a box); an
+// entry whose field is malformed is refused with a log line and not
+// fetched. Failures to create or replace the local
 // file are logged and shown ("Error %d caching to %s." in web mode, "Error
 // %d writing to %s." in desktop mode); the next entry follows.
 void UpdateComponent(const char* listName, int kind);

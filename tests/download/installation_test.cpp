@@ -102,6 +102,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
     bool fetched;
     long recorded;                   // -1: none
     const char* listedAs = nullptr;  // the list's name when it has a folder
+    const char* integrity = nullptr;  // the line's size and digest field
   } rows[] = {
       {"SAME.PRO", "SAME.PRO", 5, 5, false, 5},
       {"NEWER.PRO", "NEWER.PRO", 5, 6, false, 6},
@@ -125,13 +126,22 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       // cache, one with Run is left alone; its section is its name part's.
       {"PLAIN.CAB", "PLAIN.CAB", 5, 7, false, 5},
       {"/RUN.CAB", "RUN.CAB", 5, 7, false, 7, "cabs/RUN.CAB"},
+      // The list's size and SHA-256: matched; cut with no length told; altered; malformed.
+      {"GOOD.PRO", "", 5, -1, true, 5, nullptr,
+       "12:7FBB6597B520C71D1A1E97A6B7FC37EB862F5D29370DB8588EAD52C337B94BE2"},
+      {"SHORT.PRO", "SHORT.PRO", 5, 4, true, 4, nullptr,
+       "13:9d97611bd5dc67643187b29ac5605091ad7d2c3a04ed041e77567ceff51f9572"},
+      {"ALTERED.PRO", "ALTERED.PRO", 5, 4, true, 4, nullptr,
+       "15:9d97611bd5dc67643187b29ac5605091ad7d2c3a04ed041e77567ceff51f9572"},
+      {"BADSUM.PRO", "BADSUM.PRO", 5, 4, false, 4, nullptr, "14:9d97"},
   };
   std::string list;
   Pairs files;
   DeleteFileA((DownloadFolder() + "\\NEW.EXe").c_str());
   for (const auto& row : rows) {
     const std::string listed = row.listedAs ? row.listedAs : row.name;
-    list += listed + "," + std::to_string(row.listed) + "\r\n";
+    list += listed + "," + std::to_string(row.listed);
+    list += (row.integrity ? std::string(",") + row.integrity : "") + "\r\n";
     files.push_back({listed, "new " + listed});
     const std::string file = listed.substr(listed.find('/') + 1);
     const bool cabinet = file.find(".CAB") != std::string::npos;
@@ -146,7 +156,8 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   files.push_back({"md.lst", list});
   files.push_back({"NEW.EX_", In("KVMD.EX_")});
   files.push_back({"CUT.PRO", std::string(20000, 'N')});
-  SetServerRules("/versions/CUT.PRO close-after=1000\n");
+  SetServerRules("/versions/CUT.PRO close-after=1000\n"
+                 "/versions/SHORT.PRO no-length=close close-after=5\n");
   // What a browser that died during a download and a setup two hours ago
   // left behind.
   const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
@@ -175,17 +186,26 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   }
   EXPECT_EQ("new bin/HLP.DLL", FileContent(DownloadFolder() + "\\HLP.DLL"));
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "NONE.PRO"));
-  EXPECT_EQ("old", FileContent(DownloadFolder() + "\\CUT.PRO"));
+  for (const char* kept : {"CUT.PRO", "SHORT.PRO", "ALTERED.PRO", "BADSUM.PRO"})
+    EXPECT_EQ("old", FileContent(DownloadFolder() + "\\" + kept)) << kept;
+  EXPECT_EQ("new GOOD.PRO", FileContent(DownloadFolder() + "\\GOOD.PRO"));
   EXPECT_EQ(In("KVMD.EXE"), FileContent(DownloadFolder() + "\\NEW.EXe"));
   std::string onDisk;  // the table's case
   ForEachFound(DownloadFolder() + "\\NEW.EXE",
                [&](const WIN32_FIND_DATAA& found) { onDisk = found.cFileName; });
   EXPECT_EQ("NEW.EXe", onDisk);
   EXPECT_FALSE(FileExists(DownloadFolder() + "\\NEW.EX_"));
-  ASSERT_EQ(1u, run.boxes.size());
+  ASSERT_EQ(3u, run.boxes.size());
   EXPECT_EQ(0u, run.boxes[0].find("Web-to-Host Control - Cache Error\tError 38 caching file "
                                   "from server: 1000 of 20000 bytes arrived."))
       << run.boxes[0];
+  EXPECT_EQ(0u, run.boxes[1].find("Web-to-Host Control - Cache Error\tSHORT.PRO did not arrive "
+                                  "as its distribution list describes it")) << run.boxes[1];
+  EXPECT_EQ(0u, run.boxes[2].find("Web-to-Host Control - Cache Error\tALTERED.PRO did not "
+                                  "arrive as its distribution list describes it")) << run.boxes[2];
+  EXPECT_TRUE(Logged("   SHORT.PRO: 5 bytes arrived where the distribution list gives 13"));
+  EXPECT_TRUE(Logged("   ALTERED.PRO: the SHA-256 digest of what arrived differs"));
+  EXPECT_TRUE(Logged("   BADSUM.PRO: its size and digest are not SIZE:SHA256"));
   EXPECT_TRUE(NoTemporaries());
   EXPECT_TRUE(Logged("Removed 1 leftover temporary download(s) older than an hour."));
   EXPECT_TRUE(Logged("Removed 1 leftover extraction folder(s) older than an hour."));

@@ -104,6 +104,15 @@ def session_of_no_kind(s):
     return replace_in_line(s + '/index.htm', '"Sessions" value="', '"Sessions" value="XX_S1,')
 
 
+def stamped_then(change):
+    def edit(s):
+        subprocess.run([CHECKER, '--stamp', s], stdout=subprocess.DEVNULL, check=False)
+        with open(s + '/KVMDHELP.HL_', 'r+b') as stamped:
+            change(stamped)
+        return line_naming(s + '/md.lst', 'KVMDHELP.HL_,')
+    return edit
+
+
 def change(file, old, new=None):
     """Replaces old by new in the file's first line holding old; appends old without new."""
     if new is None:
@@ -147,6 +156,12 @@ CASES = [
     ('session name of no kind', session_of_no_kind, 'index.htm', 'error', 'XX_S1 selects no kind'),
     ('session without its PARAM', change('index.htm', 'value="MD_S1,', 'value="MD_S9,MD_S1,'),
      'index.htm', 'error', 'session MD_S9 has no PARAM MD_S9'),
+    ('stamped lists, a file grown since', stamped_then(lambda f: f.seek(0, 2) and f.write(b'x')),
+     'md.lst', 'error', 'KVMDHELP.HL_ is 83 bytes and the list gives 82'),
+    ('stamped lists, a file changed since', stamped_then(lambda f: f.write(b'X')),
+     'md.lst', 'error', 'the SHA-256 digest of KVMDHELP.HL_ differs'),
+    ('malformed size and digest', change('md.lst', 'KVMD.PRO,1', 'KVMD.PRO,1,64:x'),
+     'md.lst', 'error', 'is not SIZE:SHA256'),
     ('cookie address that does not answer', change('index.htm', 'sso/ticket.txt', 'sso/none.asp'),
      'index.htm', 'error', 'sso/none.asp does not answer (status 404)'),
 ]

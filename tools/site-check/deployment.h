@@ -15,6 +15,7 @@
 struct CheckOptions {
   std::string trustFile;  // the publishers' root certificates (PEM); empty: the system's
   int timeoutMs = 2000;   // per step of an HTTP probe
+  bool stamp = false;     // write each listed file's size and digest into its list
 };
 
 struct Deployment {

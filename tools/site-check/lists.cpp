@@ -2,7 +2,10 @@
 // pipeline reads them (src/download/portable/distribution_list.h, the
 // compressed-name table, the special and cabinet names), and what the
 // installer then does with each file: expansion, cabinet sections and
-// contents, publisher checks.
+// contents, publisher checks, sizes and digests; and, with --stamp, the
+// lists' sizes and digests written in.
+#include <errno.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <memory>
@@ -15,6 +18,7 @@
 #include "download/portable/distribution_list.h"
 #include "download/portable/special_names.h"
 #include "external_tools.h"
+#include "file_integrity.h"
 #include "findings.h"
 
 namespace {
@@ -190,10 +194,35 @@ void CheckCabinet(Deployment& d, const char* entryName, const std::string& nameP
   RemoveScratchFolder(scratch);
 }
 
+// The size and digest the list gives against the site's file.
+void CheckIntegrity(Deployment& d, const DistributionEntry& entry, const std::string& relative,
+                    const std::string& list, int line) {
+  FileIntegrity actual;
+  if (!ReadFileIntegrity(SiteFilePath(*d.site, relative), &actual)) {
+    Report(kError, list, line, "%s cannot be read to check its size and digest",
+           entry.FileName);
+  } else if (actual.size != entry.Size) {
+    Report(kError, list, line,
+           "%s is %llu bytes and the list gives %lu: the control does not install it",
+           entry.FileName, actual.size, entry.Size);
+  } else if (memcmp(actual.sha256, entry.Sha256, kSha256Bytes) != 0) {
+    Report(kError, list, line,
+           "the SHA-256 digest of %s differs from the list's: the control does not install it",
+           entry.FileName);
+  }
+}
+
 void CheckEntry(Deployment& d, const DistributionEntry& entry, const std::string& list, int line) {
   const char* namePart = ComponentNamePart(entry.FileName);
   if (!IsUsableNamePart(namePart)) {
     Report(kError, list, line, "%s names no file the control can keep: it is ignored",
+           entry.FileName);
+    return;
+  }
+  if (entry.Integrity == kIntegrityMalformed) {
+    Report(kError, list, line,
+           "%s: the field after the version is not SIZE:SHA256 (64 hex digits): the control "
+           "refuses the entry",
            entry.FileName);
     return;
   }
@@ -204,6 +233,8 @@ void CheckEntry(Deployment& d, const DistributionEntry& entry, const std::string
     Report(kError, list, line,
            "%s is not in the site: the control fails to download it on every page load",
            entry.FileName);
+  } else if (entry.Integrity == kIntegrityGiven) {
+    CheckIntegrity(d, entry, relative, list, line);
   }
   if (entry.Version == 0) {
     Report(kWarning, list, line,
@@ -242,6 +273,58 @@ void CheckEntry(Deployment& d, const DistributionEntry& entry, const std::string
   if (IsCabinetName(namePart)) CheckCabinet(d, entry.FileName, namePart, relative, list, line);
 }
 
+// --stamp: each line naming a file of the site gets that file's size and
+// digest; the list is written back when that changed it, every other byte
+// (CR LF included) as it was.
+void StampList(Deployment& d, const std::string& relative, const std::string& list,
+               std::string* text) {
+  std::string stamped;
+  size_t copied = 0;
+  std::unique_ptr<DistributionList> one(new DistributionList);
+  for (const ListLine& line : SplitListLines(*text)) {
+    const std::string old = text->substr(line.offset, line.length);
+    ParseDistributionText(old.c_str(), one.get());
+    if (old.find('\n') != std::string::npos || one->Count != 1) continue;
+    const DistributionEntry& entry = one->Entries[0];
+    std::string file, url;
+    FileIntegrity integrity;
+    if (!IsUsableNamePart(ComponentNamePart(entry.FileName)) ||
+        !ServerFile(d, entry.FileName, list, line.line, &file, &url) ||
+        !SiteFileExists(*d.site, file) ||
+        !ReadFileIntegrity(SiteFilePath(*d.site, file), &integrity)) {
+      continue;
+    }
+    const std::string now = StampedLine(old, IntegrityField(integrity));
+    if (now.size() >= kDistributionNameCapacity) {
+      Report(kWarning, list, line.line,
+             "%s is not stamped: with its size and digest the line would be %zu characters, "
+             "and the control leaves out lines of %d or more",
+             entry.FileName, now.size(), (int)kDistributionNameCapacity);
+      continue;
+    }
+    stamped += text->substr(copied, line.offset - copied) + now;
+    copied = line.offset + line.length;
+  }
+  stamped += text->substr(copied);
+  if (stamped == *text) return;
+  if (stamped.size() > kTransferBufferSize && text->size() <= kTransferBufferSize) {
+    Report(kError, list, 0,
+           "the list is not stamped: with the sizes and digests it would be %zu bytes, and the "
+           "control reads only its first %d",
+           stamped.size(), kTransferBufferSize);
+    return;
+  }
+  FILE* out = fopen(SiteFilePath(*d.site, relative).c_str(), "wb");
+  const bool written = out && fwrite(stamped.data(), 1, stamped.size(), out) == stamped.size();
+  if (out && fclose(out) != 0) out = nullptr;
+  if (!written || !out) {
+    Report(kError, list, 0, "the stamped list could not be written: %s", strerror(errno));
+    return;
+  }
+  printf("%s: sizes and digests written\n", list.c_str());
+  *text = stamped;
+}
+
 void CheckList(Deployment& d, const PageParamLine& param) {
   std::string relative, url, text;
   if (!ServerFile(d, param.value, d.page, param.line, &relative, &url)) return;
@@ -253,6 +336,7 @@ void CheckList(Deployment& d, const PageParamLine& param) {
     return;
   }
   const std::string list = ShownPath(*d.site, relative);
+  if (d.options->stamp) StampList(d, relative, list, &text);
   if (text.size() > kTransferBufferSize) {
     Report(kError, list, LineOfOffset(text, kTransferBufferSize),
            "the list is %zu bytes long: the control reads only its first %d, up to here",

@@ -3,7 +3,8 @@
 // silently or only show there. Built natively from the control's own
 // platform-free parsers, so that the two cannot disagree.
 //
-//   wevelink-check [--base URL] [--trust CERTS.pem] [--timeout MS] SITE_FOLDER [PAGE...]
+//   wevelink-check [--base URL] [--trust CERTS.pem] [--timeout MS] [--stamp] SITE_FOLDER
+//                  [PAGE...]
 //
 // Exit code 0: nothing found; 1: warnings only; 2: errors (or a usage
 // error).
@@ -32,14 +33,16 @@ const char kControlClassId[] = WEVELINK_CONTROL_CLSID;
 
 void PrintUsage() {
   fprintf(stderr,
-          "usage: wevelink-check [--base URL] [--trust CERTS.pem] [--timeout MS] SITE_FOLDER "
-          "[PAGE...]\n"
+          "usage: wevelink-check [--base URL] [--trust CERTS.pem] [--timeout MS] [--stamp] "
+          "SITE_FOLDER [PAGE...]\n"
           "  Checks the pages (every *.htm and *.html below SITE_FOLDER when none is named)\n"
           "  and the initialization files, distribution lists and components they name.\n"
           "  --base URL        where SITE_FOLDER is served; cookie addresses are asked there\n"
           "  --trust CERTS.pem the publisher roots the workstations trust (default: the "
           "system's)\n"
           "  --timeout MS      how long an address may take to answer (default 2000)\n"
+          "  --stamp           write each listed file's size and SHA-256 into its list\n"
+          "                    (lines naming a file of the site), then check\n"
           "Exit code: 0 nothing found, 1 warnings only, 2 errors.\n");
 }
 
@@ -122,6 +125,8 @@ int main(int argc, char** argv) {
       options.trustFile = argv[++i];
     } else if (arg == "--timeout" && hasValue) {
       options.timeoutMs = atoi(argv[++i]);
+    } else if (arg == "--stamp") {
+      options.stamp = true;
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage();
       return 0;

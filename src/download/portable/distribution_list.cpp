@@ -29,6 +29,45 @@ long ParseVersion(const char* text) {
   return (long)value;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = LowerAscii(c);
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The integrity field after the version text, if the line has one. Every
+// read stops at the entry's terminating zero, so the bounds are the field's
+// own: 10 digits, 64 hex digits.
+void ReadIntegrity(const char* version, DistributionEntry* entry) {
+  const char* at = version;
+  while (*at && *at != ',' && *at != '\n') ++at;
+  if (*at != ',') return;
+  entry->Integrity = kIntegrityMalformed;
+  ++at;
+  while (IsBlank(*at)) ++at;
+  unsigned long long size = 0;
+  int digits = 0;
+  for (; *at >= '0' && *at <= '9'; ++at) {
+    if (++digits > 10) return;
+    size = size * 10 + (unsigned long long)(*at - '0');
+  }
+  if (digits == 0 || size > 4294967295ULL || *at != ':') return;
+  ++at;
+  for (int i = 0; i < 2 * kSha256Bytes; ++i) {
+    const int value = HexValue(at[i]);
+    if (value < 0) return;
+    unsigned char& byte = entry->Sha256[i / 2];
+    byte = (unsigned char)(i % 2 == 0 ? value << 4 : byte | value);
+  }
+  at += 2 * kSha256Bytes;
+  while (IsBlank(*at)) ++at;
+  if (*at != '\0' && *at != '\n') return;
+  entry->Size = (unsigned long)size;
+  entry->Integrity = kIntegrityGiven;
+}
+
 void AddEntry(DistributionList* list, const char* line, size_t length) {
   if (list->Count >= kDistributionEntries) {
     ++list->LinesPastLimit;
@@ -42,10 +81,14 @@ void AddEntry(DistributionList* list, const char* line, size_t length) {
   DistributionEntry& entry = list->Entries[list->Count++];
   CopyTextN(entry.FileName, sizeof entry.FileName, line, length);
   entry.Version = 0;
+  entry.Integrity = kNoIntegrity;
+  entry.Size = 0;
+  memset(entry.Sha256, 0, sizeof entry.Sha256);
   char* comma = strchr(entry.FileName, ',');
   if (comma) {
     *comma = '\0';
     entry.Version = ParseVersion(comma + 1);
+    ReadIntegrity(comma + 1, &entry);
   }
 }
 

@@ -10,11 +10,24 @@
 enum {
   kDistributionEntries = 32,
   kDistributionNameCapacity = 260,  // 259 characters
+  kSha256Bytes = 32,
+};
+
+// The optional third field of a line, "NAME,VERSION,SIZE:SHA256": the file's
+// size in bytes and its SHA-256 digest, which a download must match to be
+// installed. Lines without it read as they always did.
+enum IntegrityField {
+  kNoIntegrity,         // no second comma before the line's end (or its first LF)
+  kIntegrityGiven,      // Size and Sha256 hold the field
+  kIntegrityMalformed,  // a field is there but does not read: the entry is refused
 };
 
 struct DistributionEntry {
   char FileName[kDistributionNameCapacity];  // may hold a path relative to the server URL
   long Version;                              // 0 when the line has none
+  IntegrityField Integrity;
+  unsigned long Size;                        // at most 4294967295
+  unsigned char Sha256[kSha256Bytes];
 };
 
 struct DistributionList {
@@ -34,7 +47,12 @@ struct DistributionList {
 // than 260 characters is a single entry. Every run of CR and LF between
 // lines (and before the first) is skipped. An entry with a "," is cut at the first
 // one and takes the decimal number after it as its version (leading blanks
-// skipped, digits up to the first non-digit, 0 if none).
+// skipped, digits up to the first non-digit, 0 if none). A second comma
+// before the line's end or its first LF starts the integrity field: blanks,
+// 1 to 10 decimal digits of at most 4294967295, ":", exactly 64 hex digits
+// of either case, blanks; anything else makes it kIntegrityMalformed, so
+// that a damaged field cannot switch the check off. The version reads the
+// same with the field as without it.
 void ParseDistributionText(const char* text, DistributionList* list);
 
 // Whether a fetched list or initialization file is a web page instead: its

@@ -18,13 +18,24 @@ typedef std::vector<std::pair<std::string, long>> Entries;
 Entries Parse(const std::string& text, DistributionList* list) {
   ParseDistributionText(text.c_str(), list);
   Entries entries;
-  for (int i = 0; i < list->Count; ++i)
-    entries.push_back({list->Entries[i].FileName, list->Entries[i].Version});
+  for (int i = 0; i < list->Count; ++i) {
+    const DistributionEntry& entry = list->Entries[i];
+    // An integrity field shows after the name as " [SIZE:hex]" or " [malformed]".
+    std::string field = " [" + std::to_string(entry.Size) + ":";
+    for (int j = 0; j < 2 * kSha256Bytes; ++j)
+      field += "0123456789abcdef"[(entry.Sha256[j / 2] >> (j % 2 ? 0 : 4)) & 15];
+    if (entry.Integrity == kIntegrityMalformed) field = " [malformed";
+    const bool shown = entry.Integrity != kNoIntegrity;
+    entries.push_back({entry.FileName + (shown ? field + "]" : ""), entry.Version});
+  }
   return entries;
 }
 
 TEST(DistributionList, LinesBecomeEntries) {
   const std::string name259(259, 'a');
+  const std::string sum = "9F86d081884C7D659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+  const std::string low = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+  const Entries malformed = {{"K [malformed]", 5}};
   const struct {
     const char* what;
     std::string text;
@@ -41,6 +52,19 @@ TEST(DistributionList, LinesBecomeEntries) {
       {"261 with the version: too long", name259 + ",1\r\n", {}},
       {"259 characters fit", name259 + "\r\n", {{name259, 0}}},
       {"empty", "", {}},
+      {"stamped: the version reads as before", "K.PRO,5,1048576:" + sum + "\r\n",
+       {{"K.PRO [1048576:" + low + "]", 5}}},
+      {"blanks around, largest size", "K,5 , 4294967295:" + sum + " \t",
+       {{"K [4294967295:" + low + "]", 5}}},
+      {"LF-only: the field ends at the LF", "A,3,1:" + sum + "\nB,4,2\n",
+       {{"A [1:" + low + "]", 3}}},
+      {"size past 32 bits", "K,5,4294967296:" + sum, malformed},
+      {"eleven digits", "K,5,00000000001:" + sum, malformed},
+      {"63 hex digits", "K,5,1:" + sum.substr(1), malformed},
+      {"65 hex digits", "K,5,1:" + sum + "0", malformed},
+      {"no size, no colon, not hex, empty", "A,1,:" + sum + "\rB,1,1" + sum + "\rC,1,1:g" +
+       sum.substr(1) + "\rD,1,\r", {{"A [malformed]", 1}, {"B [malformed]", 1},
+       {"C [malformed]", 1}, {"D [malformed]", 1}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
