@@ -4,11 +4,15 @@
 // removed again by regsvr32 /u) is the control the container loads.
 // package_digest checks the signature (CMakeLists.txt).
 #include <windows.h>
+#include <msi.h>
 #include <setupapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <stdio.h>
 
 #include "control/wevelink_ids.h"
@@ -167,6 +171,98 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, gone)) << gone;
   }
   DeleteRegTree(HKEY_CLASSES_ROOT, ctrl);
+  EXPECT_TRUE(RegisterControl()) << "the build's module is the registered control again";
+}
+
+// Every key and value below HKLM\\path, but in keys named Installer (Windows
+// Installer's own records, read through its API) and in a Wow6432Node's own
+// Wow6432Node (a link back under Wine).
+typedef std::map<std::string, std::string> Registry;
+Registry Snapshot(const std::string& path, REGSAM view = 0) {
+  static char name[16384];
+  static BYTE data[1 << 20];
+  Registry out;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key)) return out;
+  DWORD type = 0, nameLength = 0, dataLength = 0, i = 0;
+  LONG rc = 0;
+  for (; nameLength = sizeof name, dataLength = sizeof data,
+       (rc = RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataLength)) == 0;
+       ++i) {
+    out[path + "\t" + name] = std::to_string(type) + ":" + std::string((char*)data, dataLength);
+  }
+  out[path] = "key " + std::to_string(rc);  // ERROR_NO_MORE_ITEMS when all were read
+  for (i = 0; nameLength = sizeof name,
+       RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == 0; ++i) {
+    const bool again = lstrcmpiA(name, "Wow6432Node") == 0 && path.find("Wow6432Node") != path.npos;
+    if (lstrcmpiA(name, "Installer") == 0 || again) continue;
+    const Registry below = Snapshot(path + "\\" + name, view);
+    out.insert(below.begin(), below.end());
+  }
+  RegCloseKey(key);
+  return out;
+}
+typedef std::vector<std::pair<std::string, std::string>> Entries;
+Entries Unlike(const Registry& a, const Registry& b) {  // the entries only one of them holds
+  Entries only;
+  std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(only));
+  return only;
+}
+std::string OnlyProduct() {  // of the package's upgrade code: "" for none, "many" for more
+  char code[39] = "", other[39];
+  MsiEnumRelatedProductsA("{" WEVELINK_MSI_UPGRADE_CODE "}", 0, 0, code);
+  return MsiEnumRelatedProductsA("{" WEVELINK_MSI_UPGRADE_CODE "}", 0, 1, other) ? code : "many";
+}
+
+// The Windows Installer package run silently in a prefix without the control
+// writes in the module's view what regsvr32 writes (a 32-bit package cannot
+// write the 64-bit view copies of the interface keys that the 32-bit
+// RegisterTypeLib adds), a page deploys through it, a newer package replaces
+// it, and removal leaves the drive and HKLM\\Software as they were.
+TEST(InstallerPackage, InstallsWhatRegsvr32WritesUpgradesAndRemovesItAll) {
+  const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\MARROCK";
+  const std::string module = folder + "\\Wevelink\\WEVELINK.OCX";
+  auto msiexec = [](const std::string& args) {
+    DWORD code = 255;
+    return RunProgram("msiexec " + args + " /qn", 120000, &code) ? code : 255;
+  };
+  ASSERT_EQ(0u, Regsvr("/s /u", WinPathFromUnix(BUILD_MODULE_UNIX)));
+  ASSERT_EQ("", OnlyProduct());
+  SHCreateDirectoryExA(nullptr, (folder + "\\Wevelink").c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(WinPathFromUnix(BUILD_MODULE_UNIX).c_str(), module.c_str(), FALSE));
+  ASSERT_EQ(0u, Regsvr("/s", module));
+  const Registry registered = Snapshot("Software\\Classes");
+  ASSERT_EQ(0u, Regsvr("/s /u", module));
+  RemoveTree(folder);
+  CreateDirectoryA((WindowsFolder() + "\\Installer").c_str(), nullptr);  // the installer's own
+  const Registry machine = Snapshot("Software", KEY_WOW64_64KEY);
+  const DriveRecord drive = RecordDrive("C:");
+
+  EXPECT_EQ(0u, msiexec("/i \"" + WinPathFromUnix(PACKAGE_MSI_UNIX) + "\""));
+  EXPECT_TRUE(FileExists(module));
+  const Registry installed = Snapshot("Software\\Classes");
+  EXPECT_EQ(Entries(), Unlike(registered, installed));
+  HKEY other = nullptr;  // the other view has no class
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\CLSID\\" +
+            ControlClsid()).c_str(), 0, KEY_READ | (sizeof(void*) == 8 ? KEY_WOW64_32KEY
+                                                                      : KEY_WOW64_64KEY), &other));
+  DeleteEventLogs();
+  const std::string url = PublishPage("package/msi.htm", ControlPage({{"LogEvents", "Y"}}));
+  EXPECT_EQ(0u, RunHost({url}).exitCode);
+  EXPECT_TRUE(HasLine(LogLinesWithoutStamps(ReadOnlyEventLog()), "Found Display Name: " + url));
+
+  const std::string first = OnlyProduct();
+  EXPECT_EQ(0u, msiexec("/i \"" + WinPathFromUnix(PACKAGE_MSI_NEXT_UNIX) + "\""));
+  const std::string second = OnlyProduct();  // the newer one, in place of the first
+  EXPECT_TRUE(second != first && second != "many") << first << " " << second;
+  EXPECT_EQ(Entries(), Unlike(installed, Snapshot("Software\\Classes")));
+
+  EXPECT_EQ(0u, msiexec("/x " + second));
+  EXPECT_EQ("", OnlyProduct());
+  EXPECT_EQ(Entries(), Unlike(machine, Snapshot("Software", KEY_WOW64_64KEY)));
+  const std::vector<std::string> page = {LowerCase(DownloadFolder()),  // what the page wrote
+                                         LowerCase(ShellFolder(CSIDL_COOKIES))};
+  EXPECT_EQ(std::vector<std::string>(), DriveChanges(drive, RecordDrive("C:"), page));
   EXPECT_TRUE(RegisterControl()) << "the build's module is the registered control again";
 }
 
