@@ -1,0 +1,176 @@
+// The example site as the build makes it, from real web servers and
+// through a caching proxy that scripts/interop-env started: each load
+// leaves what it leaves from the test web server, and a proxy hands back
+// no stale list.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host_run.h"
+#include "test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char kSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const char* const kInstalled[] = {"C:\\Program Files\\Example", "C:\\HostAccess",
+                                  "C:\\Orvena Client"};
+
+// The first line of a file of the interop folder.
+std::string Interop(const std::string& name) {
+  const std::string text = FileContent(TestEnvDir() + "\\..\\interop\\" + name);
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
+std::string Stubs() { return TestEnvDir() + "\\interop-stub.log"; }
+
+void SetProxy(const std::string& server) {
+  const DWORD enable = server.empty() ? 0 : 1;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyEnable", REG_DWORD, &enable, 4);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyServer", REG_SZ, server.c_str(),
+                  (DWORD)server.size() + 1);
+}
+
+void Forget() {
+  ResetDeployment();
+  RemoveTree(DownloadFolder());
+  for (const char* folder : kInstalled) RemoveTree(folder);
+  DeleteFileA((WindowsFolder() + "\\Fonts\\MARRKAPL.TTF").c_str());
+  DeleteFileA(Stubs().c_str());
+}
+
+// What a load left, the server's address taken out: the boxes, the files
+// (by size) in the control's folders, its registry keys and the sessions
+// started.
+std::vector<std::string> Record(const HostRun& run, const std::string& base) {
+  std::vector<std::string> record = run.boxes;
+  for (const std::string& folder : {DownloadFolder(), std::string(kInstalled[0]),
+                                    std::string(kInstalled[1]), std::string(kInstalled[2])}) {
+    for (const auto& file : RecordDrive(folder)) {
+      if (file.first.find("\\eventlog_") != std::string::npos) continue;
+      record.push_back(file.first + " " + file.second.substr(0, file.second.find(' ')));
+    }
+  }
+  const std::string exported = TestEnvDir() + "\\interop-reg.txt";
+  for (const char* key : {"HKCU\\Software\\MARROCK", "HKLM\\Software\\MARROCK",
+                          "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                          "Kestrava"}) {
+    DeleteFileA(exported.c_str());
+    RunProgram("reg.exe export \"" + std::string(key) + "\" \"" + exported + "\" /y", 30000,
+               nullptr);
+    std::string text = FileContent(exported);
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    for (const std::string& line : SplitLines(text)) record.push_back(line);
+  }
+  for (const std::string& line : ReadLines(Stubs())) {
+    if (line.find(" start ") != std::string::npos) record.push_back(line.substr(line.find(' ')));
+  }
+  for (std::string& entry : record) {
+    for (size_t at; (at = entry.find(base)) != std::string::npos;) {
+      entry.replace(at, base.size(), "{U}");
+    }
+  }
+  return record;
+}
+
+class InteropTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(RegisterControl()); }
+  void SetUp() override {
+    SetEnvironmentVariableA("WEVELINK_STUB_LOG", Stubs().c_str());
+    SetEnvironmentVariableA("WEVELINK_STUB_EXIT_AFTER_MS", "500");
+  }
+  void TearDown() override {
+    SetProxy("");
+    Forget();
+  }
+};
+
+// Web mode, the same page again and desktop mode from each server, each
+// load in a browser process of its own: the same boxes, files, keys and
+// sessions, and the same requests in the server's log, as from the test
+// web server; the second load asks for the lists alone.
+TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
+  const char* const loads[] = {"index.htm", "index.htm", "desktop/index.htm"};
+  const struct {
+    const char* server;
+    std::string base, log;
+  } rows[] = {
+      {"test web server", BaseUrl(), "server.log"},
+      {"nginx", Interop("nginx-http"), "..\\interop\\nginx.log"},
+      {"nginx https", Interop("nginx-https"), "..\\interop\\nginx.log"},
+      {"apache", Interop("apache-http"), "..\\interop\\apache.log"},
+      {"apache https", Interop("apache-https"), "..\\interop\\apache.log"},
+  };
+  std::vector<std::string> expected[3], requested[3];
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.server);
+    ASSERT_NE("", row.base);
+    Forget();
+    for (size_t load = 0; load < 3; ++load) {
+      SCOPED_TRACE(loads[load]);
+      const std::string log = TestEnvDir() + "\\" + row.log;
+      const size_t before = ReadLines(log).size();
+      const HostRun run = RunHost({row.base + "/example/" + loads[load]}, "--stay 500");
+      EndStandInsOf(Stubs());
+      EXPECT_EQ(0u, run.exitCode) << run.output;
+      EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+      std::vector<std::string> record = Record(run, row.base);
+      std::vector<std::string> requests = ReadLines(log);
+      requests.erase(requests.begin(), requests.begin() + std::min(before, requests.size()));
+      DeleteFileA(Stubs().c_str());
+      if (expected[load].empty()) {
+        expected[load] = record;
+        requested[load] = requests;
+        continue;
+      }
+      EXPECT_EQ(expected[load], record);
+      EXPECT_EQ(requested[load], requests);
+    }
+  }
+  ASSERT_LT(3u, requested[1].size());
+  for (const std::string& request : requested[1]) {
+    const std::string path = request.substr(0, request.rfind(' ', request.rfind(' ') - 1));
+    const std::string type = path.substr(path.size() - 4);
+    EXPECT_TRUE(type == ".lst" || type == ".ini" || type == ".htm" ||
+                path == "GET /example/sso/ticket.txt")
+        << request;
+  }
+}
+
+// The workstation's proxy setting: a caching squid hands over a changed
+// list and file anew; one that asks for credentials has its request ended
+// with a clear message, and nothing is installed.
+TEST_F(InteropTest, ThroughAProxyNothingStaleAndNoCredentials) {
+  const std::string site = Interop("nginx-http") + "/proxied";
+  const std::string via = DownloadFolder() + "\\VIA.TXT";
+  Forget();
+  SetProxy(Interop("proxy"));
+  const Pairs params = {{"LogEvents", "Y"}, {"IniFile", site + "/site.ini"},
+                        {"MD_DistFile", "md.lst"}};
+  const std::string page = WwwDir() + "\\proxied\\index.htm";
+  for (const char* version : {"1", "2"}) {
+    SCOPED_TRACE(version);
+    PublishSite("proxied", {{"site.ini", "[Kestrava]\r\n"},
+                            {"md.lst", "VIA.TXT," + std::string(version) + "\r\n"},
+                            {"VIA.TXT", "version " + std::string(version)}}, params);
+    const HostRun run = RunHost({page});
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
+    EXPECT_EQ("version " + std::string(version), FileContent(via));
+  }
+  Forget();
+  SetProxy(Interop("proxy-auth"));
+  const HostRun run = RunHost({page});
+  ASSERT_LE(1u, run.boxes.size());
+  EXPECT_EQ("Web-to-Host Control - Cache Error\tError 407 caching \"" + site +
+                "/site.ini\" from server: the proxy server asks for credentials, which the "
+                "control does not give.\t0x10030\tui",
+            run.boxes[0]);
+  EXPECT_EQ("(missing)", FileContent(via));
+}
+
+}  // namespace
