@@ -1,6 +1,5 @@
-// The example site as the build makes it from real web servers, and a
-// site through caching proxies, which scripts/interop-env started: each load
-// leaves what it leaves from the test web server; no proxy hands back stale lists.
+// The example site as the build makes it from real web servers, and a site through
+// proxies, which scripts/interop-env started: as from the test web server, nothing stale.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,25 +27,22 @@ std::string Interop(const std::string& name) {
 
 std::string Stubs() { return TestEnvDir() + "\\interop-stub.log"; }
 
-void SetProxy(const std::string& server) {
-  const DWORD enable = server.empty() ? 0 : 1;
+// A workstation where the control never ran, whose Internet Settings name
+// proxy (HOST:PORT) or, when empty, none.
+void Forget(const std::string& proxy = "") {
+  const DWORD enable = proxy.empty() ? 0 : 1;
   RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyEnable", REG_DWORD, &enable, 4);
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyServer", REG_SZ, server.c_str(),
-                  (DWORD)server.size() + 1);
-}
-
-// Direct connections and a workstation where the control never ran.
-void Forget() {
-  SetProxy("");
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyServer", REG_SZ, proxy.c_str(),
+                  (DWORD)proxy.size() + 1);
+  SetEnvironmentVariableA("WEVELINK_STUB_LOG", Stubs().c_str());
   ResetDeployment();
   for (const char* folder : kFolders) RemoveTree(Folder(folder));
   DeleteFileA((WindowsFolder() + "\\Fonts\\MARRKAPL.TTF").c_str());
   DeleteFileA(Stubs().c_str());
 }
 
-// What a load left, the server's address taken out: the boxes, the files
-// (by size) in the control's folders, its registry keys and the sessions
-// started.
+// What a load left: the boxes, the files (by size) in the control's
+// folders, its registry keys and the sessions started.
 std::vector<std::string> Record(const HostRun& run) {
   std::vector<std::string> record = run.boxes;
   for (const char* folder : kFolders) {
@@ -60,8 +56,7 @@ std::vector<std::string> Record(const HostRun& run) {
                           "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                           "Kestrava"}) {
     DeleteFileA(exported.c_str());
-    RunProgram("reg.exe export \"" + std::string(key) + "\" \"" + exported + "\" /y", 30000,
-               nullptr);
+    RunProgram("reg export \"" + std::string(key) + "\" \"" + exported + "\" /y", 30000, nullptr);
     std::string text = FileContent(exported);
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
     for (const std::string& line : SplitLines(text)) record.push_back(line);
@@ -73,8 +68,6 @@ std::vector<std::string> Record(const HostRun& run) {
 }
 
 class InteropTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { SetEnvironmentVariableA("WEVELINK_STUB_LOG", Stubs().c_str()); }
   void TearDown() override { Forget(); }
 };
 
@@ -97,7 +90,6 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   std::vector<std::string> expected[3], requested[3];
   for (const auto& row : rows) {
     SCOPED_TRACE(row.server);
-    ASSERT_NE("", row.base);
     Forget();
     for (size_t load = 0; load < 3; ++load) {
       SCOPED_TRACE(loads[load]);
@@ -117,7 +109,6 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
       EXPECT_EQ(requested[load], requests);
     }
   }
-  ASSERT_LT(3u, requested[1].size());
   for (const std::string& request : requested[1]) {  // the page, its files, lists and cookie
     const std::string path = request.substr(0, request.find(" 200 "));
     const std::string type = path.substr(path.size() - 4);  // the components' are upper case
@@ -125,27 +116,23 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   }
 }
 
-// The workstation's proxy setting: a caching squid hands over a changed
-// list and file anew; one that asks for credentials has its request ended
-// with a clear message, and nothing is installed.
+// The workstation's proxy: a caching squid hands a changed list and file over anew; one
+// asking for credentials gets a clear message that ends the request, and nothing is installed.
 TEST_F(InteropTest, ThroughAProxyNothingStaleAndNoCredentials) {
   const std::string site = Interop("nginx-http") + "/proxied";
   const std::string via = DownloadFolder() + "\\VIA.TXT";
-  Forget();
-  SetProxy(Interop("proxy"));
+  Forget(Interop("proxy"));
   const std::string page = WwwDir() + "\\proxied\\index.htm";
-  for (const char* version : {"1", "2"}) {
+  for (const std::string version : {"1", "2"}) {
     SCOPED_TRACE(version);
-    PublishSite("proxied", {{"site.ini", "[Kestrava]\r\n"},
-                            {"md.lst", "VIA.TXT," + std::string(version) + "\r\n"},
-                            {"VIA.TXT", "version " + std::string(version)}},
+    PublishSite("proxied", {{"site.ini", ""}, {"md.lst", "VIA.TXT," + version + "\r\n"},
+                            {"VIA.TXT", "version " + version}},
                 {{"LogEvents", "Y"}, {"IniFile", site + "/site.ini"}, {"MD_DistFile", "md.lst"}});
     const HostRun run = RunHost({page});
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-    EXPECT_EQ("version " + std::string(version), FileContent(via));
+    EXPECT_EQ("version " + version, FileContent(via));
   }
-  Forget();
-  SetProxy(Interop("proxy-auth"));
+  Forget(Interop("proxy-auth"));
   const HostRun run = RunHost({page});
   ASSERT_LE(1u, run.boxes.size());
   EXPECT_EQ("Web-to-Host Control - Cache Error\tError 407 caching \"" + site +

@@ -104,6 +104,12 @@ def session_of_no_kind(s):
     return replace_in_line(s + '/index.htm', '"Sessions" value="', '"Sessions" value="XX_S1,')
 
 
+def list_sent_as_download(s):
+    shutil.copy(s + '/md.lst', s + '/md.bin')  # which the test server sends as a download
+    replace_in_line(s + '/index.htm', '"md.lst"', '"md.bin"')
+    return 1
+
+
 def change(file, old, new=None):
     """Replaces old by new in the file's first line holding old; appends old without new."""
     if new is None:
@@ -147,6 +153,10 @@ CASES = [
     ('session name of no kind', session_of_no_kind, 'index.htm', 'error', 'XX_S1 selects no kind'),
     ('session without its PARAM', change('index.htm', 'value="MD_S1,', 'value="MD_S9,MD_S1,'),
      'index.htm', 'error', 'session MD_S9 has no PARAM MD_S9'),
+    ('listed name in another case', change('md.lst', 'KVMD.PRO,', 'kvmd.pro,'), 'md.lst',
+     'warning', "kvmd.pro differs only in case from the site's file KVMD.PRO"),
+    ('list the server sends as a download', list_sent_as_download, 'md.bin', 'warning',
+     'the server sends the list as application/octet-stream, not as text'),
     ('cookie address that does not answer', change('index.htm', 'sso/ticket.txt', 'sso/none.asp'),
      'index.htm', 'error', 'sso/none.asp does not answer (status 404)'),
 ]
