@@ -11,7 +11,7 @@
 
 // INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION |
 // INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_PRAGMA_NOCACHE: every list and
-// file comes from the server itself. The platform's own cache would answer
+// file comes from the server itself. The platform's own cache may answer
 // a file whose server sent Last-Modified (every real server does) from its
 // copy within a browser session, and a proxy's cache answers whatever it
 // holds unless the request says "Pragma: no-cache".
