@@ -12,9 +12,10 @@ function(wevelink_native_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
-# wevelink_win_test(NAME sources... [LIBS libs...])
+# wevelink_win_test(NAME sources... [LIBS libs...] [TIMEOUT S] [FIXTURE F])
+# FIXTURE names a fixture the test needs besides the Wine environment.
 function(wevelink_win_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;FIXTURE" "LIBS" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE wevelink_testsupport gtest_main ${T_LIBS})
   if(WEVELINK_WINE_TESTS)
@@ -23,7 +24,7 @@ function(wevelink_win_test name)
       set(T_TIMEOUT 300)
     endif()
     set_tests_properties(${name} PROPERTIES
-      FIXTURES_REQUIRED wine
+      FIXTURES_REQUIRED "wine;${T_FIXTURE}"
       RESOURCE_LOCK wineprefix
       TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WEVELINK_BUILD=${CMAKE_BINARY_DIR};WEVELINK_TESTENV=${WEVELINK_TESTENV};WEVELINK_DISPLAY_FILE=${WEVELINK_TESTENV}/display;WINEDEBUG=-all")

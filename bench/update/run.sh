@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# run.sh [--digests] [RUNS]
+# run.sh [--digests] [RUNS] [testserver|nginx]
 # The component update against bare WinINet requests under Wine: a page
 # whose six distribution lists name 30 files of 64 MB in all, first with
 # nothing installed, then with everything current. Prints each run and the
-# ratios. --digests gives every list line the file's size and SHA-256, so
-# that the first load hashes and checks each download.
+# ratios. The site is served by the test web server, or by nginx (keep-alive,
+# ETag and Last-Modified as a real site sends them). --digests gives every
+# list line the file's size and SHA-256, so that the first load hashes and
+# checks each download.
 #
 # Runs in an environment of its own (a fresh prefix, display and server in
 # a temporary folder), so it never disturbs a test run in build/win64.
@@ -14,6 +16,11 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 digests=0
 if [ "${1:-}" = --digests ]; then digests=1; shift; fi
 runs=${1:-3}
+server=${2:-testserver}
+case "$server" in
+  testserver|nginx) ;;
+  *) echo "usage: run.sh [--digests] [RUNS] [testserver|nginx]" >&2; exit 2 ;;
+esac
 
 cmake --build "$repo/build/native" --target testserver >/dev/null
 cmake --build "$repo/build/win64" --target update_bench >/dev/null
@@ -23,7 +30,11 @@ bench_exe=$repo/build/win64/bench/update/update_bench.exe
 # the figures of both sides.
 base=/tmp; [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
 work=$(mktemp -d "$base/update-bench.XXXXXX")
-cleanup() { "$repo/scripts/test-env" stop "$work" >/dev/null 2>&1 || true; rm -rf "$work"; }
+cleanup() {
+  [ -s "$work/nginx.pid" ] && kill "$(cat "$work/nginx.pid")" 2>/dev/null
+  "$repo/scripts/test-env" stop "$work" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
 trap cleanup EXIT
 "$repo/scripts/test-env" start "$work" >/dev/null
 env=$work/test-env
@@ -44,12 +55,38 @@ for list in md mp ad ap ftp vt; do
   done
 done
 port=$(cat "$env/http_port")
+if [ "$server" = nginx ]; then
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0))
+print(s.getsockname()[1])')
+  mkdir -p "$work/nginx"
+  # As root the workers read the site as www-data.
+  user=""
+  if [ "$(id -u)" -eq 0 ]; then
+    user="user www-data;"
+    chmod a+rx "$work"
+    chmod -R a+rX "$env/www"
+  fi
+  cat >"$work/nginx/nginx.conf" <<EOF
+$user
+worker_processes 1;
+pid $work/nginx.pid;
+events { worker_connections 64; }
+http {
+  include /etc/nginx/mime.types;
+  access_log off;
+  client_body_temp_path $work/nginx/body;
+  server { listen 127.0.0.1:$port; root $env/www; }
+}
+EOF
+  PATH=$PATH:/usr/sbin nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" \
+    -e "$work/nginx/error.log" || { echo "nginx did not start"; exit 1; }
+fi
 
 WINEPREFIX=$work/wineprefix DISPLAY=$(cat "$env/display") \
   "$repo/scripts/winrun" "$bench_exe" "http://127.0.0.1:$port/bench" "$runs" \
   > "$work/out.txt" 2>&1 < /dev/null
 grep '^RESULT' "$work/out.txt" > "$work/results.txt" || { cat "$work/out.txt"; exit 1; }
-echo "30 files, $((each * 30)) bytes$([ $digests = 1 ] && echo ', sizes and digests listed'); cpu: $(nproc) cores; $(wine --version 2>/dev/null)"
+echo "$server: 30 files, $((each * 30)) bytes$([ $digests = 1 ] && echo ', sizes and digests listed'); cpu: $(nproc) cores; $(wine --version 2>/dev/null)"
 python3 - "$work/results.txt" <<'PY'
 import sys, statistics
 runs = {}

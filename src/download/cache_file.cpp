@@ -31,8 +31,8 @@
 #include "base/portable/session_kinds.h"
 #include "base/scoped_handles.h"
 
-static_assert(kPlainRequestFlags == (INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
-                                     INTERNET_FLAG_PRAGMA_NOCACHE),
+static_assert(kPlainRequestFlags == (INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION |
+                                     INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_PRAGMA_NOCACHE),
               "plain request flags");
 static_assert(kSecureRequestFlags == (kPlainRequestFlags | INTERNET_FLAG_SECURE),
               "secure request flags");
@@ -426,8 +426,15 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
     WriteLogLine("   Successfully completed HTTP Request to server.\r\n");
     DWORD status = QueryNumber(HTTP_QUERY_STATUS_CODE);
     if (status != 200) {
-      char message[260 + 64];
-      FormatText(message, sizeof message, "Error %d caching \"%s\" from server.", (int)status, url);
+      // A proxy's sign-in is the browser's to ask for: the control has no
+      // credentials to send, and the number alone tells a user nothing.
+      const char* why = status == HTTP_STATUS_PROXY_AUTH_REQ
+                            ? ": the proxy server asks for credentials, which the control does "
+                              "not give."
+                            : ".";
+      char message[260 + 128];
+      FormatText(message, sizeof message, "Error %d caching \"%s\" from server%s", (int)status,
+                 url, why);
       return FailAfterOpen(message, 0, showErrors);  // an HTTP status has no platform text
     }
     DWORD contentLength = QueryNumber(HTTP_QUERY_CONTENT_LENGTH);

@@ -9,6 +9,7 @@
 #include "config/working_folders.h"
 #include "base/module_folders.h"
 #include "download/portable/distribution_list.h"
+#include "download/portable/special_names.h"
 #include "download/extract_cabinet.h"
 #include "base/portable/session_kinds.h"
 
@@ -55,6 +56,14 @@ bool IsFileMissing(const char* namePart, int kind) {
     // then looked for, as the platform resolves it.
     found = CopyText(folder, sizeof folder, OrvenaFolder());
     if (found) AddBackslash(folder, sizeof folder);
+  } else if (InstalledFontFor(namePart) != nullptr) {
+    // An installed font was moved into the fonts folder: a load after its
+    // installation would otherwise fetch it again.
+    char windows[kPathCapacity];
+    const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+    found = length > 0 && length < sizeof windows &&
+            FolderWithBackslash(windows, folder, sizeof folder) &&
+            AppendText(folder, sizeof folder, "Fonts\\");
   } else if (!Settings().DesktopMode && strcmp(name, namePart) != 0) {
     // Web mode expands a compressed file in the kind's component folder.
     found = FolderWithBackslash(KindComponentFolder(kind), folder, sizeof folder);

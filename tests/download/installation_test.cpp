@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include <atomic>
 #include <string.h>
 #include <thread>
@@ -44,11 +42,6 @@ std::string TempFolder() {
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
   return folder;
-}
-// Each setup runs in a folder of its own, "wevlnk" and four hex digits:
-// named here without them.
-std::string WithoutRunFolderNumber(const std::string& text) {
-  return std::regex_replace(text, std::regex("wevlnk[0-9A-F]{4}"), "wevlnk");
 }
 std::string SetupFolder() { return TempFolder() + "wevlnk"; }
 

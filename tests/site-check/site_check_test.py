@@ -113,6 +113,12 @@ def stamped_then(change):
     return edit
 
 
+def list_sent_as_download(s):
+    shutil.copy(s + '/md.lst', s + '/md.bin')  # which the test server sends as a download
+    replace_in_line(s + '/index.htm', '"md.lst"', '"md.bin"')
+    return 1
+
+
 def change(file, old, new=None):
     """Replaces old by new in the file's first line holding old; appends old without new."""
     if new is None:
@@ -162,6 +168,10 @@ CASES = [
      'md.lst', 'error', 'the SHA-256 digest of KVMDHELP.HL_ differs'),
     ('malformed size and digest', change('md.lst', 'KVMD.PRO,1', 'KVMD.PRO,1,64:x'),
      'md.lst', 'error', 'is not SIZE:SHA256'),
+    ('listed name in another case', change('md.lst', 'KVMD.PRO,', 'kvmd.pro,'), 'md.lst',
+     'warning', "kvmd.pro differs only in case from the site's file KVMD.PRO"),
+    ('list the server sends as a download', list_sent_as_download, 'md.bin', 'warning',
+     'the server sends the list as application/octet-stream, not as text'),
     ('cookie address that does not answer', change('index.htm', 'sso/ticket.txt', 'sso/none.asp'),
      'index.htm', 'error', 'sso/none.asp does not answer (status 404)'),
 ]

@@ -9,6 +9,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 
 #include "host_run.h"
@@ -644,6 +645,10 @@ std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
   SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
   return path;
+}
+
+std::string WithoutRunFolderNumber(const std::string& text) {
+  return std::regex_replace(text, std::regex("wevlnk[0-9A-F]{4}"), "wevlnk");
 }
 
 HWND TestContainerWindow() {

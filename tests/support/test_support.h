@@ -59,6 +59,9 @@ bool TrustTestPublisher(const std::string& stubBuildUnix);
 // This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
 std::string StandInFolder(const char* which = "programs");
 std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
+// Each setup runs in a folder of its own, "wevlnk" and four hex digits:
+// the text with the folders named without them.
+std::string WithoutRunFolderNumber(const std::string& text);
 // A visible top-level window of this thread for sessions to embed in.
 HWND TestContainerWindow();
 

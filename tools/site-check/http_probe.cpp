@@ -33,9 +33,10 @@ std::string NoAnswer(int timeoutMs) {
   return text;
 }
 
-// One request. *status receives the status, *location a redirect's target.
-bool ProbeOnce(const std::string& url, int timeoutMs, int* status, std::string* location,
-               std::string* problem) {
+// One request with the extra header lines. *status receives the status,
+// *head the answer's header lines, *location a redirect's target.
+bool ProbeOnce(const std::string& url, int timeoutMs, const char* extra, int* status,
+               std::string* head, std::string* location, std::string* problem) {
   const bool secure = StartsWithNoCase(url.c_str(), "https://");
   if (!secure && !StartsWithNoCase(url.c_str(), "http://")) {
     *problem = "not an http or https address";
@@ -84,8 +85,8 @@ bool ProbeOnce(const std::string& url, int timeoutMs, int* status, std::string* 
     return true;
   }
 
-  std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + hostPort +
-                        "\r\nUser-Agent: wevelink-check\r\nConnection: close\r\n\r\n";
+  std::string request = "GET " + path + " HTTP/1.1\r\nHost: " + hostPort +
+                        "\r\nUser-Agent: wevelink-check\r\n" + extra + "Connection: close\r\n\r\n";
   if (send(socket_.fd, request.data(), request.size(), MSG_NOSIGNAL) != (ssize_t)request.size()) {
     *problem = "the request could not be sent";
     return false;
@@ -105,16 +106,9 @@ bool ProbeOnce(const std::string& url, int timeoutMs, int* status, std::string* 
     *problem = "no HTTP answer";
     return false;
   }
-  location->clear();
-  for (size_t at = answer.find("\r\n"); at != std::string::npos && at + 2 < answer.size();
-       at = answer.find("\r\n", at + 2)) {
-    if (!StartsWithNoCase(answer.c_str() + at + 2, "Location:")) continue;
-    size_t begin = answer.find_first_not_of(" \t", at + 2 + 9);
-    size_t end = answer.find("\r\n", at + 2);
-    if (begin != std::string::npos && end != std::string::npos && begin < end)
-      *location = answer.substr(begin, end - begin);
-    break;
-  }
+  const size_t blank = answer.find("\r\n\r\n");
+  *head = blank == std::string::npos ? answer : answer.substr(0, blank + 2);
+  *location = HeaderValue(*head, "Location");
   if (!location->empty() && (*location)[0] == '/') {
     *location = (secure ? "https://" : "http://") + hostPort + *location;
   }
@@ -123,13 +117,38 @@ bool ProbeOnce(const std::string& url, int timeoutMs, int* status, std::string* 
 
 }  // namespace
 
+std::string HeaderValue(const std::string& head, const char* name) {
+  const size_t length = strlen(name);
+  for (size_t at = head.find("\r\n"); at != std::string::npos && at + 2 < head.size();
+       at = head.find("\r\n", at + 2)) {
+    const char* line = head.c_str() + at + 2;
+    if (!StartsWithNoCase(line, name) || line[length] != ':') continue;
+    size_t begin = head.find_first_not_of(" \t", at + 2 + length + 1);
+    size_t end = head.find("\r\n", at + 2);
+    if (begin == std::string::npos || end == std::string::npos || begin >= end) return "";
+    return head.substr(begin, end - begin);
+  }
+  return "";
+}
+
+bool FetchHead(const std::string& url, int timeoutMs, int* status, std::string* head,
+               std::string* problem) {
+  std::string location;
+  if (StartsWithNoCase(url.c_str(), "https://")) {
+    *problem = "a secure answer is not read";
+    return false;
+  }
+  return ProbeOnce(url, timeoutMs, "Accept-Encoding: gzip, deflate\r\n", status, head,
+                   &location, problem);
+}
+
 bool ProbeUrl(const std::string& url, int timeoutMs, std::string* problem) {
   // WinINet follows redirects by itself; the control then wants a 200.
   std::string current = url;
   for (int hop = 0; hop < 8; ++hop) {
     int status = 0;
-    std::string location;
-    if (!ProbeOnce(current, timeoutMs, &status, &location, problem)) return false;
+    std::string head, location;
+    if (!ProbeOnce(current, timeoutMs, "", &status, &head, &location, problem)) return false;
     if (status == 200) return true;
     if (status >= 300 && status < 400 && !location.empty()) {
       current = location;

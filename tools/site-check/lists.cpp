@@ -20,6 +20,7 @@
 #include "external_tools.h"
 #include "file_integrity.h"
 #include "findings.h"
+#include "http_probe.h"
 
 namespace {
 
@@ -212,6 +213,46 @@ void CheckIntegrity(Deployment& d, const DistributionEntry& entry, const std::st
   }
 }
 
+// A listed name whose file the site has in another case: a server that
+// ignores case (IIS) finds it, one that tells names apart (nginx, Apache on
+// Unix) does not. The server given by --base is asked which it is.
+void CheckNameCase(Deployment& d, const char* name, const std::string& url,
+                   const std::string& actual, const std::string& list, int line) {
+  int status = 0;
+  std::string head, problem = "the server was not asked (give --base URL)";
+  if (d.site->served && FetchHead(url, d.options->timeoutMs, &status, &head, &problem)) {
+    if (status == 200) return;
+    problem = "the server answers status " + std::to_string(status);
+  }
+  Report(kWarning, list, line,
+         "%s differs only in case from the site's file %s: a server that tells names apart by "
+         "case does not find it, and the control fails to download it on every page load (%s)",
+         name, actual.c_str(), problem.c_str());
+}
+
+// How the server sends a list: the control takes its bytes as they arrive,
+// and proxies' filters go by the type.
+void CheckListAnswer(Deployment& d, const std::string& url, const std::string& list) {
+  int status = 0;
+  std::string head, problem;
+  if (!FetchHead(url, d.options->timeoutMs, &status, &head, &problem) || status != 200) return;
+  const std::string encoding = HeaderValue(head, "Content-Encoding");
+  if (!encoding.empty() && CompareTextNoCase(encoding.c_str(), "identity") != 0) {
+    Report(kWarning, list, 0,
+           "the server sends the list compressed (Content-Encoding: %s) to a client that "
+           "accepts it: a proxy may hand that copy to the control, which reads the compressed "
+           "bytes as its list; switch compression off for lists",
+           encoding.c_str());
+  }
+  const std::string type = HeaderValue(head, "Content-Type");
+  if (!StartsWithNoCase(type.c_str(), "text/")) {
+    Report(kWarning, list, 0,
+           "the server sends the list %s%s, not as text: proxies and content filters may hold "
+           "it as a download; serve lists as text/plain",
+           type.empty() ? "without a type" : "as ", type.c_str());
+  }
+}
+
 void CheckEntry(Deployment& d, const DistributionEntry& entry, const std::string& list, int line) {
   const char* namePart = ComponentNamePart(entry.FileName);
   if (!IsUsableNamePart(namePart)) {
@@ -228,7 +269,13 @@ void CheckEntry(Deployment& d, const DistributionEntry& entry, const std::string
   }
   std::string relative, url;
   if (!ServerFile(d, entry.FileName, list, line, &relative, &url)) return;
-  const bool present = SiteFileExists(*d.site, relative);
+  bool present = SiteFileExists(*d.site, relative);
+  std::string actual;
+  if (!present && FindSiteFileInOtherCase(*d.site, relative, &actual)) {
+    CheckNameCase(d, entry.FileName, url, actual.substr(actual.rfind('/') + 1), list, line);
+    relative = actual;
+    present = true;
+  }
   if (!present) {
     Report(kError, list, line,
            "%s is not in the site: the control fails to download it on every page load",
@@ -337,6 +384,7 @@ void CheckList(Deployment& d, const PageParamLine& param) {
   }
   const std::string list = ShownPath(*d.site, relative);
   if (d.options->stamp) StampList(d, relative, list, &text);
+  if (d.site->served) CheckListAnswer(d, url, list);
   if (text.size() > kTransferBufferSize) {
     Report(kError, list, LineOfOffset(text, kTransferBufferSize),
            "the list is %zu bytes long: the control reads only its first %d, up to here",

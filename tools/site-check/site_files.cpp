@@ -1,6 +1,7 @@
 // The site folder and its URLs; see site_files.h.
 #include "site_files.h"
 
+#include <dirent.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -86,6 +87,23 @@ bool SiteFileExists(const Site& site, const std::string& relative) {
   struct stat info;
   return !relative.empty() && stat(SiteFilePath(site, relative).c_str(), &info) == 0 &&
          S_ISREG(info.st_mode);
+}
+
+bool FindSiteFileInOtherCase(const Site& site, const std::string& relative, std::string* actual) {
+  const size_t slash = relative.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : relative.substr(0, slash + 1);
+  const std::string name = relative.substr(folder.size());
+  DIR* listing = opendir(SiteFilePath(site, folder).c_str());
+  bool found = false;
+  while (listing && !found) {
+    const dirent* entry = readdir(listing);
+    if (entry == nullptr) break;
+    found = name != entry->d_name && CompareTextNoCase(name.c_str(), entry->d_name) == 0 &&
+            SiteFileExists(site, folder + entry->d_name);
+    if (found) *actual = folder + entry->d_name;
+  }
+  if (listing) closedir(listing);
+  return found;
 }
 
 bool ReadSiteFile(const Site& site, const std::string& relative, std::string* contents) {

@@ -34,6 +34,9 @@ bool SitePathOfUrl(const Site& site, const std::string& url, std::string* relati
 // Reads the site file. False when it is missing or not a plain file.
 bool ReadSiteFile(const Site& site, const std::string& relative, std::string* contents);
 bool SiteFileExists(const Site& site, const std::string& relative);
+// A file of the site whose name differs from relative's last part only in
+// case; its relative path in *actual.
+bool FindSiteFileInOtherCase(const Site& site, const std::string& relative, std::string* actual);
 // The file's path for the tools the checker runs.
 std::string SiteFilePath(const Site& site, const std::string& relative);
 

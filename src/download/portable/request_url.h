@@ -9,14 +9,18 @@
 
 #include <stddef.h>
 
-// INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_HYPERLINK |
-// INTERNET_FLAG_PRAGMA_NOCACHE.
-const unsigned long kPlainRequestFlags = 0x400500;
+// INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION |
+// INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_PRAGMA_NOCACHE: every list and
+// file comes from the server itself. The platform's own cache may answer
+// a file whose server sent Last-Modified (every real server does) from its
+// copy within a browser session, and a proxy's cache answers whatever it
+// holds unless the request says "Pragma: no-cache".
+const unsigned long kPlainRequestFlags = 0x80400500;
 // The same with INTERNET_FLAG_SECURE.
-const unsigned long kSecureRequestFlags = 0xC00500;
+const unsigned long kSecureRequestFlags = 0x80C00500;
 // And with the two flags that accept a certificate whose date or name does
 // not match: only where the administrator's policy allows it.
-const unsigned long kLaxSecureRequestFlags = 0xC03500;
+const unsigned long kLaxSecureRequestFlags = 0x80C03500;
 
 // Port 443 asks for a secure request, with the relaxed certificate checks
 // only when laxCertificates; any other port for a plain one (an https URL
