@@ -72,8 +72,9 @@ class InteropTest : public ::testing::Test {
   void TearDown() override { Forget(); }
 };
 
-// Web mode, the same page again and desktop mode from each server, each
-// load in a browser process of its own: the same boxes, files, keys and
+// Web mode, the same page again and desktop mode from each server (and in a
+// container that offers no windowless site), each load in a browser process
+// of its own: the same boxes, files, keys and
 // sessions, and the same requests in the server's log, as from the test
 // web server; the second load asks for the lists alone.
 TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
@@ -81,8 +82,10 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   const struct {
     const char* server;
     std::string base, log;
+    const char* hosting = "";  // the container's options: a windowless site by default
   } rows[] = {
       {"test web server", BaseUrl(), "server.log"},
+      {"test web server, windowed", BaseUrl(), "server.log", "--windowed"},
       {"nginx", Interop("nginx-http"), "..\\interop\\nginx.log"},
       {"nginx https", Interop("nginx-https"), "..\\interop\\nginx.log"},
       {"apache", Interop("apache-http"), "..\\interop\\apache.log"},
@@ -96,7 +99,8 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
       SCOPED_TRACE(loads[load]);
       const std::string log = TestEnvDir() + "\\" + row.log;
       const size_t before = ReadLines(log).size();
-      const HostRun run = RunHost({row.base + "/example/" + loads[load]}, "--stay 500");
+      const HostRun run =
+          RunHost({row.base + "/example/" + loads[load]}, "--stay 500 " + std::string(row.hosting));
       EndStandInsOf(Stubs());
       EXPECT_EQ(0u, run.exitCode) << run.output;
       EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
