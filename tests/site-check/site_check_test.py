@@ -113,6 +113,12 @@ def stamped_then(change):
     return edit
 
 
+def list_sent_compressed(s):
+    with open(WORK + '/rules', 'w') as rules:
+        rules.write('/row%s/md.lst encoding=gzip\n' % s[-2:])
+    return 1
+
+
 def list_sent_as_download(s):
     shutil.copy(s + '/md.lst', s + '/md.bin')  # which the test server sends as a download
     replace_in_line(s + '/index.htm', '"md.lst"', '"md.bin"')
@@ -170,6 +176,8 @@ CASES = [
      'md.lst', 'error', 'is not SIZE:SHA256'),
     ('listed name in another case', change('md.lst', 'KVMD.PRO,', 'kvmd.pro,'), 'md.lst',
      'warning', "kvmd.pro differs only in case from the site's file KVMD.PRO"),
+    ('list the server sends compressed', list_sent_compressed, 'md.lst', 'warning',
+     'the server sends the list compressed (Content-Encoding: gzip)'),
     ('list the server sends as a download', list_sent_as_download, 'md.bin', 'warning',
      'the server sends the list as application/octet-stream, not as text'),
     ('cookie address that does not answer', change('index.htm', 'sso/ticket.txt', 'sso/none.asp'),
@@ -181,8 +189,9 @@ def main():
     shutil.rmtree(WORK, ignore_errors=True)
     www = os.path.join(WORK, 'www')
     os.makedirs(www)
+    open(WORK + '/rules', 'w').close()
     server = subprocess.Popen([SERVER, '--root', www, '--port-file', WORK + '/port',
-                               '--idle-exit', '120'], stdout=subprocess.DEVNULL,
+                               '--rules', WORK + '/rules', '--idle-exit', '120'], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     failures = []
     try:

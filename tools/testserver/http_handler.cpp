@@ -358,6 +358,9 @@ void make_plan(ServerState& st, const Request& req, const std::string& raw_path,
     if (hit.kind == Lookup::Found) {
         plan.status = status;
         plan.content_type = content_type_for(hit.fs_path);
+        if (rule != nullptr && !rule->encoding.empty()) {
+            plan.headers.emplace_back("Content-Encoding", rule->encoding);
+        }
         plan.body.set_file(hit.fd, hit.size);
     } else {
         plan_text(plan, status);

@@ -68,6 +68,13 @@ bool apply_key(const std::string& key, const std::string& value, Rule& rule, std
             return false;
         }
         rule.length = n;
+    } else if (key == "encoding") {
+        // Only said in a header: the body goes as it is on disk.
+        if (value.empty() || value.find_first_of("\r\n") != std::string::npos) {
+            why = "encoding needs a one-line value";
+            return false;
+        }
+        rule.encoding = value;
     } else if (key == "redirect") {
         // The target goes into a header line as is.
         for (char c : value) {

@@ -25,6 +25,7 @@ struct Rule {
     // Content-Length announced instead of the body's size; the whole body
     // is still sent and the connection closed after it.
     std::optional<std::uint64_t> length;
+    std::string encoding;                    // Content-Encoding said of the body as it is
 };
 
 using RuleMap = std::map<std::string, Rule>;
