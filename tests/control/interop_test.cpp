@@ -121,28 +121,6 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   }
 }
 
-// Two browser windows of two processes on the example site at the same
-// moment: both deploy, with no box, and start all their sessions.
-TEST_F(InteropTest, TwoWindowsAtOnceBothDeploy) {
-  Forget();
-  const std::string page = BaseUrl() + "/example/index.htm";
-  RunningHost first({page});
-  RunningHost second({page});
-  auto started = [] {
-    const std::vector<std::string> lines = ReadLines(Stubs());
-    return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-      return line.find(" start kind=KV") != std::string::npos;
-    });
-  };
-  EXPECT_TRUE(WaitUntil([&] { return started() == 8; }, 60000)) << started();
-  for (RunningHost* host : {&first, &second}) {
-    const HostRun run = host->Finish();
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
-  }
-  EndStandInsOf(Stubs());
-}
-
 // The workstation's proxy: a caching squid hands a changed list and file over anew; one
 // asking for credentials gets a clear message that ends the request, and nothing is installed.
 TEST_F(InteropTest, ThroughAProxyNothingStaleAndNoCredentials) {

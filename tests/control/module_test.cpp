@@ -148,53 +148,6 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
   }
 }
 
-// Loads a second control from inside the first one's deployment, when the
-// first asks for "LocalLaunch", as a message dispatched during one of the
-// deployment's waits could.
-class ReenteringBag : public TestPropertyBag {
- public:
-  IPersistPropertyBag* second = nullptr;
-  TestPropertyBag* secondParams = nullptr;
-  HRESULT secondResult = E_FAIL;
-
-  STDMETHOD(Read)(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
-    if (second != nullptr && lstrcmpiW(name, L"LocalLaunch") == 0) {
-      IPersistPropertyBag* inner = second;
-      second = nullptr;
-      secondResult = inner->Load(secondParams, nullptr);
-    }
-    return TestPropertyBag::Read(name, value, log);
-  }
-};
-
-TEST_F(ModuleTest, ASecondDeploymentWhileOneRunsIsRefused) {
-  DeleteEventLogs();
-  Held<IPersistPropertyBag> first, second;
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)first.out()));
-  ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)second.out()));
-  TestPropertyBag secondParams;
-  secondParams.Set(L"LogEvents", L"Y");
-  secondParams.Set(L"LocalLaunch", L"Y");
-  secondParams.Set(L"Sessions", L"SECOND");
-  ReenteringBag params;
-  params.Set(L"LogEvents", L"Y");
-  params.Set(L"LocalLaunch", L"Y");
-  params.second = second.p;
-  params.secondParams = &secondParams;
-  ASSERT_EQ(S_OK, first->Load(&params, nullptr));
-  EXPECT_EQ(S_OK, params.secondResult);
-
-  // A deployment without "LogEvents" closes the log so it can be read.
-  TestPropertyBag closing;
-  closing.Set(L"LocalLaunch", L"Y");
-  ASSERT_EQ(S_OK, second->Load(&closing, nullptr));
-  std::string log = ReadOnlyEventLog();
-  EXPECT_NE(std::string::npos,
-            log.find("A deployment is already running in this process; this one is refused."));
-  EXPECT_EQ(std::string::npos, log.find("Sessions: SECOND"));
-  EXPECT_NE(std::string::npos, log.find("Local Launch is Enabled"));
-}
-
 // A container lets go of the module where DllCanUnloadNow says it may: the
 // module ends there and then, without a fixed pause, and the log gets its
 // end banner each time; the next object starts the module again.

@@ -1,6 +1,6 @@
 // The progress dialog on the real platform: where it appears, how Cancel and
 // the close box end it, the owner window, the values it shows and its
-// destruction at module exit; and its transparent drawing.
+// destruction at module exit.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,7 +13,6 @@
 #include "base/message_pump.h"
 #include "base/module_folders.h"
 #include "download/progress_dialog.h"
-#include "download/transparent_bitmap.h"
 
 namespace {
 
@@ -192,87 +191,6 @@ TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
   EXPECT_FALSE(GetClassInfoExA(ModuleResources(), "WevelinkDlgClass", &wc));
   MSG msg;
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
-
-// Transparent drawing by the mask method, on 32-bit DIB sections so that
-// every pixel can be read back (0x00RRGGBB, top row first).
-HBITMAP Dib(int width, int height, DWORD** bits) {
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  return CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, (void**)bits, nullptr, 0);
-}
-DWORD Pixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
-
-const COLORREF kBackground = RGB(10, 20, 200);
-const COLORREF W = RGB(255, 255, 255);
-const COLORREF R = RGB(255, 0, 0);
-const COLORREF G = RGB(0, 160, 60);
-const COLORREF K = RGB(0, 0, 0);
-const COLORREF N = RGB(254, 255, 255);  // near white: must stay visible
-const COLORREF kPicture[3][5] = {
-    {W, W, G, W, R},
-    {K, N, W, G, R},
-    {W, R, G, K, W},
-};
-
-// The picture drawn into a 40 x 40 target of one colour: every target pixel
-// has the picture's colour inside its area unless it is the transparent
-// one, the background everywhere else.
-TEST(DrawTransparentBitmap, TheTransparentColourIsLeftOutAndEverythingElseDrawn) {
-  const struct {
-    const char* what;
-    int left;
-    int top;
-    COLORREF transparent;
-    bool held;
-  } rows[] = {
-      {"white left out", 7, 11, W, false},
-      {"red left out, white drawn", 0, 0, R, false},
-      {"clipped at the edge", 37, 38, W, false},
-      {"held by another context: refused", 0, 0, W, true},
-  };
-  DWORD* source;
-  DWORD* target;
-  HBITMAP picture = Dib(5, 3, &source);
-  HBITMAP canvas = Dib(40, 40, &target);
-  for (int i = 0; i < 15; ++i) source[i] = Pixel(kPicture[i / 5][i % 5]);
-  const std::vector<DWORD> before(source, source + 15);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, canvas);
-  HDC holder = CreateCompatibleDC(nullptr);
-  HGDIOBJ stock = GetCurrentObject(holder, OBJ_BITMAP);
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    std::fill(target, target + 40 * 40, Pixel(kBackground));
-    if (row.held) SelectObject(holder, picture);
-    EXPECT_NE(row.held, DrawTransparentBitmap(dc, picture, row.left, row.top, row.transparent));
-    GdiFlush();
-    int mismatches = 0;
-    for (int y = 0; y < 40; ++y) {
-      for (int x = 0; x < 40; ++x) {
-        const int px = x - row.left;
-        const int py = y - row.top;
-        const bool inside = !row.held && px >= 0 && px < 5 && py >= 0 && py < 3;
-        const bool drawn = inside && kPicture[py][px] != row.transparent;
-        mismatches += target[y * 40 + x] != Pixel(drawn ? kPicture[py][px] : kBackground);
-      }
-    }
-    EXPECT_EQ(0, mismatches);
-    EXPECT_EQ(before, std::vector<DWORD>(source, source + 15));
-    SelectObject(holder, stock);
-    // Given back by the drawing's own context: it can be selected again.
-    EXPECT_NE(nullptr, SelectObject(holder, picture));
-    SelectObject(holder, stock);
-  }
-  DeleteDC(holder);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(picture);
-  DeleteObject(canvas);
 }
 
 }  // namespace
