@@ -147,10 +147,6 @@ std::vector<Row> Rows() {
       {{{"IniFile", std::string(256, 'i') + ".ini"}}, "N:Server URL"},
       {{{"MD_DistFile", std::string(60, 'd') + ".lst"}}, "N:Sessions: "},
       {{{"Sessions", std::string(64, 'M')}}, "N:Launching Sessions"},
-      {{{"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}, {"MD_S1_HostAddress", std::string(64, 'h')}},
-       "L:Canceled by user request."},
-      {{{"Sessions", "VT_S1"}, {"VT_S1", "v.zvt"}, {"VT_S1_Description", std::string(64, 'd')}},
-       "L:Canceled by user request."},
   };
   for (const auto& o : over) {
     const std::string& name = o.first.back().first;
