@@ -275,8 +275,8 @@ std::vector<Row> Rows() {
       {"cookie-unparsed", {{"Sessions", "MD_S1"}, {"MD_S1", "host.zmd"}, {"MD_S1_Blk", "c.txt"}},
        {{"c.txt", "blkcookie=!!!!$$$$****====="}}, "",
        {"B:Blockade API Error\tblk_ParseCookie( ) returned error code 504."}},
-      // Servers that misbehave, on the initialization file and on the
-      // installed file.
+      // Servers that misbehave, on the initialization file and on a listed
+      // file.
       {"server-no-length-close", {}, {{"site.ini", "[Kestrava]\r\n" + std::string(5000, ';')}},
        "{R}/site.ini no-length=close\n", {"L:   Successfully cached 5012 bytes."}},
       {"server-more-than-announced", {{"VT_DistFile", "md.lst"}},
