@@ -200,17 +200,14 @@ TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
                                            "CodeBaseSearchPath", REG_SZ, path, sizeof path));
   Deploy("codebase.htm", {{"LocalLaunch", "Y"}});
-  std::string value;
-  EXPECT_FALSE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "CodeBaseSearchPath", &value));
-  ASSERT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath", &value));
-  EXPECT_EQ(path, value);
+  EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "CodeBaseSearchPath"));
+  EXPECT_EQ(path, RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath"));
 
   // Without a search path the moved one is left as it was.
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
                                            "XCodeBaseSearchPath", REG_SZ, "kept", 5));
   Deploy("codebase2.htm", {{"LocalLaunch", "Y"}});
-  ASSERT_TRUE(ReadRegString(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath", &value));
-  EXPECT_EQ("kept", value);
+  EXPECT_EQ("kept", RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath"));
 }
 
 }  // namespace

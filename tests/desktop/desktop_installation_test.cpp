@@ -116,8 +116,6 @@ TEST_F(DesktopTest, PersonalWorkingFolderGoesToTheUserHiveTwice) {
   EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Working Directory"));
   EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "Program Group"));
   EXPECT_EQ("\x01"s, Value(HKEY_LOCAL_MACHINE, kDesktopRoot, "WorkingDirType"));
-  EXPECT_EQ(root_ + "\\K\\Unins.Exe" + '\0',
-            Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
 }
 
 TEST_F(DesktopTest, DefaultsOfTheDesktopFile) {

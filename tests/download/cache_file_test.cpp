@@ -287,8 +287,6 @@ TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
        "   The request was refused: the server's certificate is for another host name."},
       {"the policy allows other names", "", 1, "https://" + standard + "/cacher", "policy.bin",
        ""},
-      {"http on 443 is secure", "", 1, "http://" + standard + ":443/cacher", "policy.bin", ""},
-      {"80 stays plain", "", 0, "http://" + standard + "/cacher", "policy.bin", ""},
       {"https on 80 asks a plain server for TLS", "", 1, "https://" + standard + ":80/cacher",
        "policy.bin", "Error 12157 opening HTTP request to server."},
       {"a site not approved", BaseUrl() + "/elsewhere|http://other/cacher", 0, local,

@@ -142,6 +142,8 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
   } checks[] = {
       {"MD_S1", 64},
       {"MD_S1_Port", 16},
+      {"MD_S1_HostAddress", 64},
+      {"MD_S1_Description", 64},
       {"MD_S1_Var3", 64},
       {"MD_S1_ConnectionName", 64},
       {"MD_S1_Type", 16},
