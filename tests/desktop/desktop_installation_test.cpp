@@ -11,7 +11,6 @@
 #include "config/installation_keys.h"
 #include "config/working_folders.h"
 #include "desktop/desktop_installation.h"
-#include "download/progress_dialog.h"
 #include "config_fixture.h"
 #include "base/module_folders.h"
 #include "test_support.h"
@@ -132,41 +131,6 @@ TEST_F(DesktopTest, DefaultsOfTheDesktopFile) {
   EXPECT_EQ(2, s.ConnectionType);
   EXPECT_TRUE(s.GroupWanted);
   EXPECT_STREQ("", s.GroupName);
-}
-
-// The installation's share of the overall progress is 23 steps whether the
-// dialog is open and the group wanted or not.
-TEST_F(DesktopTest, DesktopInstallationAdvancesTwentyThreeSteps) {
-  CoInitialize(nullptr);
-  const struct {
-    const char* what;
-    bool dialog;
-    bool group;
-  } cases[] = {
-      {"no dialog", false, true},
-      {"dialog, no group wanted", true, false},
-      {"dialog and group", true, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    DeploymentSettings& settings = g_DeploymentSettings;
-    settings = DeploymentSettings();
-    settings.DesktopMode = true;
-    settings.GroupWanted = c.group;
-    // A name the Program Manager is not sent: the group's steps run, but no
-    // shell window opens for a group to outlive the test.
-    CopyText(settings.GroupName, sizeof settings.GroupName, "Steps \"Group\"");
-    CopyText(settings.InstallFolder, sizeof settings.InstallFolder,
-             testsupport::TestEnvDir().c_str());
-    ResetProgressForDeployment();
-    if (c.dialog) {
-      ASSERT_TRUE(CreateProgressDialog(true));
-    }
-    RunDesktopInstallation();
-    EXPECT_EQ(23, (int)OverallProgressSteps());
-    if (c.dialog) DestroyProgressDialogAndWait();
-  }
-  CoUninitialize();
 }
 
 }  // namespace
