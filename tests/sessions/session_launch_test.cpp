@@ -392,6 +392,8 @@ TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
   const std::vector<std::string> stub = StubLines();
   EXPECT_EQ(2u, Count(stub, " start "));
   EXPECT_EQ(1u, Count(stub, " /s2 /f\"b\" "));
+  EXPECT_TRUE(HasLine(LogLines(), "A deployment is already running in this process; this one "
+                                  "is refused."));
 }
 
 // A page that asks nothing of embedding keeps the mode of the page before;
