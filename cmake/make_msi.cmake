@@ -9,19 +9,9 @@
 # package); the product code is derived from the upgrade code and the
 # version, so that each version has its own and rebuilding one keeps it.
 # CERT, KEY, PASS_FILE and TIMESTAMP sign it as make_package.cmake does.
-foreach(input MODULE WXS OUT WIXL MSIBUILD OSSLSIGNCODE CERT KEY)
-  if(NOT DEFINED ${input})
-    message(FATAL_ERROR "make_msi.cmake: -D${input}=... is missing")
-  endif()
-endforeach()
-
 include(${CMAKE_CURRENT_LIST_DIR}/package_steps.cmake)
-
-get_filename_component(out_dir ${OUT} DIRECTORY)
-set(stage ${OUT}.files)
-set(unsigned ${OUT}.unsigned)
-file(REMOVE_RECURSE ${stage})
-file(MAKE_DIRECTORY ${stage} ${out_dir})
+require_inputs(make_msi.cmake MODULE WXS OUT WIXL MSIBUILD OSSLSIGNCODE CERT KEY)
+begin_stage()
 stage_module(${stage}/WEVELINK.OCX)
 
 # The fixed part of the version record (VS_FIXEDFILEINFO, signature

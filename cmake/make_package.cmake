@@ -8,19 +8,9 @@
 # one), KEY its private key, PASS_FILE a file holding the key's passphrase
 # (never on a command line); TIMESTAMP names a
 # time-stamping server, so that the signature outlives the certificate.
-foreach(input MODULE INF OUT GCAB OSSLSIGNCODE CERT KEY)
-  if(NOT DEFINED ${input})
-    message(FATAL_ERROR "make_package.cmake: -D${input}=... is missing")
-  endif()
-endforeach()
-
 include(${CMAKE_CURRENT_LIST_DIR}/package_steps.cmake)
-
-get_filename_component(out_dir ${OUT} DIRECTORY)
-set(stage ${OUT}.files)
-set(unsigned ${OUT}.unsigned)
-file(REMOVE_RECURSE ${stage})
-file(MAKE_DIRECTORY ${stage} ${out_dir})
+require_inputs(make_package.cmake MODULE INF OUT GCAB OSSLSIGNCODE CERT KEY)
+begin_stage()
 configure_file(${INF} ${stage}/WEVELINK.INF COPYONLY)
 stage_module(${stage}/WEVELINK.OCX)
 

@@ -1,5 +1,26 @@
 # The steps the cabinet (make_package.cmake) and the Windows Installer
-# package (make_msi.cmake) share: the module as shipped, and the signature.
+# package (make_msi.cmake) share: their inputs, the staging folder, the
+# module as shipped, and the signature.
+
+# Ends script with a message when one of the -D inputs named after it is
+# missing.
+function(require_inputs script)
+  foreach(input ${ARGN})
+    if(NOT DEFINED ${input})
+      message(FATAL_ERROR "${script}: -D${input}=... is missing")
+    endif()
+  endforeach()
+endfunction()
+
+# A fresh staging folder beside OUT (stage) and the name of the unsigned
+# package (unsigned), in the caller's scope.
+macro(begin_stage)
+  get_filename_component(out_dir ${OUT} DIRECTORY)
+  set(stage ${OUT}.files)
+  set(unsigned ${OUT}.unsigned)
+  file(REMOVE_RECURSE ${stage})
+  file(MAKE_DIRECTORY ${stage} ${out_dir})
+endmacro()
 
 # Copies MODULE to dest, without its debugging information when STRIP names
 # a strip program.
