@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <ddeml.h>
-#include <wincrypt.h>
 #include <wininet.h>
 
 template <typename Traits>
@@ -84,16 +83,6 @@ struct DdeConversationTraits {  // DdeConnect: null
   static void Close(HCONV h) { DdeDisconnect(h); }
 };
 
-struct CryptProviderTraits {  // CryptAcquireContext: 0
-  typedef HCRYPTPROV Type;
-  static HCRYPTPROV Invalid() { return 0; }
-  static void Close(HCRYPTPROV h) { CryptReleaseContext(h, 0); }
-};
-struct CryptHashTraits {  // CryptCreateHash: 0
-  typedef HCRYPTHASH Type;
-  static HCRYPTHASH Invalid() { return 0; }
-  static void Close(HCRYPTHASH h) { CryptDestroyHash(h); }
-};
 
 typedef ScopedHandle<FileHandleTraits> ScopedFile;
 typedef ScopedHandle<KernelHandleTraits> ScopedKernelHandle;
@@ -104,8 +93,6 @@ typedef ScopedHandle<InternetTraits> ScopedInternet;
 typedef ScopedHandle<GdiObjectTraits> ScopedGdiObject;
 typedef ScopedHandle<MemoryDcTraits> ScopedMemoryDc;
 typedef ScopedHandle<DdeConversationTraits> ScopedDdeConversation;
-typedef ScopedHandle<CryptProviderTraits> ScopedCryptProvider;
-typedef ScopedHandle<CryptHashTraits> ScopedCryptHash;
 
 // Opens or creates (no class, non-volatile, default security) a registry
 // key into key, which holds it only on ERROR_SUCCESS (whatever the platform

@@ -88,11 +88,8 @@ enum DownloadOutcome { kDownloaded, kDownloadFailed, kDownloadCancelled };
 bool MatchesList(const DistributionEntry& listed) {
   unsigned long size = 0;
   unsigned char digest[kSha256Bytes];
-  if (!FinishDownloadDigest(&size, digest)) {
-    WriteLogLineF("   %s: its SHA-256 digest could not be computed (error %d); it is not "
-                  "installed.\r\n",
-                  listed.FileName, (int)GetLastError());
-  } else if (size != listed.Size) {
+  FinishDownloadDigest(&size, digest);
+  if (size != listed.Size) {
     WriteLogLineF("   %s: %lu bytes arrived where the distribution list gives %lu; it is not "
                   "installed.\r\n",
                   listed.FileName, size, listed.Size);
@@ -117,11 +114,6 @@ struct DigestEnd {
   ~DigestEnd() { EndDownloadDigest(); }
 };
 
-// Lets go of the digests' provider on every path out of a list's update.
-struct DigestProviderRelease {
-  ~DigestProviderRelease() { ReleaseDigestProvider(); }
-};
-
 // Downloads the entry into a temporary file in the target's folder and,
 // once it arrived whole (and, when the list gives them, with its size and
 // digest), puts it in the target's place.
@@ -130,12 +122,7 @@ DownloadOutcome DownloadComponent(const DistributionEntry& listed, const char* f
   const char* entry = listed.FileName;
   const bool checked = listed.Integrity == kIntegrityGiven;
   DigestEnd digestEnd;
-  if (checked && !BeginDownloadDigest()) {
-    WriteLogLineF("   %s: no SHA-256 digest can be computed here (error %d); it is not "
-                  "downloaded.\r\n",
-                  entry, (int)GetLastError());
-    return kDownloadFailed;
-  }
+  if (checked) BeginDownloadDigest();
   char temporary[kPathCapacity];
   ScopedFile file(CreateTemporaryFile(folder, temporary, sizeof temporary));
   if (!file.IsValid()) {
@@ -246,7 +233,6 @@ void UpdateComponent(const char* listName, int kind) {
   ParseDistributionText(TransferBuffer, &g_List);
   g_ServerGone = false;
   LogList(g_List);
-  DigestProviderRelease releaseProvider;
   ScopedKey versions(OpenComponentVersions());
   DWORD lastLook = GetTickCount();  // the list's fetch has just pumped
   for (int i = 0; i < g_List.Count; ++i) {

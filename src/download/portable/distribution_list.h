@@ -7,10 +7,11 @@
 
 #include <stddef.h>
 
+#include "download/portable/sha256.h"
+
 enum {
   kDistributionEntries = 32,
   kDistributionNameCapacity = 260,  // 259 characters
-  kSha256Bytes = 32,
 };
 
 // The optional third field of a line, "NAME,VERSION,SIZE:SHA256": the file's

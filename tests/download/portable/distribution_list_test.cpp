@@ -1,19 +1,28 @@
 // Distribution-list parsing and the names installation decides on:
 // component names, cabinet entries that would leave their folder and the
-// sibling clients' paths.
+// sibling clients' paths; the SHA-256 a download is checked with.
 #include "download/portable/distribution_list.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "download/portable/cabinet_names.h"
+#include "download/portable/sha256.h"
 #include "download/portable/sibling_clients.h"
 
 namespace {
 
 typedef std::vector<std::pair<std::string, long>> Entries;
+
+std::string Hex(const unsigned char digest[kSha256Bytes]) {
+  std::string hex;
+  for (int j = 0; j < 2 * kSha256Bytes; ++j)
+    hex += "0123456789abcdef"[(digest[j / 2] >> (j % 2 ? 0 : 4)) & 15];
+  return hex;
+}
 
 Entries Parse(const std::string& text, DistributionList* list) {
   ParseDistributionText(text.c_str(), list);
@@ -21,9 +30,7 @@ Entries Parse(const std::string& text, DistributionList* list) {
   for (int i = 0; i < list->Count; ++i) {
     const DistributionEntry& entry = list->Entries[i];
     // An integrity field shows after the name as " [SIZE:hex]" or " [malformed]".
-    std::string field = " [" + std::to_string(entry.Size) + ":";
-    for (int j = 0; j < 2 * kSha256Bytes; ++j)
-      field += "0123456789abcdef"[(entry.Sha256[j / 2] >> (j % 2 ? 0 : 4)) & 15];
+    std::string field = " [" + std::to_string(entry.Size) + ":" + Hex(entry.Sha256);
     if (entry.Integrity == kIntegrityMalformed) field = " [malformed";
     const bool shown = entry.Integrity != kNoIntegrity;
     entries.push_back({entry.FileName + (shown ? field + "]" : ""), entry.Version});
@@ -79,6 +86,55 @@ TEST(DistributionList, LinesBecomeEntries) {
   for (const char* list : {"KVMD.PRO,1\r\n<html>", "", "\xEF\xBB<", "[Kestrava]\r\n"}) {
     EXPECT_FALSE(IsWebPageText(list)) << list;
   }
+}
+
+// FIPS 180-4's examples and lengths around the padding's block edges (bytes
+// 0, 1, 2, ...; digests from sha256sum), fed whole and in uneven pieces,
+// through the plain code and through the processor's SHA instructions.
+TEST(Sha256, KnownDigestsOnBothPaths) {
+  std::string bytes;
+  for (int i = 0; i < 120; ++i) bytes += (char)i;
+  const struct {
+    std::string text;
+    const char* digest;
+  } rows[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+      {bytes.substr(0, 55), "463eb28e72f82e0a96c0a4cc53690c571281131f672aa229e0d45ae59b598b59"},
+      {bytes.substr(0, 56), "da2ae4d6b36748f2a318f23e7ab1dfdf45acdc9d049bd80e59de82a60895f562"},
+      {bytes.substr(0, 63), "29af2686fd53374a36b0846694cc342177e428d1647515f078784d69cdb9e488"},
+      {bytes.substr(0, 64), "fdeab9acf3710362bd2658cdc9a29e8f9c757fcf9811603a8c447cd1d9151108"},
+      {bytes.substr(0, 65), "4bfd2c8b6f1eec7a2afeb48b934ee4b2694182027e6d0fc075074f2fabb31781"},
+      {bytes.substr(0, 119), "da18797ed7c3a777f0847f429724a2d8cd5138e6ed2895c3fa1a6d39d18f7ec6"},
+      {bytes, "f52b23db1fbb6ded89ef42a23ce0c8922c45f25c50b568a93bf1c075420bbb7c"},
+  };
+  const size_t pieces[] = {1, 63, 130, 7, 64, 2};
+  const bool hasInstructions = UseSha256Instructions(true);
+  for (const bool instructions : {false, hasInstructions}) {
+    UseSha256Instructions(instructions);
+    for (const auto& row : rows) {
+      for (const bool whole : {true, false}) {
+        Sha256Hash hash;
+        BeginSha256(&hash);
+        for (size_t at = 0, i = 0; at < row.text.size(); ++i) {
+          const size_t left = row.text.size() - at;
+          const size_t piece = whole ? left : std::min(pieces[i % 6], left);
+          AddToSha256(&hash, row.text.data() + at, piece);
+          at += piece;
+        }
+        unsigned char digest[kSha256Bytes];
+        FinishSha256(&hash, digest);
+        EXPECT_EQ(row.digest, Hex(digest)) << row.text.size() << (whole ? " bytes" : " in pieces")
+                                           << (instructions ? ", instructions" : ", plain");
+      }
+    }
+  }
+  UseSha256Instructions(true);
+  if (!hasInstructions) GTEST_SKIP() << "no SHA instructions here: the plain code alone ran";
 }
 
 TEST(DistributionList, WhatDoesNotFitIsCountedNotCut) {
