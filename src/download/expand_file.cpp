@@ -11,9 +11,11 @@
 #include "base/module_folders.h"
 #include "config/deployment_settings.h"
 #include "download/component_files.h"
+#include "download/extract_cabinet.h"
 #include "download/portable/distribution_list.h"
 #include "download/portable/special_names.h"
 #include "download/portable/szdd_check.h"
+#include "download/trusted_file.h"
 #include "base/scoped_handles.h"
 
 namespace {
@@ -95,6 +97,29 @@ bool IsWholeCompressedFile(const char* namePart, const char* source) {
   return false;
 }
 
+// Expands a copy into a folder of its own and checks its publisher there:
+// the installed file is only replaced by one that would be started.
+bool PassesPublisherCheck(const char* namePart, const char* expanded, const char* sourceFolder,
+                          const char* target) {
+  char folder[kPathCapacity];
+  if (!CreateRunFolder(folder, sizeof folder)) {
+    WriteLogLineF("   %s: no temporary folder could be made to check it (error %lu); it is not "
+                  "installed.\r\n",
+                  namePart, GetLastError());
+    return false;
+  }
+  char copy[kPathCapacity];
+  const DWORD result = Install(namePart, expanded, sourceFolder, folder);
+  bool trusted = false;
+  if (result != 0) {
+    WriteLogLineF("   %s could not be expanded to check it: 0x%lX\r\n", namePart, result);
+  } else if (FormatText(copy, sizeof copy, "%s\\%s", folder, expanded)) {
+    trusted = CheckTrustOrReport(copy, kInstallRefusal, target) == 0;
+  }
+  RemoveTemporaryFolder(folder);
+  return trusted;
+}
+
 }  // namespace
 
 ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
@@ -134,6 +159,11 @@ ExpandOutcome ExpandComponentFile(const char* namePart, int kind) {
     // Not kept: the next load downloads it again.
     DeleteFileA(source);
     return kDamagedDownload;
+  }
+  if (IsStartedOrLoaded(expanded) &&
+      !PassesPublisherCheck(namePart, expanded, sourceFolder, target)) {
+    DeleteFileA(source);
+    return kRefusedProgram;
   }
   DWORD result = Install(namePart, expanded, sourceFolder, targetFolder);
   if (result == 0) {

@@ -10,6 +10,7 @@ enum ExpandOutcome {
   kExpandFailed,        // the compressed file is left as it was
   kReplacedAtRestart,   // an in-use library waits in the drive root for the restart
   kDamagedDownload,     // cut short or lying about its size: deleted, nothing installed
+  kRefusedProgram,      // a program or library failing its publisher check: deleted
 };
 
 // Expands namePart of kind from the folder the download put it in into the
@@ -22,7 +23,9 @@ enum ExpandOutcome {
 // compressed file is deleted once the root copy was made. A compressed
 // file that does not decode to the size its header announces is logged and
 // deleted before anything is expanded (the platform would install what it
-// could decode).
+// could decode). A program or library (IsStartedOrLoaded) is expanded into
+// a folder of its own first and replaces the installed file only when its
+// publisher check passes.
 ExpandOutcome ExpandComponentFile(const char* namePart, int kind);
 
 #endif

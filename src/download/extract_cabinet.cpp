@@ -67,9 +67,8 @@ void ChooseSiblingFolder(const SiblingClient& client, const char* version) {
   WriteSiblingSettings(client, version, g_ExtractFolder);
 }
 
-// A new folder "wevlnkXXXX" in the temporary folder for one Run cabinet:
-// another window's deployment may be running its own setup from the one
-// before.
+}  // namespace
+
 bool CreateRunFolder(char* folder, size_t capacity) {
   static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 4);
   for (int attempt = 0; attempt < 64; ++attempt) {
@@ -82,8 +81,6 @@ bool CreateRunFolder(char* folder, size_t capacity) {
   }
   return false;
 }
-
-}  // namespace
 
 void RemoveTemporaryFolder(const char* folder) {
   char pattern[kPathCapacity];

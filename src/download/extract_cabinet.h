@@ -22,6 +22,11 @@
 // platform's cabinet iteration succeeded.
 bool ExtractCabinet(const char* cabinetName, int kind);
 
+// A new folder "wevlnkXXXX" in the temporary folder, for one Run cabinet
+// or one program's check (another window's deployment may be using the
+// one before); leftovers of it are removed by a later load.
+bool CreateRunFolder(char* folder, size_t capacity);
+
 // Empties a temporary extraction folder and removes it; what is still in
 // use stays.
 void RemoveTemporaryFolder(const char* folder);

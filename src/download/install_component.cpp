@@ -77,7 +77,10 @@ void InstallComponentFile(const char* namePart, long version, int kind) {
   // A damaged download is not recorded: its version stays as it was and
   // the next load fetches it again.
   const ExpandOutcome expanded = ExpandComponentFile(namePart, kind);
-  if (expanded == kUnknownCompression || expanded == kDamagedDownload) return;
+  if (expanded == kUnknownCompression || expanded == kDamagedDownload ||
+      expanded == kRefusedProgram) {
+    return;
+  }
 
   const char* library = SelfRegisteredLibraryFor(namePart);
   if (library != nullptr && NeedsUpdate(namePart, version, kind)) {

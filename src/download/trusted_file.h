@@ -8,10 +8,15 @@
 #include <windows.h>
 
 // VerifyTrust(path); on failure the system's text of the code is fetched
-// and format (a "%X", "%s", "%s" text such as "Security error %X executing
-// program %s:\r\n%s") is filled with the code, the path and that text,
-// logged and shown through ThreadedMessageBox. Returns the code, 0 when the
-// file is trusted.
-LONG CheckTrustOrReport(const char* path, const char* format);
+// (or a reason of the control's own where the platform has none) and format
+// (a "%X", "%s", "%s" text such as "Security error %X executing program
+// %s:\r\n%s") is filled with the code, shown (the path when null) and that
+// text, logged and shown through ThreadedMessageBox. Returns the code, 0
+// when the file is trusted.
+LONG CheckTrustOrReport(const char* path, const char* format, const char* shown = nullptr);
+
+// A downloaded program or library refused before it replaces the
+// installed one.
+const char kInstallRefusal[] = "Security error %X installing %s:\r\n%s";
 
 #endif

@@ -20,7 +20,9 @@
 #include "download/portable/distribution_list.h"
 #include "download/install_component.h"
 #include "base/message_pump.h"
+#include "download/portable/special_names.h"
 #include "download/progress_dialog.h"
+#include "download/trusted_file.h"
 #include "base/portable/session_kinds.h"
 #include "download/cache_file_private.h"
 
@@ -136,6 +138,14 @@ DownloadOutcome DownloadComponent(const DistributionEntry& listed, const char* f
     return CancelRequested() ? kDownloadCancelled : kDownloadFailed;
   }
   if (checked && !MatchesList(listed)) {
+    DeleteFileA(temporary);
+    return kDownloadFailed;
+  }
+  // A program or library that would be refused at its start must not take
+  // the place of one that works: a network's sign-in page answering for it
+  // would otherwise break the installed program for good.
+  if (IsStartedOrLoaded(ComponentNamePart(entry)) &&
+      CheckTrustOrReport(temporary, kInstallRefusal, target) != 0) {
     DeleteFileA(temporary);
     return kDownloadFailed;
   }

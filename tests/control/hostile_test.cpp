@@ -169,6 +169,7 @@ std::vector<Row> Rows() {
                     {"L:   Successfully cached {N} bytes.", "L:Desktop Mode is Disabled"}});
   }
   const std::string szdd = Input("KVMD.EX_");
+  const std::string web = kWebRoot;
   // Broken cabinets.
   const std::string cab = Input("KVVT.CAB");
   for (const std::string& bad : {cab.substr(0, cab.size() / 2), std::string()}) {
@@ -187,6 +188,22 @@ std::vector<Row> Rows() {
        {kCacheError + "Initialization File portal.ini is a web page, not an initialization file; "
                       "none of it is used.",
         "L:Desktop Mode is Disabled", "F:{D}\\portal.ini="}},
+      // A program in its place stays out, compressed or not: the one installed
+      // before stays, with its version, and starts.
+      {"portal-before", {{"AD_DistFile", "ad.lst"}},
+       {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}}, "",
+       {"G:{R}/KVAD.PRO=1"}},
+      {"portal-program", {{"AD_DistFile", "ad.lst"}, {"Sessions", "AD_S1"}, {"AD_S1", "h.zad"}},
+       {{"ad.lst", "KVAD.PRO,2\r\nUNSIGNED.EX_,1\r\n"}, {"KVAD.PRO", "<html>Sign in</html>"},
+        {"UNSIGNED.EX_", Input("UNSIGNED.EX_")}}, "",
+       {"B:Web-to-Host Control\tSecurity error 800B0003 installing {D}\\KVAD.PRO:\\r\\nThe "
+        "file is not a program or library whose signature can be checked.",
+        "B:Web-to-Host Control\tSecurity error 800B0100 installing {D}\\UNSIGNED.EXe:\\r\\nNo "
+        "Signature found in file.",
+        "F:{D}\\KVAD.PRO=" + StandInProgram("KVAD.PRO"), "F:{D}\\UNSIGNED.EXe=(missing)",
+        "F:{D}\\UNSIGNED.EX_=(missing)", "R:HKLM\\" + web + "\\KVAD.PRO=0x01000000",
+        "R:HKLM\\" + web + "\\UNSIGNED.EX_=(none)", "P:{D}\\KVAD.PRO /s1 /f\"h.zad\"",
+        "N:Security error 800B0003 launching"}},
       // A password and sign-on values reach the session, never the log.
       {"mask-password", {{"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}, {"MD_S1_Password", "secret"}},
        {}, "", {"L:{D}\\KVMD.PRO /s1 /f\"h.zmd\" /P******** /qy3270D /u1 /@", "X:secret"}},
@@ -208,7 +225,7 @@ std::vector<Row> Rows() {
        {{"!policy", "TrustedPublishers={T}"}, {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"},
         {"MD_S1", "h.zmd"}},
        {{"md.lst", "KVMD.PRO,1\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO", "second")}}, "",
-       {"P:Security error 800B0004 launching session {D}\\KVMD.PRO:",
+       {"P:Security error 800B0004 installing {D}\\KVMD.PRO:",
         "P:Its publisher (certificate thumbprint {T2}) is not approved"}},
       {"policy-publisher-listed",
        {{"!policy", "TrustedPublishers=00112233445566778899AABBCCDDEEFF00112233|{T}"},

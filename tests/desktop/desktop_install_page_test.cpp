@@ -74,6 +74,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   const std::vector<std::string> items = {"AS-400 Display.lnk", "Host Display.lnk",
                                           "Kestrava Uninstall.lnk"};
   const std::vector<std::string> older = {"AS400 Display.lnk", "AS400 Printer.lnk"};
+  const std::string program = StandInProgram("KVMD.PRO");
   const struct {
     const char* what;
     bool fresh;  // nothing installed yet: the downloads open the dialog
@@ -127,7 +128,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     HostRun run = RunHost({PublishSite(
         "group", {{"site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n"}, {"desk.ini", desk},
                   {"md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n"}, {"ad.lst", "KVAD.EXE,1\r\n"},
-                  {"KVMD.EXE", "a program"}, {"KVAD.EXE", "a program"}, {"UNINS.EXE", "a program"}},
+                  {"KVMD.EXE", program}, {"KVAD.EXE", program}, {"UNINS.EXE", program}},
         {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"},
          {"AD_DistFile", "ad.lst"}})});
     EXPECT_TRUE(run.finished);

@@ -9,9 +9,9 @@ file(MAKE_DIRECTORY ${stage})
 
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/site_tools.cmake)
 
-string(REPEAT "A compressed program of the Mainframe Display kind.\r\n" 40 program)
-file(WRITE ${OUT}/KVMD.EXE "${program}")
+file(COPY_FILE ${STUB_BUILD}/programs/KVMD.PRO ${OUT}/KVMD.EXE)
 compress(${OUT}/KVMD.EXE ${OUT}/KVMD.EX_)
+compress(${STUB_BUILD}/unsigned/KVMD.PRO ${OUT}/UNSIGNED.EX_)
 
 file(REMOVE ${OUT}/KVWHLL.DLL)
 run(${OSSLSIGNCODE} sign -certs ${CERT} -key ${KEY} -n "Wevelink registration probe"

@@ -160,23 +160,25 @@ TEST_F(SessionTest, ChecksAndFailures) {
   const std::string d63(63, 'd');
   const struct {
     const char *what, *programFolder;  // programFolder null: no program listed
-    bool alreadyVerified;
+    int current;  // 1: the program is current, 2: and its kind's flag set
     Pairs extra;      // the first entry's further PARAMs
     std::string box;  // each box starts so
     size_t boxes, starts;
     std::string kvmdFlag;
   } cases[] = {
-      {"signed, checked once", "programs", false, {}, "", 0, 3, "\1"},
-      {"unsigned and current, flag already set", "unsigned", true, {}, "", 0, 3, "\1"},
-      {"unsigned", "unsigned", false, {}, "Web-to-Host Control\tSecurity error 800B0100 "
-       "launching session " + path + ":\\r\\nNo Signature found", 2, 1, none},
-      {"missing, flag already set", nullptr, true, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
-      {"line over 259 characters", "programs", false,
+      {"signed, checked once", "programs", 0, {}, "", 0, 3, "\1"},
+      {"unsigned and current, flag already set", "unsigned", 2, {}, "", 0, 3, "\1"},
+      {"unsigned and current", "unsigned", 1, {}, "Web-to-Host Control\tSecurity error 800B0100 "
+       "launching session " + path + ":\\r\\nNo Signature found in file.\t", 2, 1, none},
+      // Refused before it replaces anything: there is nothing to start.
+      {"unsigned download", "unsigned", 0, {}, "", 3, 1, none},
+      {"missing, flag already set", nullptr, 2, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
+      {"line over 259 characters", "programs", 0,
        {{"MD_S1_Var1", d63}, {"MD_S1_Var2", d63}, {"MD_S1_Var3", d63}, {"MD_S1_Var4", d63}},
        launch + "The command line is longer than 259 characters.\t", 1, 2, "\1"},
-      {"flag set, a description naming another kind", "unsigned", true,
+      {"flag set, a description naming another kind", "unsigned", 2,
        {{"MD_S1_Description", "KVAP"}}, "", 0, 3, "\1"},
-      {"port of 16 characters", "programs", false, {{"MD_S1_Port", std::string(16, '2')}},
+      {"port of 16 characters", "programs", 0, {{"MD_S1_Port", std::string(16, '2')}},
        "Web-to-Host Control\tBuffer Overrun Check Failure: MD_S1_Port ... operation aborted.", 1, 0,
        none},
   };
@@ -186,11 +188,11 @@ TEST_F(SessionTest, ChecksAndFailures) {
     Pairs files = {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")},
                    {"md.lst", c.programFolder ? "KVMD.PRO,1\r\n" : ""}};
     if (c.programFolder) files.push_back({"KVMD.PRO", StandInProgram("KVMD.PRO", c.programFolder)});
-    if (c.alreadyVerified) {
+    if (c.current) {
       // A download of the kind would clear the flag: the program is current.
       const DWORD version = 1;
       ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified", REG_BINARY,
-                                   "\1", 1));
+                                   c.current == 2 ? "\1" : "\0", 1));
       ASSERT_EQ(0, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO", REG_BINARY,
                                    &version, 4));
       ASSERT_TRUE(!c.programFolder || WriteFileBytes(path, files.back().second));

@@ -1,7 +1,10 @@
 // Special component names; see special_names.h.
 #include "download/portable/special_names.h"
 
+#include <string.h>
+
 #include "base/portable/bounded_text.h"
+#include "base/portable/session_kinds.h"
 
 const char* InUseNoticeFor(const char* name) {
   if (CompareTextNoCase(name, "KVFTP.DL_") == 0) {
@@ -21,6 +24,22 @@ const char* SelfRegisteredLibraryFor(const char* name) {
   if (CompareTextNoCase(name, "KVWHLL.DLL") == 0 || CompareTextNoCase(name, "KVWHLL.DL_") == 0)
     return "KVWHLL.DLL";
   return nullptr;
+}
+
+bool IsStartedOrLoaded(const char* name) {
+  if (name == nullptr) return false;
+  const size_t length = strlen(name);
+  if (length >= 4 && CompareTextNoCase(name + length - 4, ".EXE") == 0) return true;
+  const char* library = SelfRegisteredLibraryFor(name);
+  if (library != nullptr && CompareTextNoCase(library, name) == 0) return true;
+  for (int kind = 0; kind < kSessionKinds; ++kind) {
+    char program[16];
+    if (FormatText(program, sizeof program, "%s.PRO", SessionProgramTag(kind)) &&
+        CompareTextNoCase(name, program) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 const InstalledFont* InstalledFontFor(const char* name) {

@@ -13,6 +13,12 @@ const char* InUseNoticeFor(const char* name);
 // and "KVWHLL.DLL" or "KVWHLL.DL_" ("KVWHLL.DLL"); null otherwise.
 const char* SelfRegisteredLibraryFor(const char* name);
 
+// Whether a file of this (expanded) name is one the control starts or
+// loads: a session program ("KVMD.PRO" and the other kinds' tags), any
+// ".EXE", a self-registering library. Such a download has its publisher
+// checked before it replaces the installed file.
+bool IsStartedOrLoaded(const char* name);
+
 // "MARRKAPL.TTF", "MARRKOEM.TTF" and their compressed names: the Fonts
 // registry value name and its text. Null for every other name.
 struct InstalledFont {
