@@ -105,6 +105,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void CompressWithInstructions(
       w[group % 4] = words;
       const __m128i keyed =
           _mm_add_epi32(words, _mm_loadu_si128((const __m128i*)(kRound + 4 * group)));
+      // After the first pair cdgh holds A B E F and abef C D G H; the
+      // second pair puts each back under its name.
       cdgh = _mm_sha256rnds2_epu32(cdgh, abef, keyed);
       abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(keyed, 0x0E));
     }
