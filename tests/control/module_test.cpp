@@ -22,17 +22,6 @@ namespace {
 typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, void**);
 typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
 
-template <class T>
-struct Held {
-  explicit Held(T* p = nullptr) : p(p) {}
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  T* operator->() { return p; }
-  T** out() { return &p; }
-  T* p;
-};
-
 // The module as loaded from the build tree, for the whole test program.
 struct LoadedModule {
   HMODULE module = LoadLibraryA(OcxPath().c_str());

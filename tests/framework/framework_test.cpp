@@ -66,16 +66,6 @@ class ProbeControl : public COleControl {
   RECT drawInvalid = {};
 };
 
-template <class T>
-struct Held {
-  explicit Held(T* p = nullptr) : p(p) {}
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  T* operator->() { return p; }
-  T* p;
-};
-
 std::string RectText(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
          "," + std::to_string(r.bottom);

@@ -12,6 +12,18 @@
 #include <utility>
 #include <vector>
 
+// An interface pointer the test holds, released at the end of its scope.
+template <class T>
+struct Held {
+  explicit Held(T* p = nullptr) : p(p) {}
+  ~Held() {
+    if (p != nullptr) p->Release();
+  }
+  T* operator->() { return p; }
+  T** out() { return &p; }
+  T* p;
+};
+
 class TestSite : public IOleClientSite, public IOleInPlaceSiteWindowless, public IOleInPlaceFrame {
  public:
   // windowless: it offers IOleInPlaceSiteWindowless and Ex, and allows it.
