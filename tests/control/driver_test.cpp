@@ -118,10 +118,9 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   EXPECT_EQ(2u, CountOf(log, "Entering OnSetClientSite( ) 0..."));
 }
 
-// A browser navigating away, or closing, while the deployment waits for a
-// download: the deployment ends there, with no box and no launch, and the
-// file on its way is not installed. A container window destroyed meanwhile
-// (the page stays until it is left) gets no session embedded into it.
+// A browser navigating away, or closing, while the deployment waits for a download: the deployment
+// ends there, with no box and no launch, and the file on its way is not installed. A container
+// window destroyed meanwhile (the page stays until it is left) gets no session embedded into it.
 TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
   const struct {
     unsigned command;  // tools/host: 7 leave, 5 destroy

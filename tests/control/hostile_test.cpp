@@ -1,9 +1,7 @@
-// The scenario table: one row a page through the real control in the test
-// container, with its parameters, the files its site serves (h/NAME/), the
-// server's rules and what must follow. Every row must also end cleanly,
-// write nothing on drive_c outside the control's folders and leave the good
-// installation each group starts from intact. Rows run in groups, one
-// container each.
+// The scenario table: one row a page through the real control in the test container, with its
+// parameters, the files its site serves (h/NAME/), the server's rules and what must follow. Every
+// row must also end cleanly, write nothing on drive_c outside the control's folders and leave the
+// good installation each group starts from intact. Rows run in groups, one container each.
 #include <windows.h>
 #include <shlobj.h>
 #include <wincrypt.h>
@@ -31,19 +29,15 @@ const std::string kCacheError = "B:Web-to-Host Control - Cache Error\t";
 // Each page left at once; boxes answered soon.
 const char kQuick[] = "--stay 0 --box-delay 50";
 
-// Texts may hold {U} (the row's folder URL), {R} (its server path), {P}
-// (the port), {D} (the download folder), {C} (the cabinet cache), {N} (its
-// site.ini's size), {A}/{O} (all-users/user desktop), {B}/{W} (the browser
-// App Paths names / the open command names). Expectations: "L:line", "P:"
-// a line beginning so, "N:" none beginning so, "B:CAPTION\tTEXT" a box,
-// "F:path=bytes", "R:HKLM\key\name=value" (text, 0x hex or "(none)"),
-// "K:link=target | arguments | description | folder", "G:path=requests",
-// "X:text" no log line holds text. {T} and {T2} are the two trusted test
-// publishers' thumbprints.
-// Parameters "!windows" (a version as for RunHostUnder), "!browser" (app,
-// open or none) and "!policy" (the machine policy's values, "NAME=VALUE"
-// apart by ";", a list's entries by "|") set the run up: such a row has a
-// container alone.
+// Texts may hold {U} (the row's folder URL), {R} (its server path), {P} (the port), {D} (the
+// download folder), {C} (the cabinet cache), {N} (its site.ini's size), {A}/{O} (all-users/user
+// desktop), {B}/{W} (the browser App Paths names / the open command names). Expectations: "L:line",
+// "P:" a line beginning so, "N:" none beginning so, "B:CAPTION\tTEXT" a box, "F:path=bytes",
+// "R:HKLM\key\name=value" (text, 0x hex or "(none)"), "K:link=target | arguments | description |
+// folder", "G:path=requests", "X:text" no log line holds text. {T} and {T2} are the two trusted
+// test publishers' thumbprints. Parameters "!windows" (a version as for RunHostUnder), "!browser"
+// (app, open or none) and "!policy" (the machine policy's values, "NAME=VALUE" apart by ";", a
+// list's entries by "|") set the run up: such a row has a container alone.
 struct Row {
   std::string name;
   Pairs params;  // over LogEvents=Y, IniFile=site.ini, CacheRetries=0, CacheTimeout=4000
@@ -292,8 +286,7 @@ std::vector<Row> Rows() {
       {"cookie-unparsed", {{"Sessions", "MD_S1"}, {"MD_S1", "host.zmd"}, {"MD_S1_Blk", "c.txt"}},
        {{"c.txt", "blkcookie=!!!!$$$$****====="}}, "",
        {"B:Blockade API Error\tblk_ParseCookie( ) returned error code 504."}},
-      // Servers that misbehave, on the initialization file and on a listed
-      // file.
+      // Servers that misbehave, on the initialization file and on a listed file.
       {"server-no-length-close", {}, {{"site.ini", "[Kestrava]\r\n" + std::string(5000, ';')}},
        "{R}/site.ini no-length=close\n", {"L:   Successfully cached 5012 bytes."}},
       {"server-more-than-announced", {{"VT_DistFile", "md.lst"}},
@@ -324,8 +317,7 @@ std::vector<Row> Rows() {
         "R:HKLM\\Software\\MARROCK\\Kestrava Web\\CDVersion=9.9Z",
         "R:HKCU\\" + std::string(kInternetSettings) + "\\MaxConnectionsPerServer=0x2c010000",
         "R:HKCU\\" + std::string(kInternetSettings) + "\\MaxConnectionsPer1_0Server=0x00000000"}},
-      // Desktop mode, which a page switches on for the life of the module:
-      // containers of their own.
+      // Desktop mode, which a page switches on for the life of the module: containers of their own.
       {"|", {}, {}, "", {}},
       {"desk-destdir-slashes", {{"VT_DistFile", "vt.lst"}},
        DesktopSite("desk-destdir-slashes", "", "C:/hostile/install/slash"), "",
@@ -475,8 +467,7 @@ std::string PublisherThumbprint(const char* certificate) {
   return Hex(std::string((const char*)hash, size), "0123456789ABCDEF");
 }
 
-// The installed state a failing row must leave alone: the text, the
-// program and their versions.
+// The installed state a failing row must leave alone: the text, the program and their versions.
 std::vector<std::string> ReadInstalled() {
   return {FileContent(DownloadFolder() + "\\GOOD.TXT"),
           FileContent(DownloadFolder() + "\\KVMD.EXe"),

@@ -72,11 +72,10 @@ class InteropTest : public ::testing::Test {
   void TearDown() override { Forget(); }
 };
 
-// Web mode, the same page again and desktop mode from each server (and in a
-// container that offers no windowless site), each load in a browser process
-// of its own: the same boxes, files, keys and
-// sessions, and the same requests in the server's log, as from the test
-// web server; the second load asks for the lists alone.
+// Web mode, the same page again and desktop mode from each server (and in a container that offers
+// no windowless site), each load in a browser process of its own: the same boxes, files, keys and
+// sessions, and the same requests in the server's log, as from the test web server; the second load
+// asks for the lists alone.
 TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   const char* const loads[] = {"index.htm", "index.htm", "desktop/index.htm"};
   const struct {

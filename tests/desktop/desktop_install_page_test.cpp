@@ -39,10 +39,9 @@ BOOL CALLBACK CloseIfTitled(HWND window, LPARAM sweep) {
   return TRUE;
 }
 
-// The shell shows a group it makes in a window of its own, which would take
-// the activation from later tests; one that opens after the container ended
-// would stay, and its process with the test's output handles: close them
-// until none has shown for quietMs, ten seconds at most.
+// The shell shows a group it makes in a window of its own, which would take the activation from
+// later tests; one that opens after the container ended would stay, and its process with the test's
+// output handles: close them until none has shown for quietMs, ten seconds at most.
 void CloseGroupWindows(const char* title, DWORD quietMs) {
   const DWORD start = GetTickCount();
   DWORD lastSeen = start;

@@ -1,7 +1,6 @@
-// The internet session and CacheFile through the real WinINet against the
-// test web server: what is requested, what lands in the output file and in
-// TransferBuffer, what the log says, which boxes appear and which verified
-// flags are cleared.
+// The internet session and CacheFile through the real WinINet against the test web server: what is
+// requested, what lands in the output file and in TransferBuffer, what the log says, which boxes
+// appear and which verified flags are cleared.
 #include <windows.h>
 #include <wininet.h>
 
@@ -59,8 +58,7 @@ std::string CacheErrorBox(const std::string& text) {
                                        << " got";
 }
 
-// The event log and the session opened as a deployment opens them, with
-// message boxes recorded.
+// The event log and the session opened as a deployment opens them, with message boxes recorded.
 class CacherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -137,11 +135,9 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   WriteFile(output, std::string(50000, 'x').data(), 50000, &written, nullptr);
   EXPECT_FALSE(CacheFileWithRetries("cut.bin", output));
   EXPECT_EQ(3u, RequestsFor("/cacher/cut.bin", 3).size());
-  // What an earlier attempt left stays neither in front of the last one nor
-  // behind it.
+  // What an earlier attempt left stays neither in front of the last one nor behind it.
   EXPECT_TRUE(SameBytes(body.substr(0, 30000), CloseOutput()));
-  // Silent until the last attempt.
-  // The box adds the platform's words for the code.
+  // Silent until the last attempt. The box adds the platform's words for the code.
   EXPECT_EQ(Lines{CacheErrorBox(message + "\\r\\nEnd of file.")}, Boxes());
   Lines log = CloseLog();
   EXPECT_EQ(3, std::count(log.begin(), log.end(), "   " + message));
@@ -156,9 +152,8 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   EXPECT_EQ(nullptr, CurrentRequest);
 }
 
-// Ten redirects are followed, the eleventh ends the request. Wine's worker
-// goes on redirecting the closed request in the background; it no longer
-// calls into the module.
+// Ten redirects are followed, the eleventh ends the request. Wine's worker goes on redirecting the
+// closed request in the background; it no longer calls into the module.
 TEST_F(CacherTest, RedirectLoopEndsAfterTenRedirects) {
   SetServerRules("/cacher/loop.ini redirect=/cacher/loop.ini\n");
   DWORD start = GetTickCount();
@@ -246,8 +241,7 @@ TEST_F(CacherTest, LateHandlesOfEndedRequestsClose) {
 }
 
 TEST_F(CacherTest, SecureRequestWithATrustedCertificate) {
-  // Trusted before the first secure request of this process builds its
-  // chain engine.
+  // Trusted before the first secure request of this process builds its chain engine.
   const std::string tool = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/trust-cert.exe");
   DWORD exitCode = 255;
   const std::string pem = TestEnvDir() + "\\server.pem";

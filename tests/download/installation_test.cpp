@@ -1,7 +1,6 @@
-// Updating and installing components through the real control in the test
-// container: which files are fetched, what a failed or cancelled download
-// leaves, compressed files, the in-use branch, fonts, cabinets, sibling
-// client settings, setup programs and self-registering libraries. Inputs
+// Updating and installing components through the real control in the test container: which files
+// are fetched, what a failed or cancelled download leaves, compressed files, the in-use branch,
+// fonts, cabinets, sibling client settings, setup programs and self-registering libraries. Inputs
 // are made at build time (make_install_inputs.cmake).
 #include <windows.h>
 
@@ -151,8 +150,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   files.push_back({"CUT.PRO", std::string(20000, 'N')});
   SetServerRules("/versions/CUT.PRO close-after=1000\n"
                  "/versions/SHORT.PRO no-length=close close-after=5\n");
-  // What a browser that died during a download and a setup two hours ago
-  // left behind.
+  // What a browser that died during a download and a setup two hours ago left behind.
   const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
   const std::string leftoverFolder = TempFolder() + "wevlnkBEEF";
   CreateDirectoryA(leftoverFolder.c_str(), nullptr);

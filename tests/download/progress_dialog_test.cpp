@@ -1,6 +1,5 @@
-// The progress dialog on the real platform: where it appears, how Cancel and
-// the close box end it, the owner window, the values it shows and its
-// destruction at module exit.
+// The progress dialog on the real platform: where it appears, how Cancel and the close box end it,
+// the owner window, the values it shows and its destruction at module exit.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -1,7 +1,6 @@
-// The publisher check and the worker-thread box on the real WinTrust and
-// user32: the signed, unsigned, altered and untrusted copies of the session
-// stand-in, a "Security Warning" window that appears during a check, and a
-// timer on the calling thread that must keep firing.
+// The publisher check and the worker-thread box on the real WinTrust and user32: the signed,
+// unsigned, altered and untrusted copies of the session stand-in, a "Security Warning" window that
+// appears during a check, and a timer on the calling thread that must keep firing.
 #include <windows.h>
 #include <wintrust.h>
 

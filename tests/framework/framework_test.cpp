@@ -136,9 +136,8 @@ TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItRetur
   }
 }
 
-// Before Windows 8.1 a VARIANT holds whatever its stack held, and a
-// browser's bag leaves it so for a missing PARAM: the control must not
-// clear what it did not get.
+// Before Windows 8.1 a VARIANT holds whatever its stack held, and a browser's bag leaves it so for
+// a missing PARAM: the control must not clear what it did not get.
 TEST_F(FrameworkTest, AMissingParamLeavesTheBagsVariantAlone) {
   struct Leftover : IUnknown {
     STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
@@ -243,8 +242,7 @@ TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExc
   }
 }
 
-// A hook on this thread notes the owner of the box and closes it, so the
-// modal loop ends by itself.
+// A hook on this thread notes the owner of the box and closes it, so the modal loop ends by itself.
 HWND g_boxOwner = nullptr;
 
 LRESULT CALLBACK CloseBoxHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -324,9 +322,8 @@ TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
   }
 }
 
-// The control paints everything red; only the part within both its bounds
-// and the DC's clipping may change. Without bounds only a windowless
-// control active in place can draw: at its position.
+// The control paints everything red; only the part within both its bounds and the DC's clipping may
+// change. Without bounds only a windowless control active in place can draw: at its position.
 TEST_F(FrameworkTest, DrawingIsClippedToTheBoundsAndTheDcsClipping) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);

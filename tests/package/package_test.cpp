@@ -1,7 +1,6 @@
-// The download package WEVELINK.CAB as a browser meets it, on SetupAPI and
-// COM: it holds the module and its INF, the INF says what the code download
-// needs, and the module extracted and registered as it says (every entry,
-// removed again by regsvr32 /u) is the control the container loads.
+// The download package WEVELINK.CAB as a browser meets it, on SetupAPI and COM: it holds the module
+// and its INF, the INF says what the code download needs, and the module extracted and registered
+// as it says (every entry, removed again by regsvr32 /u) is the control the container loads.
 // package_digest checks the signature (CMakeLists.txt).
 #include <windows.h>
 #include <msi.h>
@@ -164,9 +163,8 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   EXPECT_TRUE(RegisterControl()) << "the build's module is the registered control again";
 }
 
-// Every key and value below HKLM\\path, but in keys named Installer (Windows
-// Installer's own records, read through its API) and in a Wow6432Node's own
-// Wow6432Node (a link back under Wine).
+// Every key and value below HKLM\\path, but in keys named Installer (Windows Installer's own
+// records, read through its API) and in a Wow6432Node's own Wow6432Node (a link back under Wine).
 typedef std::map<std::string, std::string> Registry;
 Registry Snapshot(const std::string& path, REGSAM view = 0) {
   static char name[16384];
@@ -204,10 +202,9 @@ std::string OnlyProduct() {  // of the package's upgrade code: "" for none, "man
   return MsiEnumRelatedProductsA("{" WEVELINK_MSI_UPGRADE_CODE "}", 0, 1, other) ? code : "many";
 }
 
-// The Windows Installer package run silently in a prefix without the control
-// writes in the module's view what regsvr32 writes (a 32-bit package cannot
-// write the 64-bit view copies of the interface keys that the 32-bit
-// RegisterTypeLib adds), a page deploys through it, a newer package replaces
+// The Windows Installer package run silently in a prefix without the control writes in the module's
+// view what regsvr32 writes (a 32-bit package cannot write the 64-bit view copies of the interface
+// keys that the 32-bit RegisterTypeLib adds), a page deploys through it, a newer package replaces
 // it, and removal leaves the drive and HKLM\\Software as they were.
 TEST(InstallerPackage, InstallsWhatRegsvr32WritesUpgradesAndRemovesItAll) {
   const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\MARROCK";

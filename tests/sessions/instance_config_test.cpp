@@ -1,6 +1,5 @@
-// Whether an instance has a saved configuration, looked up in the prefix's
-// real registry: the kind's keys per mode, the hives BaseRegistry allows,
-// the free instance for a line without one.
+// Whether an instance has a saved configuration, looked up in the prefix's real registry: the
+// kind's keys per mode, the hives BaseRegistry allows, the free instance for a line without one.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Sessions started, embedded, taken over and closed by the real control in
-// the container, with the signed stand-in as the session programs.
+// Sessions started, embedded, taken over and closed by the real control, signed stand-ins.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -107,11 +106,9 @@ class SessionTest : public ::testing::Test {
   double seconds_ = 0;
 };
 
-// What an entry is started with and where, in front: the page's session
-// and its cookie reach the launcher, the mode picks program and folder, and
-// Save gives /u0 where the instance has a saved configuration (a desktop
-// program's here; the web programs keep theirs elsewhere). The program is
-// named in full: a program at the folder's blank is not started.
+// What an entry is started with and where: the page's session and cookie reach the launcher,
+// the mode picks program and folder, Save gives /u0 where the instance has a saved
+// configuration; the program is named in full (none at the folder's blank is started).
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
   const std::string install = TestEnvDir() + "\\launch install";
@@ -149,10 +146,9 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
   }
 }
 
-// The publisher check runs once per kind: a passed check sets the kind's
-// flag, a set flag skips it; a program that fails it, cannot start or whose
-// line does not fit is reported and not run, and the next entry follows. A
-// PARAM over its capacity ends the deployment before any session.
+// The publisher check runs once per kind (a passed check sets the kind's flag); a program that
+// fails it, cannot start or whose line does not fit is reported and not run, and the next
+// entry follows. A PARAM over its capacity ends the deployment before any session.
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
@@ -206,16 +202,14 @@ TEST_F(SessionTest, ChecksAndFailures) {
     for (const std::string& box : run.boxes) EXPECT_EQ(0u, box.find(c.box)) << box;
     EXPECT_EQ(c.starts, starts_.size());
     EXPECT_EQ(c.kvmdFlag, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvmdVerified"));
-    // The VT session runs, checked, whenever any session does; the kind a
-    // description names is never the one checked.
+    // VT runs, checked, whenever any session does; a description's kind is never checked.
     EXPECT_EQ(c.starts ? "\1" : none, RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvvtVerified"));
     EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "KvapVerified"));
   }
 }
 
-// The wait for a new session's window: found at once when it comes; a
-// session without a window is waited for at most ten seconds where the
-// family waits; a line without an instance and NT 4 are not waited for.
+// The wait for a new session's window: found at once, at most ten seconds where the family
+// waits; a line without an instance and NT 4 are not waited for.
 TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   const struct {
     const char *what, *kind, *session, *version;
@@ -236,8 +230,7 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
     const Pairs params = {{std::string(c.kind) + "_DistFile", "w.lst"}, {"Sessions", c.session},
                           {c.session, "v"}};
     HostRun run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
-    // Wine's loader now and then cannot reserve a new process's address
-    // ranges (CreateProcess gives 1359): the machine's fault, run again.
+    // Wine's loader now and then fails a CreateProcess with 1359: run again.
     if (run.boxes.size() == 1 && run.boxes[0].find("Error Code 1359.") != std::string::npos)
       run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
@@ -247,15 +240,12 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   }
 }
 
-// Embedded as the page asks. Position: started over the control's
-// rectangle, after the session an earlier page embedded in the container is
-// closed; a paint brings it back there, unsized, unless a deployment runs;
-// focus is not relayed. FullScreen: the session an earlier page started
-// plain is taken over, moved in and told its new parent, and follows the
-// container's client area; a paint changes nothing; focus is relayed before
-// the refresh. Either closes with the container, whose own procedure comes
-// back unless a later subclasser keeps its place; a session that ignores
-// WM_CLOSE (FullScreen's) is waited for ten seconds at most.
+// Position: started over the control's rectangle once an earlier page's embedded session is
+// closed; a paint brings it back there unless a deployment runs; focus is not relayed.
+// FullScreen: an earlier page's plain session is taken over, told its new parent, follows the
+// container's client area; focus is relayed before the refresh. Either closes with the
+// container, whose procedure comes back unless a later subclasser keeps its place; a session
+// ignoring WM_CLOSE is waited for ten seconds at most.
 TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   for (bool full : {false, true}) {
     SCOPED_TRACE(full ? "FullScreen" : "Position");
@@ -311,8 +301,8 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     EXPECT_EQ(full, first("message SETFOCUS wparam=0") < first("message REFRESH"));
 
     for (int busy : {0, 1}) {
-      // The stand-in gets the moves asked for before the paint first, as
-      // sent messages in order; only an idle Position paint moves it back.
+      // The moves asked for reach the stand-in before the paint; only an idle Position paint
+      // moves it back.
       SetDeploymentBusy(busy);
       SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
       SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -325,8 +315,7 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(), ". skip .") > 0; }, 5000));
     SetDeploymentBusy(0);
     if (!full) {
-      // The page scrolls: the object's new place reaches the control, and
-      // the session follows it at the paint.
+      // The page scrolls: the session follows the object's new place at the paint.
       ASSERT_TRUE(host.Send(kScroll, MAKELPARAM(0, (WORD)(short)-40)));
       RECT scrolled = placed;
       OffsetRect(&scrolled, 0, -40);
@@ -375,9 +364,8 @@ TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
   EXPECT_EQ(1u, Count(LogLines(), "'s Parent is "));
 }
 
-// The page reloaded while its sessions launch (the launcher waits for the
-// first one's window): the new page's deployment is refused, and the list
-// being launched is launched as it was, each session once.
+// The page reloaded while its sessions launch: the new page's deployment is refused, and the
+// list being launched is launched as it was, each session once.
 TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
   SetEnvironmentVariableA("WEVELINK_STUB_WINDOW_DELAY_MS", "2000");
   const std::string page = Publish(
@@ -398,10 +386,9 @@ TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
                                   "is refused."));
 }
 
-// A page that asks nothing of embedding keeps the mode of the page before;
-// when that page's window has gone, its sessions start in their own. The
-// browser offers no windowless site: the control works in a window of its
-// own, and its session embeds all the same.
+// A page that asks nothing of embedding keeps the mode of the page before; when that page's
+// window has gone, its sessions start in their own. In a window of its own (no windowless
+// site) the control embeds all the same.
 TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
   const std::string plain = Publish(
       "inherit", "[Kestrava]\r\n",
@@ -419,9 +406,7 @@ TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
   EXPECT_EQ(1u, Count(stub, " /s2 /f\"b.zad\" /qy5250D /u1 /@"));
 }
 
-// A container that sets the client site only after the PARAMs, or a
-// browser that has no window to give before its layout, leaves no window to
-// embed a session in.
+// A client site set only after the PARAMs, or no window before the layout: nothing to embed in.
 TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
   const struct {
     const char *hostArgs, *line;

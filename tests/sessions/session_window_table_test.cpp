@@ -26,10 +26,9 @@ struct RawTable {
 
 HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
 
-// Each kind's array at its fixed place in 32-bit words, the busy word behind
-// the last, nothing outside them touched; reopened while another holder
-// keeps the section it keeps what was written, closed it is inert, and with
-// every holder gone the next open starts from zero.
+// Each kind's array at its fixed place in 32-bit words, the busy word behind the last, nothing
+// outside them touched; reopened while another holder keeps the section it keeps what was written,
+// closed it is inert, and with every holder gone the next open starts from zero.
 TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
   const std::vector<BYTE> zeros(kSessionWindowTableBytes);
   ASSERT_TRUE(OpenSessionWindowTable());
@@ -101,8 +100,7 @@ TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
   CloseSessionWindowTable();
 }
 
-// The lowest instance whose class of the kind and mode has no window; none
-// when all 99 run.
+// The lowest instance whose class of the kind and mode has no window; none when all 99 run.
 TEST(FindFreeInstance, TheFirstGapOfTheKindAndMode) {
   std::vector<HWND> windows;
   auto add = [&](int kind, bool desktopMode, int instance) {

@@ -33,10 +33,9 @@ struct HostRun {
   std::string output;  // stdout and stderr, Wine's included, so that a crash shows
 };
 
-// The pages one after another in one host (300 ms each unless extraArgs
-// say otherwise), ended and unfinished after timeoutMs. Under a version
-// ("win95", "win98", "nt40", "win2k", "winxp") the host answers
-// GetVersionExA so; empty is Wine's own.
+// The pages one after another in one host (300 ms each unless extraArgs say otherwise), ended and
+// unfinished after timeoutMs. Under a version ("win95", "win98", "nt40", "win2k", "winxp") the host
+// answers GetVersionExA so; empty is Wine's own.
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
                 unsigned long timeoutMs = 60000);
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,

@@ -1,6 +1,5 @@
-// An in-process container: one object is the client site, the in-place
-// site (windowless or not) and frame over one shared window, and records
-// the calls the control made; and a property bag.
+// An in-process container: one object is the client site, the in-place site (windowless or not) and
+// frame over one shared window, and records the calls the control made; and a property bag.
 #ifndef WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 #define WEVELINK_TESTS_CONTROL_TEST_CONTAINER_H
 

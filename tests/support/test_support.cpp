@@ -123,8 +123,7 @@ void RecordFolder(const std::string& folder, DriveRecord* record) {
   ForEachFound(folder + "\\*", [&](const WIN32_FIND_DATAA& found) {
     const std::string path = folder + "\\" + found.cFileName;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      // A folder's own time changes with what happens inside, which the
-      // files show.
+      // A folder's own time changes with what happens inside, which the files show.
       (*record)[LowerCase(path)] = "folder";
       // Wine's links to the user's Linux folders lead out of the prefix.
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) RecordFolder(path, record);

@@ -98,9 +98,8 @@ TEST(LogFormat, FileNameTimeStampAndBanners) {
                text);
 }
 
-// The session window class names, which the session programs register: the
-// mode picks the prefix, the instance is its number, and a kind or a number
-// outside the range gives none.
+// The session window class names, which the session programs register: the mode picks the prefix,
+// the instance is its number, and a kind or a number outside the range gives none.
 TEST(FormatSessionWindowClass, ModeAndInstanceRange) {
   char name[kSessionClassCapacity];
   ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, kVtSession, true, 1));

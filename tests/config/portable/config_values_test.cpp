@@ -11,9 +11,8 @@
 
 const char kTemp[] = "C:\\Temp\\";
 
-// A kind's URL takes the first token only and drops what stands before it;
-// a custom target expands every token, against the desktop's base folder or
-// the web mode's temporary one.
+// A kind's URL takes the first token only and drops what stands before it; a custom target expands
+// every token, against the desktop's base folder or the web mode's temporary one.
 TEST(FolderMacros, KindUrlsAndCustomTargets) {
   enum Use { kUrl, kDesk, kWeb };
   struct {
@@ -151,9 +150,8 @@ TEST(SettingValues, InstallationFoldersAreGivenInFull) {
   EXPECT_FALSE(IsFullFolderPath(nullptr));
 }
 
-// The machine policy's site prefixes: the same scheme, host and port, the
-// path at a "/" boundary; anything two readers could see two ways is under
-// nothing.
+// The machine policy's site prefixes: the same scheme, host and port, the path at a "/" boundary;
+// anything two readers could see two ways is under nothing.
 TEST(PolicyValues, SitesArePrefixesAtPathBoundaries) {
   const struct {
     const char* url;

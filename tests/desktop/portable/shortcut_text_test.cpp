@@ -1,5 +1,4 @@
-// Shortcut texts: link names from labels, the browser's open command and
-// custom targets.
+// Shortcut texts: link names from labels, the browser's open command and custom targets.
 #include <gtest/gtest.h>
 
 #include <string>

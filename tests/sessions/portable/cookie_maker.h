@@ -23,9 +23,8 @@ inline std::string Base64(const std::string& bytes) {
   return text;
 }
 
-// The payload's bytes with their checksum (plus checksumOffset) behind
-// them, encrypted and Base64-encoded: the cookie's value; empty when the
-// cipher refuses the bytes.
+// The payload's bytes with their checksum (plus checksumOffset) behind them, encrypted and
+// Base64-encoded: the cookie's value; empty when the cipher refuses the bytes.
 inline std::string EncodePayload(std::string bytes, int checksumOffset = 0) {
   const unsigned char* data = (const unsigned char*)bytes.data();
   bytes += (char)(CookieChecksum(data, bytes.size()) + checksumOffset);

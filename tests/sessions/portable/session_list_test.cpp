@@ -1,7 +1,6 @@
-// The session-list builder on a page of parameters: command texts, Save
-// flags, embedding, cookies and the limits. A valid cookie's switches, a
-// missing one's box and an unfetched one's log line are checked through the
-// real control (the launch and scenario tests).
+// The session-list builder on a page of parameters: command texts, Save flags, embedding, cookies
+// and the limits. A valid cookie's switches, a missing one's box and an unfetched one's log line
+// are checked through the real control (the launch and scenario tests).
 #include "sessions/portable/session_list.h"
 
 #include <gtest/gtest.h>
