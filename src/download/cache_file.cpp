@@ -65,16 +65,18 @@ char g_SpillBuffer[kTransferBufferSize];
 // piece on a slow line would leave the progress bar still for seconds.
 // Each download starts at 32 KB; a piece that came within 25 ms doubles the
 // next one, a piece that took over 100 ms halves it. The end of the last
-// piece still lands in TransferBuffer.
+// piece still lands in TransferBuffer. The reads take turns in two
+// buffers: a piece's digest is computed while the next one arrives.
 const DWORD kSmallestFilePiece = 8 * 1024;
 const DWORD kFirstFilePiece = 32 * 1024;
 const DWORD kQuickPieceMs = 25;
 const DWORD kSlowPieceMs = 100;
-char g_FileReadBuffer[256 * 1024];
+char g_FileReadBuffers[2][256 * 1024];
+int g_NextFileBuffer;
 DWORD g_FilePiece = kFirstFilePiece;
 
 void AdaptFilePiece(DWORD elapsedMs) {
-  if (elapsedMs < kQuickPieceMs && g_FilePiece < sizeof g_FileReadBuffer) g_FilePiece *= 2;
+  if (elapsedMs < kQuickPieceMs && g_FilePiece < sizeof g_FileReadBuffers[0]) g_FilePiece *= 2;
   if (elapsedMs > kSlowPieceMs && g_FilePiece > kSmallestFilePiece) g_FilePiece /= 2;
 }
 
@@ -186,7 +188,8 @@ void ClearVerifiedFlagOfName(const char* fileName) {
 // in TransferBuffer until it is full, and the rest spills.
 void NextReadTarget(bool gather, DWORD gathered, char** target, DWORD* room) {
   if (!gather) {
-    *target = g_FileReadBuffer;
+    *target = g_FileReadBuffers[g_NextFileBuffer];
+    g_NextFileBuffer ^= 1;
     *room = g_FilePiece;
   } else if (gathered < kTransferBufferSize) {
     *target = TransferBuffer + gathered;
@@ -333,6 +336,7 @@ ReadOutcome ReadPiece(DWORD context, char* target, DWORD room, DWORD* count, DWO
   if (!InternetReadFileExA(CurrentRequest, &g_ReadRecord, IRF_ASYNC, context)) {
     *error = GetLastError();
     if (*error != ERROR_IO_PENDING) return kReadFailed;
+    HashPendingDigest();  // the piece before, while this one is on its way
     switch (WaitWhilePumping(IsRequestComplete, nullptr, INFINITE)) {
       case kWaitDone:
         break;

@@ -14,9 +14,12 @@ void BeginDownloadDigest();
 
 // The cacher's side, doing nothing without a digest begun: each attempt
 // that empties its output file starts the digest afresh, each piece
-// written is added.
+// written is added. A piece is hashed late, at the next call of this
+// module, so that the cacher can hash it while the next piece is on its
+// way (HashPendingDigest): its bytes must stay as they are until then.
 void RestartDownloadDigest();
 void AddToDownloadDigest(const void* bytes, DWORD count);
+void HashPendingDigest();
 
 // What was added since the digest began: its size (saturated at
 // 0xFFFFFFFF) and digest.

@@ -120,7 +120,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       {"/RUN.CAB", "RUN.CAB", 5, 7, false, 7, "cabs/RUN.CAB"},
       // The list's size and SHA-256: matched; cut with no length told; altered; malformed.
       {"GOOD.PRO", "", 5, -1, true, 5, nullptr,
-       "12:7FBB6597B520C71D1A1E97A6B7FC37EB862F5D29370DB8588EAD52C337B94BE2"},
+       "200000:E24BC62381F1224FBBB74688663F8F9743B9680B193EDD666835E97B06E730EB"},
       {"SHORT.PRO", "SHORT.PRO", 5, 4, true, 4, nullptr,
        "13:9d97611bd5dc67643187b29ac5605091ad7d2c3a04ed041e77567ceff51f9572"},
       {"ALTERED.PRO", "ALTERED.PRO", 5, 4, true, 4, nullptr,
@@ -148,6 +148,9 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   files.push_back({"md.lst", list});
   files.push_back({"NEW.EX_", In("KVMD.EX_")});
   files.push_back({"CUT.PRO", std::string(20000, 'N')});
+  std::string good;  // in several pieces
+  for (int i = 0; i < 200000; ++i) good += (char)(i % 251);
+  files.push_back({"GOOD.PRO", good});
   SetServerRules("/versions/CUT.PRO close-after=1000\n"
                  "/versions/SHORT.PRO no-length=close close-after=5\n");
   // What a browser that died during a download and a setup two hours ago left behind.
@@ -179,7 +182,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   EXPECT_EQ("(none)", RegBinary(HKEY_LOCAL_MACHINE, kWebRoot, "NONE.PRO"));
   for (const char* kept : {"CUT.PRO", "SHORT.PRO", "ALTERED.PRO", "BADSUM.PRO"})
     EXPECT_EQ("old", FileContent(DownloadFolder() + "\\" + kept)) << kept;
-  EXPECT_EQ("new GOOD.PRO", FileContent(DownloadFolder() + "\\GOOD.PRO"));
+  EXPECT_EQ(good, FileContent(DownloadFolder() + "\\GOOD.PRO"));
   EXPECT_EQ(In("KVMD.EXE"), FileContent(DownloadFolder() + "\\NEW.EXe"));
   std::string onDisk;  // the table's case
   ForEachFound(DownloadFolder() + "\\NEW.EXE",
