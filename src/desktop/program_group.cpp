@@ -141,11 +141,13 @@ int ProgmanGroup() {
   if (!conversation.Initialised()) return 0;
   char command[kSettingLabelCapacity + 32];
   g_GroupUnanswered = !conversation.Connected();
-  if (g_GroupUnanswered) {
+  // A name that cannot be sent is said to be so whether or not anyone
+  // answered: it is the site's to mend.
+  if (!IsPlainGroupName(Settings().GroupName)) {
+    WriteLogLineF("Program Manager: %s cannot be sent and is left out.\r\n", Settings().GroupName);
+  } else if (g_GroupUnanswered) {
     WriteLogLineF("Program Manager did not answer: the program group %s is not made.\r\n",
                   Settings().GroupName);
-  } else if (!IsPlainGroupName(Settings().GroupName)) {
-    WriteLogLineF("Program Manager: %s cannot be sent and is left out.\r\n", Settings().GroupName);
   } else if (FormCommand(command, sizeof command, "[CreateGroup(%s)]", Settings().GroupName)) {
     conversation.Execute(command);
   }
