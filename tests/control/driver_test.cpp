@@ -179,9 +179,8 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   }
   EndStandInsOf(stubs);
   SetServerRules("");
-  const std::vector<std::string> logs = EventLogFiles();
-  ASSERT_EQ(2u, logs.size());
-  for (const std::string& log : logs) {
+  ASSERT_EQ(2u, EventLogFiles().size());
+  for (const std::string& log : EventLogFiles()) {
     EXPECT_EQ(1u, CountOf(FileContent(log), "Event Log Started")) << log;
   }
   EXPECT_EQ(FileContent(TestEnvDir() + "\\www\\example\\site.ini"),

@@ -118,9 +118,10 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       // cache, one with Run is left alone; its section is its name part's.
       {"PLAIN.CAB", "PLAIN.CAB", 5, 7, false, 5},
       {"/RUN.CAB", "RUN.CAB", 5, 7, false, 7, "cabs/RUN.CAB"},
-      // The list's size and SHA-256: matched; cut with no length told; altered; malformed.
+      // The list's size and SHA-256: matched; chunked and cut; altered; malformed.
       {"GOOD.PRO", "", 5, -1, true, 5, nullptr,
        "200000:E24BC62381F1224FBBB74688663F8F9743B9680B193EDD666835E97B06E730EB"},
+      {"OPEN.PRO", "OPEN.PRO", 5, 4, true, 5},  // cut the same, without them: taken
       {"SHORT.PRO", "SHORT.PRO", 5, 4, true, 4, nullptr,
        "13:9d97611bd5dc67643187b29ac5605091ad7d2c3a04ed041e77567ceff51f9572"},
       {"ALTERED.PRO", "ALTERED.PRO", 5, 4, true, 4, nullptr,
@@ -152,7 +153,8 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   for (int i = 0; i < 200000; ++i) good += (char)(i % 251);
   files.push_back({"GOOD.PRO", good});
   SetServerRules("/versions/CUT.PRO close-after=1000\n"
-                 "/versions/SHORT.PRO no-length=close close-after=5\n");
+                 "/versions/SHORT.PRO no-length=chunked close-after=5\n"
+                 "/versions/OPEN.PRO no-length=chunked close-after=5\n");
   // What a browser that died during a download and a setup two hours ago left behind.
   const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
   const std::string leftoverFolder = TempFolder() + "wevlnkBEEF";
