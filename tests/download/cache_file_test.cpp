@@ -320,9 +320,9 @@ TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
 // name, each by its own), one the control does not know by its number.
 TEST_F(CacherTest, StatusNotificationsAreLoggedByName) {
   const std::pair<DWORD, const char*> rows[] = {
-      {INTERNET_STATUS_RESOLVING_NAME, "RESOLVING_NAME"},
-      {INTERNET_STATUS_CLOSING_CONNECTION, "CLOSING_CONNECTION"},
-      {INTERNET_STATUS_CONNECTION_CLOSED, "CONNECTION_CLOSED"},
+      {10, "RESOLVING_NAME"}, {11, "NAME_RESOLVED"}, {20, "CONNECTING_TO_SERVER"},
+      {21, "CONNECTED_TO_SERVER"}, {50, "CLOSING_CONNECTION"}, {51, "CONNECTION_CLOSED"},
+      {70, "HANDLE_CLOSING"}, {120, "INTERMEDIATE_RESPONSE"}, {200, "STATE_CHANGE"},
       {999, "UNKNOWN_STATUS"},
   };
   for (const auto& row : rows) OnInternetStatus(nullptr, 7, row.first, nullptr, 0);

@@ -166,7 +166,7 @@ TEST_F(SessionTest, ChecksAndFailures) {
       {"unsigned and current, flag already set", "unsigned", 2, {}, "", 0, 3, "\1"},
       {"unsigned and current", "unsigned", 1, {}, "Web-to-Host Control\tSecurity error 800B0100 "
        "launching session " + path + ":\\r\\nNo Signature found in file.\t", 2, 1, none},
-      {"unsigned download", "unsigned", 0, {}, "", 3, 1, none},
+      {"unsigned download", "unsigned", 0, {}, "", 3, 1, none},  // refused before it replaces
       {"missing, flag already set", nullptr, 2, {}, launch + "Error Code 2.\t", 2, 1, "\1"},
       {"line over 259 characters", "programs", 0,
        {{"MD_S1_Var1", d63}, {"MD_S1_Var2", d63}, {"MD_S1_Var3", d63}, {"MD_S1_Var4", d63}},
