@@ -28,6 +28,8 @@ const char* SelfRegisteredLibraryFor(const char* name) {
 
 bool IsStartedOrLoaded(const char* name) {
   if (name == nullptr) return false;
+  // A name part keeps the separator of its list entry's folder ("/KVMD.PRO").
+  while (*name == '\\' || *name == '/') ++name;
   const size_t length = strlen(name);
   if (length >= 4 && CompareTextNoCase(name + length - 4, ".EXE") == 0) return true;
   const char* library = SelfRegisteredLibraryFor(name);

@@ -16,7 +16,8 @@ const char* SelfRegisteredLibraryFor(const char* name);
 // Whether a file of this (expanded) name is one the control starts or
 // loads: a session program ("KVMD.PRO" and the other kinds' tags), any
 // ".EXE", a self-registering library. Such a download has its publisher
-// checked before it replaces the installed file.
+// checked before it replaces the installed file. Separators in front of
+// the name (a name part's) are passed over.
 bool IsStartedOrLoaded(const char* name);
 
 // "MARRKAPL.TTF", "MARRKOEM.TTF" and their compressed names: the Fonts

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "download/portable/cabinet_names.h"
+#include "download/portable/special_names.h"
 #include "download/portable/sha256.h"
 #include "download/portable/sibling_clients.h"
 
@@ -88,8 +89,7 @@ TEST(DistributionList, LinesBecomeEntries) {
   }
 }
 
-// FIPS 180-4's examples and lengths around the padding's block edges (bytes 0,
-// 1, 2, ...; digests from sha256sum), whole and in uneven pieces, on both paths.
+// FIPS 180-4's examples, lengths at the padding's edges (digests from sha256sum), both paths.
 TEST(Sha256, KnownDigestsOnBothPaths) {
   std::string bytes;
   for (int i = 0; i < 120; ++i) bytes += (char)i;
@@ -154,15 +154,16 @@ TEST(DistributionList, NamePartsAndTheirUse) {
     const char* namePart;
     bool usable;
     bool cabinet;
+    bool checked = false;  // a program or library: its publisher is checked before it replaces
   } rows[] = {
       {"KVMD.CAB", "KVMD.CAB", true, true},
-      {"bin/KVMD.pro", "/KVMD.pro", true, false},
+      {"bin/KVMD.pro", "/KVMD.pro", true, false, true},
       {"a\\b/c\\Fonts.cAb", "\\Fonts.cAb", true, true},
       {"", "", false, false},
       {"dir/", "/", false, false},
       {".", ".", false, false},
       {"x/..", "/..", false, false},
-      {"C:evil.exe", "C:evil.exe", false, false},
+      {"C:evil.exe", "C:evil.exe", false, false, true},
       {"ab", "ab", true, false},
       {"cab", "cab", true, true},
       {"CON", "CON", false, false},
@@ -175,6 +176,7 @@ TEST(DistributionList, NamePartsAndTheirUse) {
     EXPECT_STREQ(row.namePart, part);
     EXPECT_EQ(row.usable, IsUsableNamePart(part));
     EXPECT_EQ(row.cabinet, IsCabinetName(part));
+    EXPECT_EQ(row.checked, IsStartedOrLoaded(part));
   }
 }
 
