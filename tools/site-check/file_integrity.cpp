@@ -5,22 +5,22 @@
 
 #include <memory>
 
-#include <openssl/evp.h>
+#include "download/portable/sha256.h"
 
+// The control's own SHA-256: the checker stamps and verifies with what the
+// control checks with.
 bool ReadFileIntegrity(const std::string& path, FileIntegrity* integrity) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
-  std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  if (!file || !context || !EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr)) return false;
-  integrity->size = 0;
+  if (!file) return false;
+  Sha256Hash hash;
+  BeginSha256(&hash);
   char buffer[65536];
   size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    if (!EVP_DigestUpdate(context.get(), buffer, n)) return false;
-    integrity->size += n;
-  }
-  unsigned int length = 0;
-  return !ferror(file.get()) && EVP_DigestFinal_ex(context.get(), integrity->sha256, &length) &&
-         length == kSha256Bytes;
+  while ((n = fread(buffer, 1, sizeof buffer, file.get())) > 0) AddToSha256(&hash, buffer, n);
+  if (ferror(file.get())) return false;
+  integrity->size = hash.Bytes;
+  FinishSha256(&hash, integrity->sha256);
+  return true;
 }
 
 std::string IntegrityField(const FileIntegrity& integrity) {
