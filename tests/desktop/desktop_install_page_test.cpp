@@ -1,6 +1,6 @@
-// A desktop-mode page through the real control: the program group through
-// Wine's own Program Manager DDE service (a folder in the start menu), the
-// shortcut and registry steps, all current, and a name that is not sent.
+// A desktop-mode page through the real control: the program group through Wine's own Program
+// Manager DDE service (a folder in the start menu), the shortcut and registry steps, all current, a
+// name that is not sent and a Program Manager that does not answer.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string.h>
+#include <thread>
 
 #include "host_run.h"
 #include "test_support.h"
@@ -53,6 +54,34 @@ void CloseGroupWindows(const char* title, DWORD quietMs) {
   } while (GetTickCount() - lastSeen < quietMs && GetTickCount() - start < 10000);
 }
 
+BOOL CALLBACK CloseDdeServer(HWND window, LPARAM open) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (strcmp(name, "WineDdeServerName") == 0 && PostMessageA(window, WM_CLOSE, 0, 0)) ++*(int*)open;
+  return TRUE;
+}
+
+// A desktop of its own whose Program Manager does not answer: the DDE service windows of the shell
+// that its first window started are closed.
+bool SilentDesktop(const char* name) {
+  HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  bool silent = false;
+  std::thread([&] {
+    SetThreadDesktop(desktop);
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                nullptr);
+    int seen = 0;
+    silent = window && WaitUntil([&] {
+      int open = 0;
+      EnumWindows(CloseDdeServer, (LPARAM)&open);
+      seen += open;
+      return seen > 0 && open == 0;
+    }, 10000);
+    DestroyWindow(window);
+  }).join();
+  return silent;  // the desktop stays for the process's later hosts
+}
+
 TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   ASSERT_TRUE(RegisterControl());
   CoInitialize(nullptr);
@@ -80,6 +109,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     const char* group;
     std::vector<std::string> links;          // in the group afterwards
     std::vector<std::string> sent, notSent;  // Program Manager log lines
+    bool unanswered = false;  // on a desktop whose Program Manager does not answer
   } cases[] = {
       {"first installation", true, "Host Access", items,
        {"[CreateGroup(Host Access)]", "[DeleteItem(AS400 Display)]", "[DeleteItem(AS400 Printer)]",
@@ -90,9 +120,12 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
        {"Host\"] [DeleteGroup(x) cannot be sent and is left out.",
         "the group's items are left out with it."},
        {"CreateGroup", "DeleteItem", "AddItem"}},
+      {"no answer", true, "Host Access", older, {}, {"Program Manager:", "not added"}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    if (c.unanswered) ASSERT_TRUE(SilentDesktop("wevelink-silent"));
+    SetHostDesktop(c.unanswered ? "wevelink-silent" : "");
     DeleteEventLogs();
     if (c.fresh) {
       DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
@@ -145,6 +178,8 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     EXPECT_EQ("\x01", RegBinary(HKEY_LOCAL_MACHINE, "Software\\MARROCK\\Kestrava",
                                 "Preferred Connection Type"));
     std::vector<std::string> lines = LogLinesWithoutStamps(ReadOnlyEventLog());
+    EXPECT_EQ(c.unanswered, HasLine(lines, "Program Manager did not answer: the program group "
+                                           "Host Access is not made."));
     for (const std::string& line : c.sent) {
       EXPECT_TRUE(HasLine(lines, "Program Manager: " + line)) << line;
     }

@@ -60,6 +60,8 @@ class RunningHost {
   std::string boxes_, trace_, until_;
 };
 
+// What the tests start from now on starts on this desktop ("" for the test's own).
+void SetHostDesktop(const std::string& name);
 // Ends the stand-ins whose start stubLog records (they hold their files).
 void EndStandInsOf(const std::string& stubLog);
 // Polls done() every 20 ms for at most timeoutMs; whether it came true.

@@ -42,11 +42,14 @@ std::string ScratchName(const char* stem) {
          std::to_string(++next) + ".txt";
 }
 
+std::string g_Desktop;  // SetHostDesktop's
+
 // Starts a command line in folder (the current one when empty); out, when given, takes its
 // standard output and error.
 HANDLE Start(std::string line, const std::string& folder, DWORD* pid, HANDLE out = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  if (!g_Desktop.empty()) startup.lpDesktop = &g_Desktop[0];
   if (out != nullptr) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -150,6 +153,8 @@ bool IsAllowed(const std::string& path, const std::string& what,
 }
 
 }  // namespace
+
+void SetHostDesktop(const std::string& name) { g_Desktop = name; }
 
 std::string WinPathFromUnix(const std::string& unixPath) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
