@@ -13,9 +13,10 @@ function(wevelink_native_test name)
 endfunction()
 
 # wevelink_win_test(NAME sources... [LIBS libs...] [TIMEOUT S] [FIXTURE F])
-# FIXTURE names a fixture the test needs besides the Wine environment.
+# FIXTURE names a fixture the test needs besides the Wine environment; NO_DAC_OVERRIDE runs it
+# without root's right to look into any folder (scripts/winrun).
 function(wevelink_win_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;FIXTURE" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_DAC_OVERRIDE" "TIMEOUT;FIXTURE" "LIBS" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE wevelink_testsupport gtest_main ${T_LIBS})
   if(WEVELINK_WINE_TESTS)
@@ -27,6 +28,6 @@ function(wevelink_win_test name)
       FIXTURES_REQUIRED "wine;${T_FIXTURE}"
       RESOURCE_LOCK wineprefix
       TIMEOUT ${T_TIMEOUT}
-      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WEVELINK_BUILD=${CMAKE_BINARY_DIR};WEVELINK_TESTENV=${WEVELINK_TESTENV};WEVELINK_DISPLAY_FILE=${WEVELINK_TESTENV}/display;WINEDEBUG=-all")
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WEVELINK_BUILD=${CMAKE_BINARY_DIR};WEVELINK_TESTENV=${WEVELINK_TESTENV};WEVELINK_DISPLAY_FILE=${WEVELINK_TESTENV}/display;WINEDEBUG=-all;WEVELINK_NO_DAC_OVERRIDE=${T_NO_DAC_OVERRIDE}")
   endif()
 endfunction()

@@ -1,5 +1,5 @@
-// Desktop mode in process: both files read, the folder trees on disk, the
-// installation keys, the uninstall entry and the installation's progress.
+// Desktop mode in process: both files read, the folder trees on disk, a program looked for there,
+// the installation keys, the uninstall entry and the installation's progress.
 #include "config/desktop_initialization_file.h"
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include "config/installation_keys.h"
 #include "config/working_folders.h"
 #include "desktop/desktop_installation.h"
+#include "download/component_files.h"
 #include "config_fixture.h"
 #include "base/module_folders.h"
 #include "test_support.h"
@@ -73,6 +74,17 @@ TEST_F(DesktopTest, FoldersKeysAndUninstallEntry) {
 
   CreateFolderTree();
   EXPECT_TRUE(IsFolder(install + "Certs"));
+  // Missing only when the platform says so: in a folder no one may look into, it is there.
+  EXPECT_TRUE(IsFileMissing("KVMD.EXE", 0));
+  SECURITY_DESCRIPTOR denied;
+  ACL none;
+  InitializeSecurityDescriptor(&denied, SECURITY_DESCRIPTOR_REVISION);
+  InitializeAcl(&none, sizeof none, ACL_REVISION);
+  SetSecurityDescriptorDacl(&denied, TRUE, &none, FALSE);
+  ASSERT_TRUE(SetFileSecurityA(install.c_str(), DACL_SECURITY_INFORMATION, &denied));
+  EXPECT_FALSE(IsFileMissing("KVMD.EXE", 0));
+  SetSecurityDescriptorDacl(&denied, TRUE, nullptr, FALSE);  // anyone again
+  EXPECT_TRUE(SetFileSecurityA(install.c_str(), DACL_SECURITY_INFORMATION, &denied));
   for (const char* sub : {"Config", "Certs", "Macros", "Scripts", "Transfer", "Spool", "Traces"}) {
     EXPECT_TRUE(IsFolder(install + "Work\\" + sub)) << sub;
   }
