@@ -102,7 +102,6 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       {"NONE.PRO", "NONE.PRO", 5, -1, true, 5},
       {"ZERO.PRO", "ZERO.PRO", 0, 9, true, 0},
       {"GONE.PRO", "", 5, 5, true, 5},
-      {"LOCKED.PRO", "LOCKED.PRO", 5, 5, false, 5},  // open with no sharing: present all the same
       {"/HLP.DLL", "", 3, -1, true, 3, "bin/HLP.DLL"},
       // Compressed files are looked for under their expanded names.
       {"KVMD.EX_", "KVMD.EXE", 5, 5, false, 5},
@@ -171,11 +170,8 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
     EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&time));
     CloseHandle(file);
   }
-  HANDLE locked = CreateFileA((DownloadFolder() + "\\LOCKED.PRO").c_str(), GENERIC_READ, 0,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
   HostRun run = Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n",
                        files, {{"MD_DistFile", "md.lst"}});
-  CloseHandle(locked);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(row.fetched ? 1u : 0u,
