@@ -54,13 +54,6 @@ void CloseGroupWindows(const char* title, DWORD quietMs) {
   } while (GetTickCount() - lastSeen < quietMs && GetTickCount() - start < 10000);
 }
 
-BOOL CALLBACK CloseDdeServer(HWND window, LPARAM open) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (strcmp(name, "WineDdeServerName") == 0 && PostMessageA(window, WM_CLOSE, 0, 0)) ++*(int*)open;
-  return TRUE;
-}
-
 // A desktop of its own whose Program Manager does not answer: the DDE service windows of the shell
 // that its first window started are closed.
 bool SilentDesktop(const char* name) {
@@ -68,14 +61,12 @@ bool SilentDesktop(const char* name) {
   bool silent = false;
   std::thread([&] {
     SetThreadDesktop(desktop);
-    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                nullptr);
-    int seen = 0;
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
+    int closed = 0;
     silent = window && WaitUntil([&] {
-      int open = 0;
-      EnumWindows(CloseDdeServer, (LPARAM)&open);
-      seen += open;
-      return seen > 0 && open == 0;
+      HWND server = FindWindowA("WineDdeServerName", nullptr);
+      if (server && PostMessageA(server, WM_CLOSE, 0, 0)) ++closed;
+      return closed > 0 && !server;
     }, 10000);
     DestroyWindow(window);
   }).join();

@@ -265,15 +265,6 @@ bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
   return rc == ERROR_SUCCESS;
 }
 
-bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
-                   std::string* value) {
-  DWORD type = 0;
-  if (!ReadRegValue(root, subkey, name, &type, value)) return false;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-  while (!value->empty() && value->back() == '\0') value->pop_back();
-  return true;
-}
-
 bool RegKeyExists(HKEY root, const std::string& subkey) {
   HKEY key;
   if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -497,14 +488,10 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 std::string ActiveXCacheFolder() {
-  std::string folder;
-  if (ReadRegString(HKEY_LOCAL_MACHINE,
-                    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                    "ActiveXCache", &folder) &&
-      !folder.empty()) {
-    return folder;
-  }
-  return TempFolder();
+  const std::string folder = RegSzText(
+      HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+      "ActiveXCache");
+  return folder.empty() || folder[0] == '(' ? TempFolder() : folder;
 }
 
 std::string FileContent(const std::string& path) {

@@ -42,8 +42,6 @@ bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode
 
 // The prefix's registry.
 void DeleteRegTree(HKEY root, const std::string& subkey);
-bool ReadRegString(HKEY root, const std::string& subkey, const std::string& name,
-                   std::string* value);
 bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
                   DWORD* type, std::string* bytes);
 bool RegKeyExists(HKEY root, const std::string& subkey);
