@@ -15,21 +15,12 @@ namespace {
 const char kInternetSettings[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-size_t CountOf(const std::string& text, const std::string& piece) {
-  size_t count = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 class DriverTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(RegisterControl()); }
   void SetUp() override { DeleteEventLogs(); }
 };
 
-// Publishes a page with these PARAMs and loads it in a fresh host.
 HostRun Deploy(const std::string& name, const Pairs& params) {
   HostRun run = RunHost({PublishPage(name, ControlPage(params))});
   EXPECT_TRUE(run.finished);
@@ -110,12 +101,12 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   HostRun run = RunHost(pages, "--stay 1100");
   EXPECT_EQ(0u, run.exitCode);
   EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];  // a local launch needs no IniFile
-  std::string log = ReadOnlyEventLog();
-  EXPECT_EQ(1u, CountOf(log, "Event Log Started"));
-  EXPECT_EQ(2u, CountOf(log, "Local Launch is Enabled"));
-  EXPECT_EQ(1u, CountOf(log, "Event Log Ended"));
+  const std::vector<std::string> log = SplitLines(ReadOnlyEventLog());
+  EXPECT_EQ(1u, Count(log, "Event Log Started"));
+  EXPECT_EQ(2u, Count(log, "Local Launch is Enabled"));
+  EXPECT_EQ(1u, Count(log, "Event Log Ended"));
   // Two pages logged, each sited and unsited: the site flag alternates.
-  EXPECT_EQ(2u, CountOf(log, "Entering OnSetClientSite( ) 0..."));
+  EXPECT_EQ(2u, Count(log, "Entering OnSetClientSite( ) 0..."));
 }
 
 // A browser navigating away, or closing, while the deployment waits for a download: the deployment
@@ -170,7 +161,7 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   SetServerRules("/example/site.ini rate=500\n");
   RunningHost first({BaseUrl() + "/example/index.htm"});
   RunningHost second({BaseUrl() + "/example/index.htm"});
-  auto started = [&] { return CountOf(FileContent(stubs), " start ") == 8; };
+  auto started = [&] { return Count(ReadLines(stubs), " start ") == 8; };
   EXPECT_TRUE(WaitUntil(started, 60000)) << FileContent(stubs);
   for (RunningHost* host : {&first, &second}) {
     HostRun run = host->Finish();
@@ -181,7 +172,7 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   SetServerRules("");
   ASSERT_EQ(2u, EventLogFiles().size());
   for (const std::string& log : EventLogFiles()) {
-    EXPECT_EQ(1u, CountOf(FileContent(log), "Event Log Started")) << log;
+    EXPECT_EQ(1u, Count(ReadLines(log), "Event Log Started")) << log;
   }
   EXPECT_EQ(FileContent(TestEnvDir() + "\\www\\example\\site.ini"),
             FileContent(DownloadFolder() + "\\site.ini"));

@@ -513,7 +513,6 @@ class HostileTest : public ::testing::Test {
     CoUninitialize();
   }
 
-  // Substitutes a row's placeholders.
   static std::string Expand(const std::string& text, const Row& row) {
     const std::string folder = "/h/" + row.name;
     std::string ini = "[Kestrava]\r\n";
@@ -521,16 +520,10 @@ class HostileTest : public ::testing::Test {
       if (file.first == "site.ini") ini = file.second;
     }
     const std::pair<std::string, std::string> marks[] = {
-        {"{U}", BaseUrl() + folder},
-        {"{R}", folder},
-        {"{P}", std::to_string(HttpPort())},
-        {"{D}", DownloadFolder()},
-        {"{C}", ActiveXCacheFolder()},
-        {"{N}", std::to_string(ini.size())},
-        {"{A}", ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY)},
-        {"{O}", ShellFolder(CSIDL_DESKTOPDIRECTORY)},
-        {"{B}", Browser()},
-        {"{W}", OpenedBrowser()},
+        {"{U}", BaseUrl() + folder}, {"{R}", folder}, {"{P}", std::to_string(HttpPort())},
+        {"{D}", DownloadFolder()}, {"{C}", ActiveXCacheFolder()},
+        {"{N}", std::to_string(ini.size())}, {"{A}", ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY)},
+        {"{O}", ShellFolder(CSIDL_DESKTOPDIRECTORY)}, {"{B}", Browser()}, {"{W}", OpenedBrowser()},
         {"{T}", PublisherThumbprint("test-publisher.cer")},
         {"{T2}", PublisherThumbprint("second-publisher.cer")},
     };
@@ -544,7 +537,6 @@ class HostileTest : public ::testing::Test {
     return out;
   }
 
-  // Publishes a row's site and returns its page.
   static std::string PublishRow(const Row& row) {
     Pairs files = {{"site.ini", "[Kestrava]\r\n"}};  // a row's own comes later, over it
     files.insert(files.end(), row.files.begin(), row.files.end());
@@ -631,23 +623,15 @@ class HostileTest : public ::testing::Test {
   // Where the control may write, and what Wine itself changes as it runs.
   static std::vector<std::string> Allowed() {
     std::vector<std::string> allowed = {
-        DownloadFolder(),
-        ActiveXCacheFolder(),
-        ShellFolder(CSIDL_DESKTOPDIRECTORY),
+        DownloadFolder(), ActiveXCacheFolder(), ShellFolder(CSIDL_DESKTOPDIRECTORY),
         ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
-        // The installation and working folders the desktop rows name, the
-        // default installation folder, and the program groups.
-        "C:\\hostile\\install",
-        "C:\\hostile\\work",
-        "C:\\Program Files\\MARROCK",
-        ShellFolder(CSIDL_PROGRAMS),
-        ShellFolder(CSIDL_COMMON_PROGRAMS),
-        // The personal working folder a row asks for.
+        // The installation and working folders the desktop rows name, the default installation
+        // folder, the program groups and the personal working folder a row asks for.
+        "C:\\hostile\\install", "C:\\hostile\\work", "C:\\Program Files\\MARROCK",
+        ShellFolder(CSIDL_PROGRAMS), ShellFolder(CSIDL_COMMON_PROGRAMS),
         ShellFolder(CSIDL_PERSONAL) + "\\Kestrava",
         // WinINet's cache, cookies and history.
-        ShellFolder(CSIDL_INTERNET_CACHE),
-        ShellFolder(CSIDL_COOKIES),
-        ShellFolder(CSIDL_HISTORY),
+        ShellFolder(CSIDL_INTERNET_CACHE), ShellFolder(CSIDL_COOKIES), ShellFolder(CSIDL_HISTORY),
     };
     for (std::string& folder : allowed) folder = LowerCase(folder);
     return allowed;

@@ -161,9 +161,7 @@ TEST_F(CacherTest, RedirectLoopEndsAfterTenRedirects) {
   EXPECT_LT(GetTickCount() - start, 10000u);
   EXPECT_EQ("", CloseOutput());
   Lines log = CloseLog();
-  EXPECT_EQ(11, std::count_if(log.begin(), log.end(), [](const std::string& line) {
-              return line.find(") REDIRECT 110") != std::string::npos;
-            }));
+  EXPECT_EQ(11u, Count(log, ") REDIRECT 110"));
 }
 
 TEST_F(CacherTest, TransferBufferKeepsWhatFitsAndNothingStale) {

@@ -21,15 +21,8 @@ const char kWebRoot[] = "Software\\MARROCK\\Kestrava Web";
 enum { kResize = 1, kFocus = 2, kBlur = 3, kPaint = 4, kDestroy = 5, kSubclass = 6, kScroll = 8,
        kReload = 9 };
 
-size_t Count(const std::vector<std::string>& lines, const std::string& part) {
-  return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-    return line.find(part) != std::string::npos;
-  });
-}
-
 std::string Number(HWND window) { return std::to_string((int)(LONG_PTR)window); }
 
-// The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window) {
   RECT rect = {};
   GetWindowRect(window, &rect);
@@ -65,7 +58,6 @@ class SessionTest : public ::testing::Test {
     }
   }
 
-  // Publishes site.ini, the files and the page under folder.
   std::string Publish(const std::string& folder, const std::string& ini, Pairs files,
                       Pairs params) {
     files.push_back({"site.ini", ini});

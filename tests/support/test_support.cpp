@@ -306,6 +306,12 @@ std::string WindowsFolder() {
   return folder;
 }
 
+size_t Count(const std::vector<std::string>& lines, const std::string& part) {
+  return (size_t)std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+    return line.find(part) != std::string::npos;
+  });
+}
+
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start) {
   for (const std::string& line : lines) {
     if (line.compare(0, start.size(), start) == 0) return true;

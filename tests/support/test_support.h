@@ -28,6 +28,7 @@ void SetServerRules(const std::string& rules);
 // Lines split at "\n" without their "\r"; a last unended line counts.
 std::vector<std::string> SplitLines(const std::string& text);
 std::vector<std::string> ReadLines(const std::string& path);  // none when unreadable
+size_t Count(const std::vector<std::string>& lines, const std::string& part);  // lines holding it
 bool AnyLineStarts(const std::vector<std::string>& lines, const std::string& start);
 
 // Files, by Windows path.
