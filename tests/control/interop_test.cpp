@@ -56,7 +56,12 @@ std::vector<std::string> Record(const HostRun& run) {
                           "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                           "Kestrava"}) {
     DeleteFileA(exported.c_str());
-    RunProgram("reg export \"" + std::string(key) + "\" \"" + exported + "\" /y", 30000, nullptr);
+    // Now and then Wine does not start a program at all; reg itself ends with 0 or 1.
+    const std::string command = "reg export \"" + std::string(key) + "\" \"" + exported + "\" /y";
+    DWORD code = 2;
+    for (int tries = 0; tries < 3 && code > 1; ++tries) {
+      if (!RunProgram(command, 30000, &code)) code = 2;
+    }
     std::string text = FileContent(exported);
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
     for (const std::string& line : SplitLines(text)) record.push_back(line);

@@ -37,12 +37,7 @@ std::string In(const std::string& name) {
   return FileContent(WinPathFromUnix(std::string(INSTALL_INPUTS_UNIX) + "/" + name));
 }
 
-std::string TempFolder() {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  return folder;
-}
-std::string SetupFolder() { return TempFolder() + "wevlnk"; }
+std::string SetupFolder() { return TempFolder() + "\\wevlnk"; }
 
 class InstallationTest : public ::testing::Test {
  protected:
@@ -157,7 +152,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
                  "/versions/OPEN.PRO no-length=chunked close-after=5\n");
   // What a browser that died during a download and a setup two hours ago left behind.
   const std::string leftover = DownloadFolder() + "\\wvlBEEF.tmp";
-  const std::string leftoverFolder = TempFolder() + "wevlnkBEEF";
+  const std::string leftoverFolder = TempFolder() + "\\wevlnkBEEF";
   CreateDirectoryA(leftoverFolder.c_str(), nullptr);
   ASSERT_TRUE(WriteFileBytes(leftover, "part of a download"));
   ASSERT_TRUE(WriteFileBytes(leftoverFolder + "\\setup.exe", "a setup"));
@@ -430,7 +425,7 @@ TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) 
     }
     EXPECT_TRUE(row.logged.empty() || Logged(row.logged)) << row.logged;
     size_t left = 0;
-    ForEachFound(TempFolder() + "wevlnk*", [&](const WIN32_FIND_DATAA&) { ++left; });
+    ForEachFound(TempFolder() + "\\wevlnk*", [&](const WIN32_FIND_DATAA&) { ++left; });
     EXPECT_EQ(0u, left);
   }
 }

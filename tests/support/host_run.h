@@ -68,6 +68,7 @@ void EndStandInsOf(const std::string& stubLog);
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs);
 
 // The control's event logs in the download folder (%TEMP%\Kestrava).
+std::string TempFolder();  // no end separator
 std::string DownloadFolder();
 std::vector<std::string> EventLogFiles();  // oldest first
 void DeleteEventLogs();

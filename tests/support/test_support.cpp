@@ -23,13 +23,6 @@ int PortOf(const char* file) {
   return atoi(FileContent(TestEnvDir() + "\\" + file).c_str());
 }
 
-// Without its end separator.
-std::string TempFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  return std::string(temp, strlen(temp) - 1);
-}
-
 std::string BuildDir() {
   const char* dir = getenv("WEVELINK_BUILD");
   return dir ? WinPathFromUnix(dir) : "";
@@ -155,6 +148,12 @@ bool IsAllowed(const std::string& path, const std::string& what,
 }  // namespace
 
 void SetHostDesktop(const std::string& name) { g_Desktop = name; }
+
+std::string TempFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp, strlen(temp) - 1);
+}
 
 std::string WinPathFromUnix(const std::string& unixPath) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
