@@ -8,6 +8,7 @@
 #include "control/wevelink_ctrl.h"
 #include "control/wevelink_ids.h"
 #include "control/wevelink_proppage.h"
+#include "download/lifetime.h"
 #include "framework/class_factory.h"
 #include "framework/registration.h"
 
@@ -25,6 +26,7 @@ STDAPI DllCanUnloadNow() {
   if (CanUnloadModule() != S_OK) return S_FALSE;
   // The container may free the module next: end it here, not in DllMain.
   ExitModule();
+  if (!DownloadEnded()) return S_FALSE;
   return CanUnloadModule();
 }
 

@@ -4,3 +4,4 @@
 #include "download/progress_dialog.h"
 
 void EndDownload() { DestroyProgressDialogAndWait(); }
+bool DownloadEnded() { return ProgressDialogGone(); }

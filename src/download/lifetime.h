@@ -4,5 +4,8 @@
 #define WEVELINK_DOWNLOAD_LIFETIME_H
 
 void EndDownload();
+// False while a progress dialog lives that another thread has yet to
+// destroy: its procedure is the module's code.
+bool DownloadEnded();
 
 #endif

@@ -128,8 +128,14 @@ bool DestroyProgressDialogAndWait(DWORD timeoutMs) {
     }
     gone = WaitWhilePumping(IsDialogDestroyed, dialog, timeoutMs, 0) == kWaitDone;
   }
+  // One its thread has yet to destroy stays known: the module must not be freed under it.
+  return gone && ProgressDialogGone();
+}
+
+bool ProgressDialogGone() {
+  if (g_Dialog && IsWindow(g_Dialog)) return false;
   g_Dialog = nullptr;
   SetKeyboardDialog(nullptr);
-  if (gone) UnregisterClassA(kDialogClassName, ModuleResources());
-  return gone;
+  UnregisterClassA(kDialogClassName, ModuleResources());
+  return true;
 }

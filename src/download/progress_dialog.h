@@ -50,8 +50,12 @@ void EnableOwnerWindow();
 // class behind when it is unloaded). A dialog that belongs to another thread
 // is asked to close itself, and the wait gives up after timeoutMs so that a
 // blocked or vanished thread cannot hang the exit. Returns whether the
-// dialog is gone.
+// dialog is gone; one that is not stays known to ProgressDialogGone.
 bool DestroyProgressDialogAndWait(DWORD timeoutMs = 5000);
+
+// Whether no dialog lives; when none does, the window class goes. Neither
+// waits nor dispatches: the module's unload asks it.
+bool ProgressDialogGone();
 
 // The dialog procedure (platform signature), passed at creation.
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

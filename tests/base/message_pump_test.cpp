@@ -70,23 +70,21 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// reactMs: from the event to its dispatch, or to the wait's end.
-struct Row {
-  const char* name;
-  unsigned events;
-  DWORD timeoutMs;
-  unsigned flags;
-  int result;
-  double minMs;
-  double maxMs;
-  int dispatched;
-  double reactMs;
-};
-
 TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
   const unsigned cancel = kWaitStopOnCancel;
   const unsigned bare = kWaitNoDispatch;
-  const Row rows[] = {
+  // reactMs: from the event to its dispatch, or to the wait's end.
+  const struct {
+    const char* name;
+    unsigned events;
+    DWORD timeoutMs;
+    unsigned flags;
+    int result;
+    double minMs;
+    double maxMs;
+    int dispatched;
+    double reactMs;
+  } rows[] = {
       {"pump dispatches a later message", kPump | kPostLater, 200, 0, -1, 195, 250, 1, 20},
       {"pump of no time dispatches the queue", kPump | kPost, 0, 0, -1, 0, 20, 1, 20},
       {"pump without dispatch", kPump | kPost, 200, bare, -1, 195, 250, 0, 250},
@@ -104,7 +102,7 @@ TEST(MessagePump, WaitsDispatchEndAndStayWithinTheirTime) {
   ASSERT_NE(nullptr, g_window);
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     std::vector<double> walls, cpus, reactions;
     for (int round = 0; round < 5; ++round) {

@@ -578,7 +578,6 @@ class HostileTest : public ::testing::Test {
     }
   }
 
-  // Runs the rows in one container and checks each of them.
   void RunGroup(const std::vector<Row>& rows) {
     std::string rules;
     std::vector<std::string> pages;

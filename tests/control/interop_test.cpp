@@ -19,7 +19,6 @@ const char* const kFolders[] = {"", "C:\\Program Files\\Example", "C:\\HostAcces
                                 "C:\\Orvena Client"};
 std::string Folder(const char* folder) { return *folder ? folder : DownloadFolder(); }
 
-// The first line of a file of the interop folder.
 std::string Interop(const std::string& name) {
   const std::string text = FileContent(TestEnvDir() + "\\..\\interop\\" + name);
   return text.substr(0, text.find_first_of("\r\n"));

@@ -88,20 +88,19 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
   const DWORD kCaller = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
   const DWORD kData = INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
-  struct GetCase {
+  const struct {
     const char* name;
     const IID* iid;
     HRESULT result;
     DWORD enabled;
-  };
-  const GetCase gets[] = {
+  } gets[] = {
       {"IPersistPropertyBag", &IID_IPersistPropertyBag, S_OK, kData},
       {"IPersistStreamInit", &IID_IPersistStreamInit, S_OK, kData},
       {"IDispatch", &IID_IDispatch, S_OK, 0},
       {"IPersistStorage (not implemented)", &IID_IPersistStorage, E_NOINTERFACE, 0},
       {"IOleObject (implemented, no safety)", &IID_IOleObject, E_NOINTERFACE, 0},
   };
-  for (const GetCase& c : gets) {
+  for (const auto& c : gets) {
     SCOPED_TRACE(c.name);
     DWORD supported = 0xdeadbeef, enabled = 0xdeadbeef;
     EXPECT_EQ(c.result, safety->GetInterfaceSafetyOptions(*c.iid, &supported, &enabled));
@@ -112,14 +111,13 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
   EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &options));
   EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, &options, nullptr));
 
-  struct SetCase {
+  const struct {
     const char* name;
     const IID* iid;
     DWORD mask;
     DWORD enabled;
     HRESULT result;
-  };
-  const SetCase sets[] = {
+  } sets[] = {
       {"IDispatch safe for scripting", &IID_IDispatch, kCaller, kCaller, E_FAIL},
       {"IDispatch safe for data", &IID_IDispatch, kData, kData, E_FAIL},
       {"IPersistPropertyBag 2/2", &IID_IPersistPropertyBag, kData, kData, S_OK},
@@ -131,7 +129,7 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
       {"not implemented 2/2", &IID_IPersistStorage, kData, kData, E_FAIL},
       {"IOleObject 2/2", &IID_IOleObject, kData, kData, E_FAIL},
   };
-  for (const SetCase& c : sets) {
+  for (const auto& c : sets) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.result, safety->SetInterfaceSafetyOptions(*c.iid, c.mask, c.enabled));
   }

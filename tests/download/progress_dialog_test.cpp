@@ -146,7 +146,7 @@ TEST_F(ProgressDialogTest, QuickSuccessiveValuesWaitForTheRefreshAndTheNewestSho
 }
 
 struct DialogThread {
-  HANDLE ready;
+  HANDLE ready, go;  // go: the thread pumps its messages from then on
   HWND dialog;
 };
 
@@ -155,6 +155,7 @@ DWORD WINAPI RunDialogThread(void* param) {
   CreateProgressDialog(false);
   state->dialog = ProgressDialogWindow();
   SetEvent(state->ready);
+  WaitForSingleObject(state->go, 5000);
   MSG msg;
   while (state->dialog && IsWindow(state->dialog) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
     DispatchMessageA(&msg);
@@ -162,14 +163,18 @@ DWORD WINAPI RunDialogThread(void* param) {
   return 0;
 }
 
-// Module exit may run on another thread than the one that showed the dialog;
-// that thread must destroy it, and the wait must end when it has.
+// Module exit may run on another thread than the one that showed the dialog; that thread must
+// destroy it, and the wait must end when it has. Until then the module may not go.
 TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
-  DialogThread state = {CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
+  DialogThread state = {CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                        CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
   HANDLE thread = CreateThread(nullptr, 0, RunDialogThread, &state, 0, nullptr);
   ASSERT_NE(nullptr, thread);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.ready, 5000));
   ASSERT_NE(nullptr, state.dialog);
+  EXPECT_FALSE(DestroyProgressDialogAndWait(200));
+  EXPECT_FALSE(ProgressDialogGone());
+  SetEvent(state.go);
   EXPECT_TRUE(DestroyProgressDialogAndWait(5000));
   EXPECT_FALSE(IsWindow(state.dialog));
   EXPECT_EQ(nullptr, ProgressDialogWindow());
@@ -177,6 +182,7 @@ TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
   CloseHandle(thread);
   CloseHandle(state.ready);
+  CloseHandle(state.go);
 }
 
 // The browser is closing: its quit message must be neither lost nor taken

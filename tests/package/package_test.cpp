@@ -63,7 +63,6 @@ DWORD Regsvr(const std::string& switches, const std::string& module) {
   return exitCode;
 }
 
-// A class key's text value, "(none)" when missing.
 std::string Text(const std::string& key, const char* name = "") {
   return RegSzText(HKEY_CLASSES_ROOT, key, name);
 }
