@@ -161,7 +161,7 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   SetServerRules("/example/site.ini rate=500\n");
   RunningHost first({BaseUrl() + "/example/index.htm"});
   RunningHost second({BaseUrl() + "/example/index.htm"});
-  auto started = [&] { return Count(ReadLines(stubs), " start ") == 8; };
+  auto started = [&] { return Count(ReadLines(stubs), " start kind=KV") == 8; };  // not setup
   EXPECT_TRUE(WaitUntil(started, 60000)) << FileContent(stubs);
   for (RunningHost* host : {&first, &second}) {
     HostRun run = host->Finish();
