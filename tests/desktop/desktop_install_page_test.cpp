@@ -59,7 +59,7 @@ bool SilentDesktop(const char* name) {
   HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
   bool silent = false;
   std::thread([&] {
-    SetThreadDesktop(desktop);
+    if (!SetThreadDesktop(desktop)) return;  // the test's own desktop must keep its shell
     HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
     int closed = 0;
     silent = window && WaitUntil([&] {
