@@ -67,8 +67,8 @@ void EndStandInsOf(const std::string& stubLog);
 // Polls done() every 20 ms for at most timeoutMs; whether it came true.
 bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs);
 
-// The control's event logs in the download folder (%TEMP%\Kestrava).
 std::string TempFolder();  // no end separator
+// The control's event logs in the download folder (%TEMP%\Kestrava).
 std::string DownloadFolder();
 std::vector<std::string> EventLogFiles();  // oldest first
 void DeleteEventLogs();
