@@ -6,9 +6,9 @@
 // woken by the status callback, so nothing spins. A read that WinINet
 // completes at once is taken without any wait.
 //
-// The read record and the spill buffer are file-level rather than on the
-// stack: a read that is still pending when the user cancels goes on
-// writing into them after CacheFile has returned.
+// A read that is still pending when the user cancels goes on in WinINet's
+// worker after CacheFile has returned: what it writes is in a transfer
+// space that the request then keeps until WinINet is done with it.
 #include "download/cache_file.h"
 
 #include "download/cache_file_private.h"
@@ -52,10 +52,6 @@ namespace {
 // completion when it fails before that point).
 const DWORD kHandleCreationLimitMs = 30000;
 
-INTERNET_BUFFERSA g_ReadRecord;
-// Where reads go once a response without an output file has filled
-// TransferBuffer: the rest is counted, not kept.
-char g_SpillBuffer[kTransferBufferSize];
 
 // Downloads into a file read in pieces sized to the line. With 4,096-byte
 // reads most reads of a paced download find nothing buffered and go
@@ -71,12 +67,32 @@ const DWORD kSmallestFilePiece = 8 * 1024;
 const DWORD kFirstFilePiece = 32 * 1024;
 const DWORD kQuickPieceMs = 25;
 const DWORD kSlowPieceMs = 100;
-char g_FileReadBuffers[2][256 * 1024];
+const DWORD kFileBufferSize = 256 * 1024;
 int g_NextFileBuffer;
 DWORD g_FilePiece = kFirstFilePiece;
 
+// What an asynchronous call writes besides the hand-over words: the read
+// record, the count of available bytes and the buffers. A request closed
+// with a call pending keeps it; the next request takes a new one.
+struct TransferSpace {
+  INTERNET_BUFFERSA record;
+  DWORD available;
+  char buffers[2][kFileBufferSize];
+};
+TransferSpace* g_Space;
+
+// The current transfer space, made on first use; null when there is no room for it.
+TransferSpace* Space() {
+  if (!g_Space) g_Space = (TransferSpace*)HeapAlloc(GetProcessHeap(), 0, sizeof *g_Space);
+  return g_Space;
+}
+
+// The asynchronous call of the current request that has not completed yet.
+enum PendingCall { kNoCall, kOpenCall, kReadCall };
+PendingCall g_Pending = kNoCall;
+
 void AdaptFilePiece(DWORD elapsedMs) {
-  if (elapsedMs < kQuickPieceMs && g_FilePiece < sizeof g_FileReadBuffers[0]) g_FilePiece *= 2;
+  if (elapsedMs < kQuickPieceMs && g_FilePiece < kFileBufferSize) g_FilePiece *= 2;
   if (elapsedMs > kSlowPieceMs && g_FilePiece > kSmallestFilePiece) g_FilePiece /= 2;
 }
 
@@ -95,9 +111,17 @@ void ShowCacheError(const char* message, DWORD code, bool showErrors) {
 // Ends the current request for good: its context first, so that a handle
 // WinINet creates for it afterwards is closed by the status callback.
 void CloseCurrentRequest() {
+  const DWORD_PTR context = (DWORD)InterlockedCompareExchange(&RequestContext, 0, 0);
   EndRequestContext();
   HINTERNET request =
       (HINTERNET)InterlockedExchangePointer((void* volatile*)&CurrentRequest, nullptr);
+  if (g_Pending == kReadCall && request) {
+    KeepUntilRequestEnds(context, g_Space);
+    g_Space = nullptr;
+  } else if (g_Pending == kOpenCall && !request) {
+    NoteOpenGivenUp();
+  }
+  g_Pending = kNoCall;
   if (request) InternetCloseHandle(request);
 }
 
@@ -183,20 +207,19 @@ void ClearVerifiedFlagOfName(const char* fileName) {
   if (kind >= 0) StoreVerifiedFlag(kind, 0);
 }
 
-// Where the next read goes. With an output file every read lands in the
-// file read buffer; without one the pieces are gathered behind each other
-// in TransferBuffer until it is full, and the rest spills.
+// Where the next read goes, in the transfer space: with an output file the
+// reads take turns in its two buffers; without one each piece is copied
+// behind the others into TransferBuffer until it is full, and the rest is
+// counted, not kept.
 void NextReadTarget(bool gather, DWORD gathered, char** target, DWORD* room) {
   if (!gather) {
-    *target = g_FileReadBuffers[g_NextFileBuffer];
+    *target = g_Space->buffers[g_NextFileBuffer];
     g_NextFileBuffer ^= 1;
     *room = g_FilePiece;
-  } else if (gathered < kTransferBufferSize) {
-    *target = TransferBuffer + gathered;
-    *room = kTransferBufferSize - gathered;
   } else {
-    *target = g_SpillBuffer;
-    *room = sizeof g_SpillBuffer;
+    *target = g_Space->buffers[0];
+    const DWORD size = kTransferBufferSize;
+    *room = gathered < size ? size - gathered : size;
   }
 }
 
@@ -205,7 +228,10 @@ void NextReadTarget(bool gather, DWORD gathered, char** target, DWORD* room) {
 bool TakePiece(HANDLE output, bool gather, char* target, DWORD count, DWORD* gathered,
                DWORD* error) {
   if (gather) {
-    if (target != g_SpillBuffer) *gathered += count;
+    if (*gathered < kTransferBufferSize) {
+      memcpy(TransferBuffer + *gathered, target, count);
+      *gathered += count;
+    }
     TransferBuffer[*gathered] = '\0';
     return true;
   }
@@ -283,8 +309,10 @@ OpenOutcome OpenRequest(const char* url, DWORD context, DWORD flags, bool showEr
     return kOpenFailed;
   }
 
+  g_Pending = kOpenCall;
   const DWORD start = GetTickCount();
   PumpWaitResult wait = WaitWhilePumping(IsOpenOverOrHandleLate, (void*)&start, INFINITE);
+  if (wait == kWaitDone && IsRequestComplete(nullptr)) g_Pending = kNoCall;
   if (wait == kWaitDone && !IsOpenComplete(nullptr)) wait = kWaitTimedOut;
   if (wait == kWaitDone && IsRedirectLimitReached()) {
     if (InterlockedCompareExchange(&RedirectRefused, 0, 0) != 0) {
@@ -328,17 +356,20 @@ enum ReadOutcome { kReadDone, kReadCancelled, kReadFailed };
 // One asynchronous read of up to room bytes into target; *count receives
 // the bytes that arrived (0 at the end of the data).
 ReadOutcome ReadPiece(DWORD context, char* target, DWORD room, DWORD* count, DWORD* error) {
-  ZeroMemory(&g_ReadRecord, sizeof g_ReadRecord);
-  g_ReadRecord.dwStructSize = sizeof g_ReadRecord;
-  g_ReadRecord.lpvBuffer = target;
-  g_ReadRecord.dwBufferLength = room;
+  INTERNET_BUFFERSA& record = g_Space->record;
+  ZeroMemory(&record, sizeof record);
+  record.dwStructSize = sizeof record;
+  record.lpvBuffer = target;
+  record.dwBufferLength = room;
   BeginAsyncCall();
-  if (!InternetReadFileExA(CurrentRequest, &g_ReadRecord, IRF_ASYNC, context)) {
+  if (!InternetReadFileExA(CurrentRequest, &record, IRF_ASYNC, context)) {
     *error = GetLastError();
     if (*error != ERROR_IO_PENDING) return kReadFailed;
+    g_Pending = kReadCall;
     HashPendingDigest();  // the piece before, while this one is on its way
     switch (WaitWhilePumping(IsRequestComplete, nullptr, INFINITE)) {
       case kWaitDone:
+        g_Pending = kNoCall;
         break;
       case kWaitCancelled:
         return kReadCancelled;  // a piece still on its way counts for nothing
@@ -352,13 +383,9 @@ ReadOutcome ReadPiece(DWORD context, char* target, DWORD room, DWORD* count, DWO
       return kReadFailed;
     }
   }
-  *count = g_ReadRecord.dwBufferLength < room ? g_ReadRecord.dwBufferLength : room;
+  *count = record.dwBufferLength < room ? record.dwBufferLength : room;
   return kReadDone;
 }
-
-// What InternetQueryDataAvailable reports; process-wide, as a query given
-// up on may still complete into it.
-DWORD g_Available = 0;
 
 // Waits until bytes of the response can be read at once, at most waitMs.
 // A gathered request reads only what is there, and the wait is on a
@@ -368,15 +395,17 @@ ReadOutcome WaitForData(DWORD context, DWORD waitMs, DWORD* available, DWORD* er
   const DWORD start = GetTickCount();
   for (;;) {
     BeginAsyncCall();
-    if (InternetQueryDataAvailable(CurrentRequest, &g_Available, 0, context)) {
-      *available = g_Available;
+    if (InternetQueryDataAvailable(CurrentRequest, &g_Space->available, 0, context)) {
+      *available = g_Space->available;
       return kReadDone;
     }
     *error = GetLastError();
     if (*error != ERROR_IO_PENDING) return kReadFailed;
+    g_Pending = kReadCall;
     const DWORD spent = GetTickCount() - start;
     switch (WaitWhilePumping(IsRequestComplete, nullptr, spent < waitMs ? waitMs - spent : 0)) {
       case kWaitDone:
+        g_Pending = kNoCall;
         break;
       case kWaitCancelled:
         return kReadCancelled;
@@ -420,6 +449,7 @@ bool CacheFromServer(const char* fileName, HANDLE output, bool showErrors) {
     return FailRequestOpen(ERROR_INTERNET_INVALID_URL, showErrors);
   }
 
+  if (!Space()) return FailRequestOpen(ERROR_NOT_ENOUGH_MEMORY, showErrors);
   const DWORD context = (DWORD)InterlockedIncrement(&RequestContext);
   const DWORD flags = RequestFlagsForPort(g_ServerPort, PolicyAllowsInvalidCertificateNames());
   OpenOutcome opened = OpenRequest(url, context, flags, showErrors);
@@ -520,8 +550,9 @@ bool CacheFromFolder(const char* fileName, HANDLE output) {
   }
   ScopedFile file(
       CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) {
-    WriteLogLineF("   Error %d opening %s\r\n", (int)GetLastError(), path);
+  if (!file.IsValid() || !Space()) {
+    WriteLogLineF("   Error %d opening %s\r\n",
+                  file.IsValid() ? (int)ERROR_NOT_ENOUGH_MEMORY : (int)GetLastError(), path);
     return false;
   }
   bool ok = true;
@@ -561,6 +592,11 @@ bool CacheFile(const char* fileName, HANDLE outputFile, bool showErrors) {
   ClearVerifiedFlagOfName(fileName);
   if (IsFileUrl(g_ServerUrl)) return CacheFromFolder(fileName, outputFile);
   return CacheFromServer(fileName, outputFile, showErrors);
+}
+
+void ReleaseTransferSpace() {
+  if (g_Space) HeapFree(GetProcessHeap(), 0, g_Space);
+  g_Space = nullptr;
 }
 
 bool ServerStoppedAnswering() {

@@ -13,7 +13,7 @@
 
 enum { kTransferBufferSize = 4096 };
 
-// Where every read lands. After a call without an output file it holds the
+// What the reads took in. After a call without an output file it holds the
 // whole response (its first 4096 bytes when it was longer) as a
 // zero-terminated text; with an output file, the last piece read.
 const char* TransferredText();
@@ -40,5 +40,9 @@ bool CacheFileWithRetries(const char* fileName, HANDLE outputFile);
 // all (no name, no connection, a reset or a timeout) rather than because
 // of the file: the next requests to it would only fail the same way.
 bool ServerStoppedAnswering();
+
+// Frees the memory the cacher's reads go to, at the end of the module; a
+// request with a read still pending keeps its own (internet_session.h).
+void ReleaseTransferSpace();
 
 #endif

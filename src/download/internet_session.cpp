@@ -128,12 +128,56 @@ bool IsEndedContext(DWORD_PTR context) {
   return context != 0 && (LONG)((DWORD)context - (DWORD)ended) <= 0;
 }
 
+// Requests WinINet may still call back for, keyed by context: each from its handle's creation to
+// HANDLE_CLOSING, with the memory that a call still pending on it may write (a cancelled read
+// goes on in WinINet's worker). The module may not be freed before WinINet is done with them.
+struct LiveRequest {
+  volatile LONG context;  // 0: a free slot
+  void* volatile kept;    // freed once WinINet is done with the request
+};
+LiveRequest g_LiveRequests[8];
+// Set for good when a request found no slot: it might call back at any time.
+volatile LONG g_RequestsUntracked = 0;
+// Opens the cacher gave up before their handle came: the handle may still come.
+volatile LONG g_OpensGivenUp = 0;
+
+void TrackRequest(DWORD_PTR context) {
+  if (context == 0) return;
+  for (LiveRequest& slot : g_LiveRequests) {
+    if (InterlockedCompareExchange(&slot.context, (LONG)context, 0) == 0) return;
+  }
+  InterlockedExchange(&g_RequestsUntracked, 1);
+}
+
+// WinINet is done with the request: nothing of it calls back or writes any more.
+void ForgetRequest(DWORD_PTR context) {
+  if (context == 0) return;
+  for (LiveRequest& slot : g_LiveRequests) {
+    if (InterlockedCompareExchange(&slot.context, 0, 0) != (LONG)context) continue;
+    void* kept = InterlockedExchangePointer(&slot.kept, nullptr);
+    InterlockedExchange(&slot.context, 0);
+    if (kept) HeapFree(GetProcessHeap(), 0, kept);
+    return;
+  }
+}
+
+// Closes the handle of a request the cacher gave up on before it came: nobody else would ever
+// close it, and the open it was waited for is over.
+void CloseGivenUpHandle(HINTERNET handle) {
+  InternetCloseHandle(handle);
+  for (LONG count = InterlockedCompareExchange(&g_OpensGivenUp, 0, 0); count > 0;) {
+    const LONG seen = InterlockedCompareExchange(&g_OpensGivenUp, count - 1, count);
+    if (seen == count) break;
+    count = seen;
+  }
+}
+
 void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
   if (!handle) return;
+  TrackRequest(context);
   if (IsEndedContext(context)) {
-    // The cacher gave up on this request before its handle came (a cancel,
-    // or no handle in time): nobody else would ever close it.
-    InternetCloseHandle(handle);
+    // The cacher gave up on this request before its handle came (a cancel, or no handle in time).
+    CloseGivenUpHandle(handle);
     return;
   }
   if (!IsCurrentContext(context)) return;
@@ -144,7 +188,7 @@ void OnHandleCreated(DWORD_PTR context, HINTERNET handle) {
   if (IsEndedContext(context) &&
       InterlockedCompareExchangePointer((void* volatile*)&CurrentRequest, nullptr, handle) ==
           handle) {
-    InternetCloseHandle(handle);
+    CloseGivenUpHandle(handle);
     return;
   }
   // Nobody is woken: the cacher waits for the completion, which follows.
@@ -182,7 +226,10 @@ void OnRedirect(HINTERNET handle, DWORD_PTR context, const void* information, DW
     CopyText(RefusedRedirect, sizeof RefusedRedirect, target);
     InterlockedExchange(&RedirectRefused, 1);
   }
-  if (handle) InternetSetStatusCallback(handle, nullptr);
+  if (handle) {
+    InternetSetStatusCallback(handle, nullptr);
+    ForgetRequest(context);
+  }
   SignalWake();
 }
 
@@ -210,9 +257,35 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
     case INTERNET_STATUS_REDIRECT:
       OnRedirect(handle, context, information, informationLength);
       break;
+    case INTERNET_STATUS_HANDLE_CLOSING:
+      ForgetRequest(context);
+      break;
     default:
       break;
   }
+}
+
+void KeepUntilRequestEnds(DWORD_PTR context, void* block) {
+  for (LiveRequest& slot : g_LiveRequests) {
+    if (context != 0 && InterlockedCompareExchange(&slot.context, 0, 0) == (LONG)context) {
+      InterlockedExchangePointer(&slot.kept, block);
+      return;
+    }
+  }
+  // Unknown to the table: whatever may still write the block keeps it.
+}
+
+void NoteOpenGivenUp() { InterlockedIncrement(&g_OpensGivenUp); }
+
+bool InternetRequestsOutstanding() {
+  if (InterlockedCompareExchange(&g_RequestsUntracked, 0, 0) != 0 ||
+      InterlockedCompareExchange(&g_OpensGivenUp, 0, 0) != 0) {
+    return true;
+  }
+  for (LiveRequest& slot : g_LiveRequests) {
+    if (InterlockedCompareExchange(&slot.context, 0, 0) != 0) return true;
+  }
+  return false;
 }
 
 void EndRequestContext() {

@@ -45,6 +45,12 @@ bool IsInternetSessionOpen();
 // closed by the callback instead of being taken as the current request's.
 void EndRequestContext();
 
+// Whether WinINet may still call into the module or write into its memory: a request from its
+// handle's creation until WinINet is done with it (a read still pending at a cancel goes on in
+// WinINet's worker after the close), or an open given up before its handle came. The module may
+// not be freed meanwhile.
+bool InternetRequestsOutstanding();
+
 // Opens the session (agent "Wevelink", the system's proxy settings,
 // asynchronous), installs OnInternetStatus and applies the "CacheTimeout"
 // page value when the page gave one (cacheTimeout non-null) as the receive

@@ -42,4 +42,12 @@ extern volatile LONG RedirectLimitReached;
 extern volatile LONG RedirectRefused;
 extern char RefusedRedirect[260];
 
+// Closing a request whose call is still pending: block (from the process heap), which that call
+// may still write, is freed once WinINet is done with the request of context, and kept for good
+// when that request is unknown.
+void KeepUntilRequestEnds(DWORD_PTR context, void* block);
+// The cacher gave up an open before its handle came; the callback closes the handle when it
+// comes.
+void NoteOpenGivenUp();
+
 #endif

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 
 #include "base/event_log.h"
 #include "base/message_pump.h"
@@ -150,6 +151,28 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   CacheFileWithRetries("busy.ini", NewOutput());
   EXPECT_GE(1u, RequestsFor("/cacher/busy.ini").size());
   EXPECT_EQ(nullptr, CurrentRequest);
+}
+
+// A read still pending at a cancel goes on in WinINet's worker: the module stays for it until
+// WinINet is done, and what it writes stays out of the next download's memory.
+TEST_F(CacherTest, ACancelledReadKeepsTheModuleAndItsOwnMemoryUntilWinInetIsDone) {
+  const std::string next = Pattern(600000, 7);
+  Serve("slow.bin", Pattern(400000, 6));
+  Serve("next.bin", next);
+  SetServerRules("/cacher/slow.bin rate=20000\n/cacher/next.bin rate=400000\n");
+  std::thread canceller([] {
+    WaitUntil([] { return Count(SplitLines(FileContent(EventLogPath())), "length") > 0; }, 9000);
+    Sleep(200);  // into the first read, which takes more than a second at that rate
+    RequestCancel();
+  });
+  EXPECT_TRUE(CacheFile("slow.bin", NewOutput(), false));
+  canceller.join();
+  ClearCancelRequest();
+  EXPECT_TRUE(InternetRequestsOutstanding());
+  CloseOutput();
+  EXPECT_TRUE(CacheFile("next.bin", NewOutput(), false));
+  EXPECT_TRUE(SameBytes(next, CloseOutput()));
+  EXPECT_TRUE(WaitUntil([] { return !InternetRequestsOutstanding(); }, 9000));
 }
 
 // Ten redirects are followed, the eleventh ends the request. Wine's worker goes on redirecting the

@@ -197,6 +197,8 @@ int Run(const HostOptions& options) {
   if (frame != nullptr) DestroyWindow(frame);
   PumpMessages();
   OleUninitialize();
+  // COM has freed the registered module here if DllCanUnloadNow let it.
+  Trace("module %s", GetModuleHandleW(L"WEVELINK.OCX") ? "kept" : "freed");
   UnloadControlModule();
   StopBoxRecorder();
   Trace("exit code=%d", exitCode);
