@@ -23,12 +23,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   const char* slash = strrchr(path, '\\');
   lstrcpynA(name, slash ? slash + 1 : path, sizeof name);
   CharLowerA(name);
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wevelink Tests\\Registrations", 0, nullptr, 0,
-                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return E_FAIL;
-  }
-  LONG result = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)path, length + 1);
-  RegCloseKey(key);
+  const LONG result = RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wevelink Tests\\Registrations",
+                                      name, REG_SZ, path, length + 1);
   return result == ERROR_SUCCESS ? S_OK : E_FAIL;
 }

@@ -145,10 +145,7 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   // /u removes every entry of the module's own and leaves others' keys (a
   // category registration, say, under the class).
   const std::string foreign = ctrl + "\\Implemented Categories";
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, foreign.c_str(), 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegCloseKey(key);
+  ASSERT_EQ(0, RegSetKeyValueA(HKEY_CLASSES_ROOT, foreign.c_str(), nullptr, REG_SZ, "", 1));
   ASSERT_EQ(0u, Regsvr("/s /u", module));
   EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, foreign));
   for (const std::string& gone :

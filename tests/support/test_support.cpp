@@ -9,6 +9,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -216,28 +218,14 @@ void SetServerRules(const std::string& rules) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  std::ofstream out(path, std::ios::binary);
+  return out.write(bytes.data(), bytes.size()).flush().good();
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
-  bytes->clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  char chunk[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
-    bytes->append(chunk, got);
-  }
-  CloseHandle(file);
-  return ok;
+  std::ifstream in(path, std::ios::binary);  // shared for reading and writing, as fopen does
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return in.is_open() && !in.bad();
 }
 
 bool FileExists(const std::string& path) {
