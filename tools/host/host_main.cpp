@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "box_recorder.h"
 #include "base/portable/bounded_text.h"
@@ -30,6 +31,21 @@ enum StayEnd { kStayTimeout, kStayUntil, kStayClosed };
 // The command line as UTF-8, for the platform-free option parser.
 char g_argumentText[32768 * 3];
 const char* g_arguments[kMaxArguments];
+
+// A crash, the control's above all, ends the host at once with its code and one line on
+// stderr: Wine reports it to the console of whoever started the host, and the debugger it
+// starts may wait for good.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD* record = info->ExceptionRecord;
+  char line[128];
+  FormatText(line, sizeof line, "wevelink-host: Unhandled exception %08lX at %p (thread %lu)\n",
+             (unsigned long)record->ExceptionCode, record->ExceptionAddress,
+             (unsigned long)GetCurrentThreadId());
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, (DWORD)strlen(line), &written, nullptr);
+  TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
 
 void PrintError(const char* format, const char* a, const char* b) {
   char line[3000];
@@ -209,6 +225,7 @@ int Run(const HostOptions& options) {
 }  // namespace
 
 int main() {
+  SetUnhandledExceptionFilter(ReportCrash);
   int count = CollectArguments();
   HostOptions options;
   char error[512];
