@@ -19,6 +19,7 @@
 #include "download/run_program.h"
 #include "download/portable/sibling_clients.h"
 #include "download/sibling_settings.h"
+#include "download/update_component.h"
 
 namespace {
 
@@ -146,16 +147,26 @@ UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A* info) {
                   cabinet, name);
     return FILEOP_SKIP;
   }
-  // The temporary name: "~wvlcab.tmp" in the target's folder.
+  // A temporary file of its own in the target's folder: another browser window may be
+  // extracting the same cabinet at the same moment.
+  char folder[MAX_PATH];
   char temporary[MAX_PATH];
   const char* slash = strrchr(target, '\\');
-  if (slash == nullptr ||
-      !FormatText(temporary, sizeof temporary, "%.*s\\~wvlcab.tmp", (int)(slash - target), target)) {
-    WriteLogLineF("   %s: the target of %s does not fit 259 characters; it is skipped.\r\n",
-                  cabinet, name);
+  ScopedFile reserved(
+      slash != nullptr &&
+              FormatText(folder, sizeof folder, "%.*s", (int)(slash + 1 - target), target)
+          ? CreateTemporaryFile(folder, temporary, sizeof temporary)
+          : INVALID_HANDLE_VALUE);
+  if (!reserved.IsValid()) {
+    if (slash == nullptr || GetLastError() == ERROR_FILENAME_EXCED_RANGE) {
+      WriteLogLineF("   %s: the target of %s does not fit 259 characters; it is skipped.\r\n",
+                    cabinet, name);
+    } else {
+      WriteLogLineF("   %s could not be extracted: error %lu\r\n", target, GetLastError());
+    }
     return FILEOP_SKIP;
   }
-  DeleteFileA(temporary);
+  reserved.Reset();  // the platform writes it anew
   CopyText(g_PendingTarget, sizeof g_PendingTarget, target);
   CopyText(g_PendingTemporary, sizeof g_PendingTemporary, temporary);
   g_PendingSize = info->FileSize;
