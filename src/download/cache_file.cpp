@@ -52,7 +52,6 @@ namespace {
 // completion when it fails before that point).
 const DWORD kHandleCreationLimitMs = 30000;
 
-
 // Downloads into a file read in pieces sized to the line. With 4,096-byte
 // reads most reads of a paced download find nothing buffered and go
 // asynchronous, which costs more processor time than the transfer itself;

@@ -149,16 +149,23 @@ void TrackRequest(DWORD_PTR context) {
   InterlockedExchange(&g_RequestsUntracked, 1);
 }
 
+// The slot of the live request of context; null when there is none.
+LiveRequest* LiveSlot(DWORD_PTR context) {
+  for (LiveRequest& slot : g_LiveRequests) {
+    if (context != 0 && InterlockedCompareExchange(&slot.context, 0, 0) == (LONG)context) {
+      return &slot;
+    }
+  }
+  return nullptr;
+}
+
 // WinINet is done with the request: nothing of it calls back or writes any more.
 void ForgetRequest(DWORD_PTR context) {
-  if (context == 0) return;
-  for (LiveRequest& slot : g_LiveRequests) {
-    if (InterlockedCompareExchange(&slot.context, 0, 0) != (LONG)context) continue;
-    void* kept = InterlockedExchangePointer(&slot.kept, nullptr);
-    InterlockedExchange(&slot.context, 0);
-    if (kept) HeapFree(GetProcessHeap(), 0, kept);
-    return;
-  }
+  LiveRequest* slot = LiveSlot(context);
+  if (slot == nullptr) return;
+  void* kept = InterlockedExchangePointer(&slot->kept, nullptr);
+  InterlockedExchange(&slot->context, 0);
+  if (kept) HeapFree(GetProcessHeap(), 0, kept);
 }
 
 // Closes the handle of a request the cacher gave up on before it came: nobody else would ever
@@ -266,13 +273,9 @@ void CALLBACK OnInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status
 }
 
 void KeepUntilRequestEnds(DWORD_PTR context, void* block) {
-  for (LiveRequest& slot : g_LiveRequests) {
-    if (context != 0 && InterlockedCompareExchange(&slot.context, 0, 0) == (LONG)context) {
-      InterlockedExchangePointer(&slot.kept, block);
-      return;
-    }
-  }
   // Unknown to the table: whatever may still write the block keeps it.
+  LiveRequest* slot = LiveSlot(context);
+  if (slot != nullptr) InterlockedExchangePointer(&slot->kept, block);
 }
 
 void NoteOpenGivenUp() { InterlockedIncrement(&g_OpensGivenUp); }
@@ -282,8 +285,8 @@ bool InternetRequestsOutstanding() {
       InterlockedCompareExchange(&g_OpensGivenUp, 0, 0) != 0) {
     return true;
   }
-  for (LiveRequest& slot : g_LiveRequests) {
-    if (InterlockedCompareExchange(&slot.context, 0, 0) != 0) return true;
+  for (const LiveRequest& slot : g_LiveRequests) {
+    if (slot.context != 0) return true;
   }
   return false;
 }
