@@ -248,8 +248,6 @@ std::vector<Row> Rows() {
       // Names that would lead out of the control's folders.
       {"ini-device-name", {{"IniFile", "sub/CON"}}, {}, "",
        {kCacheError + "Initialization File sub/CON names no file that can be kept."}},
-      {"ini-dotdot", {{"IniFile", "../../../x/site.ini"}}, {}, "",
-       {Failed("404", "{U}/../../../x/site.ini")}},
       {"label-command", {}, {{"site.ini", "[Custom Shortcuts]\r\nShortCut1=C:\\Tools\\a.exe -x\r\n"
                                           "ShortCutLabel1=a|b<c>d\"e*?f:g & calc\r\n"}}, "",
        {"L:Shortcut a|b<c>d\"e*?f:g & calc is written as a-b-c-d-e--f-g & calc.Lnk"}},
@@ -259,9 +257,6 @@ std::vector<Row> Rows() {
        {"L:   C:\\windows\\evil.txt: Distribution Version is 1",
         "L:   Successfully cached 1 bytes.",
         Failed("500", "{U}/GOOD.TXT")}},
-      {"list-dotdot", {{"VT_DistFile", "md.lst"}}, {{"md.lst", "..\\..\\..\\up.txt,1\r\n..,1\r\n"}},
-       "", {Failed("404", "{U}/..\\..\\..\\up.txt"),
-            "L:   .. names no file that can be kept; it is ignored."}},
       {"cab-escapes", {{"VT_DistFile", "md.lst"}},
        {{"md.lst", "EVIL.CAB,1\r\n"},
         {"EVIL.CAB", Cabinet({{"..\\evil.txt", "e"}, {"GOOD.TXT:evil", "e"}, {"ok.txt", "ok"}})}},

@@ -99,16 +99,6 @@ TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
   }
 }
 
-// The dialog was the last active window when a second one is made; the
-// owner of the first stays the one that is re-enabled.
-TEST_F(ProgressDialogTest, TheFirstOwnerIsKept) {
-  HWND owner = MakeActiveOwner();
-  ASSERT_TRUE(CreateProgressDialog(false));
-  CloseProgressDialog();
-  ASSERT_TRUE(CreateProgressDialog(false));
-  EXPECT_EQ(owner, ProgressOwnerWindow());
-}
-
 TEST_F(ProgressDialogTest, QuickSuccessiveValuesWaitForTheRefreshAndTheNewestShows) {
   ASSERT_TRUE(CreateProgressDialog(true));
   // The first value of each control shows at once.

@@ -178,8 +178,6 @@ std::string WwwDir() { return TestEnvDir() + "\\www"; }
 
 int HttpPort() { return PortOf("http_port"); }
 
-int HttpsPort() { return PortOf("https_port"); }
-
 std::string BaseUrl() { return "http://127.0.0.1:" + std::to_string(HttpPort()); }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -18,7 +18,6 @@ std::string WinPathFromUnix(const std::string& unixPath);
 // The test web server: its root (a Windows path), ports and base URL.
 std::string WwwDir();
 int HttpPort();
-int HttpsPort();
 std::string BaseUrl();  // "http://127.0.0.1:PORT"
 // Its request log's "METHOD PATH STATUS BYTES" lines for path, in order.
 std::vector<std::string> ServerLogFor(const std::string& path);

@@ -77,19 +77,12 @@ TEST(ClassifyInstallFile, TypeCodeTable) {
     const char* name;
     InstallPlace place;
   } rows[] = {
-      {"setup.lnk", kInstallOnDesktop},
-      {"SETUP.LNK", kInstallOnDesktop},
-      {"lnk", kInstallOnDesktop},
-      {"host.Xmd", kInstallInConfig},
-      {"a.XDF", kInstallInConfig},
-      {"macro.Xzm", kInstallInMacros},
-      {"run.vbs", kInstallInScripts},
-      {"run.js", kInstallInScripts},
-      {"KVMD.EXE", kInstallInInstallation},
-      {"a.b.Xmd", kInstallInInstallation},
-      {"name.", kInstallInInstallation},
-      {"host.Xmdx", kInstallInInstallation},
-      {"", kInstallInInstallation},
+      {"setup.lnk", kInstallOnDesktop}, {"SETUP.LNK", kInstallOnDesktop},
+      {"lnk", kInstallOnDesktop}, {"host.Xmd", kInstallInConfig}, {"a.XDF", kInstallInConfig},
+      {"macro.Xzm", kInstallInMacros}, {"run.vbs", kInstallInScripts},
+      {"run.js", kInstallInScripts}, {"KVMD.EXE", kInstallInInstallation},
+      {"a.b.Xmd", kInstallInInstallation}, {"name.", kInstallInInstallation},
+      {"host.Xmdx", kInstallInInstallation}, {"", kInstallInInstallation},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -121,13 +114,7 @@ TEST(SettingValues, BaseRegistryAndConnectionType) {
     unsigned char base;
     unsigned char connection;
   } rows[] = {
-      {"2", 2, 2},
-      {"12", 1, 2},
-      {" 2", 0, 2},
-      {"s3", 0, 0},
-      {"Rx", 0, 1},
-      {"c", 0, 3},
-      {"I", 0, 4},
+      {"2", 2, 2}, {"12", 1, 2}, {" 2", 0, 2}, {"s3", 0, 0}, {"Rx", 0, 1}, {"c", 0, 3}, {"I", 0, 4},
       {"", 0, 2},
   };
   for (const auto& row : rows) {

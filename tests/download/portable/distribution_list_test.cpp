@@ -237,28 +237,11 @@ TEST(CabinetNames, OnlyRelativePathsThatStayInsideAreContained) {
     const char* name;
     bool contained;
   } rows[] = {
-      {"KVMD.PRO", true},
-      {"sub\\KVMD.PRO", true},
-      {"a..b\\c", true},
-      {".\\x", true},
-      {"CONSOLE", true},
-      {"COM0", true},
-      {"xAUX", true},
-      {"prn_x", true},
-      {"..\\x", false},
-      {"sub/../x", false},
-      {"x\\..", false},
-      {"..", false},
-      {"\\windows\\x", false},
-      {"/etc/x", false},
-      {"C:\\x", false},
-      {"C:x", false},
-      {"ok.txt:stream", false},
-      {"", false},
-      {"CON", false},
-      {"sub\\nul.txt", false},
-      {"Com1", false},
-      {"lpt9 .log\\x", false},
+      {"KVMD.PRO", true}, {"sub\\KVMD.PRO", true}, {"a..b\\c", true}, {".\\x", true},
+      {"CONSOLE", true}, {"COM0", true}, {"xAUX", true}, {"prn_x", true}, {"..\\x", false},
+      {"sub/../x", false}, {"x\\..", false}, {"..", false}, {"\\windows\\x", false},
+      {"/etc/x", false}, {"C:\\x", false}, {"C:x", false}, {"ok.txt:stream", false}, {"", false},
+      {"CON", false}, {"sub\\nul.txt", false}, {"Com1", false}, {"lpt9 .log\\x", false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -139,21 +139,10 @@ TEST(SessionListTest, LimitsAndLengthChecks) {
     const char* parameter;
     size_t capacity;
   } checks[] = {
-      {"MD_S1", 64},
-      {"MD_S1_Port", 16},
-      {"MD_S1_HostAddress", 64},
-      {"MD_S1_Description", 64},
-      {"MD_S1_Var3", 64},
-      {"MD_S1_ConnectionName", 64},
-      {"MD_S1_Type", 16},
-      {"MD_S1_Username", 16},
-      {"MD_S1_Password", 16},
-      {"MD_S1_Program", 16},
-      {"MD_S1_Menu", 16},
-      {"MD_S1_Library", 16},
-      {"MD_S1_QueueLibrary", 32},
-      {"MD_S1_Font", 32},
-      {"MD_S1_Formfeed", 32},
+      {"MD_S1", 64}, {"MD_S1_Port", 16}, {"MD_S1_HostAddress", 64}, {"MD_S1_Description", 64},
+      {"MD_S1_Var3", 64}, {"MD_S1_ConnectionName", 64}, {"MD_S1_Type", 16}, {"MD_S1_Username", 16},
+      {"MD_S1_Password", 16}, {"MD_S1_Program", 16}, {"MD_S1_Menu", 16}, {"MD_S1_Library", 16},
+      {"MD_S1_QueueLibrary", 32}, {"MD_S1_Font", 32}, {"MD_S1_Formfeed", 32},
       {"MD_S1_Transform", 32},
   };
   for (const auto& c : checks) {
