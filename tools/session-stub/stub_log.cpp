@@ -26,13 +26,21 @@ void StubLog(const char* format, ...) {
   }
   AppendText(line, sizeof line, "\r\n");
 
-  // One WriteFile of the whole line with append access, so lines of several
-  // processes never interleave.
+  // One WriteFile of the whole line with append access, so lines of several processes never
+  // interleave. Wine appends by finding the end and writing there, so two processes writing at
+  // once could both write at the same end and one line would be lost: they take turns.
+  HANDLE turn = CreateMutexA(nullptr, FALSE, "WevelinkStubLogTurn");
+  if (turn) WaitForSingleObject(turn, 5000);  // abandoned by a process that ended: ours now
   HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
                             FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written;
-  WriteFile(file, line, (DWORD)strlen(line), &written, nullptr);
-  CloseHandle(file);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written;
+    WriteFile(file, line, (DWORD)strlen(line), &written, nullptr);
+    CloseHandle(file);
+  }
+  if (turn) {
+    ReleaseMutex(turn);
+    CloseHandle(turn);
+  }
 }
