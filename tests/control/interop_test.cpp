@@ -138,15 +138,8 @@ TEST_F(InteropTest, ThroughAProxyNothingStaleAndNoCredentials) {
                 {{"LogEvents", "Y"}, {"IniFile", site + "/site.ini"}, {"MD_DistFile", "md.lst"}});
     // Changed days ago, each version on a day of its own: squid holds a file fresh for a fifth of
     // its age since the change, so only the control's no-cache request can bring the new one.
-    ULARGE_INTEGER changed;
-    GetSystemTimeAsFileTime((FILETIME*)&changed);
-    changed.QuadPart -= (10 - std::stoi(version)) * 24 * 36000000000ULL;
-    for (const char* name : {"md.lst", "VIA.TXT"}) {
-      HANDLE file = CreateFileA((WwwDir() + "\\proxied\\" + name).c_str(), FILE_WRITE_ATTRIBUTES, 0,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-      EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&changed)) << name;
-      CloseHandle(file);
-    }
+    EXPECT_TRUE(SetChangeTime({WwwDir() + "\\proxied\\md.lst", WwwDir() + "\\proxied\\VIA.TXT"},
+                              (10 - std::stoi(version)) * 24));
     const HostRun run = RunHost({page});
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ("version " + version, FileContent(via));

@@ -268,11 +268,7 @@ TEST_F(CacherTest, LateHandlesOfEndedRequestsClose) {
 TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
   // The test server's certificate, trusted before this process's first secure request builds
   // its chain engine. https to the test server itself is the interop test's.
-  const std::string tool = WinPathFromUnix(std::string(STUB_BUILD_UNIX) + "/trust-cert.exe");
-  DWORD exitCode = 255;
-  const std::string pem = TestEnvDir() + "\\server.pem";
-  ASSERT_TRUE(RunProgram("\"" + tool + "\" \"" + pem + "\"", 60000, &exitCode));
-  ASSERT_EQ(0u, exitCode);
+  ASSERT_TRUE(TrustCertificate(STUB_BUILD_UNIX, TestEnvDir() + "\\server.pem"));
   const char kPolicy[] = "Software\\Policies\\MARROCK\\Kestrava\\Web Control";
   std::string standard = FileContent(TestEnvDir() + "\\standard_address");
   standard.erase(standard.find_last_not_of("\r\n") + 1);

@@ -39,7 +39,7 @@ class InstallationTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(RegisterControl());
-    ASSERT_TRUE(TrustTestPublisher(STUB_BUILD_UNIX));
+    ASSERT_TRUE(TrustCertificate(STUB_BUILD_UNIX));
     // A fresh prefix has them only after a first deployment.
     CreateDirectoryA(DownloadFolder().c_str(), nullptr);
     CreateDirectoryA(ActiveXCacheFolder().c_str(), nullptr);
@@ -152,15 +152,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
   CreateDirectoryA(leftoverFolder.c_str(), nullptr);
   ASSERT_TRUE(WriteFileBytes(leftover, "part of a download"));
   ASSERT_TRUE(WriteFileBytes(leftoverFolder + "\\setup.exe", "a setup"));
-  ULARGE_INTEGER time;
-  GetSystemTimeAsFileTime((FILETIME*)&time);
-  time.QuadPart -= 2 * 36000000000ULL;
-  for (const std::string& path : {leftover, leftoverFolder}) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, (FILETIME*)&time));
-    CloseHandle(file);
-  }
+  EXPECT_TRUE(SetChangeTime({leftover, leftoverFolder}, 2));
   HostRun run = Deploy("versions", "[Kestrava]\r\nBaseRegistry=2\r\n[RUN.CAB]\r\nRun=setup.exe\r\n",
                        files, {{"MD_DistFile", "md.lst"}});
   for (const auto& row : rows) {

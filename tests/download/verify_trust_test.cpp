@@ -23,7 +23,7 @@ std::atomic<int> g_Ticks{0};
 
 class VerifyTrustTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(TrustTestPublisher(STUB_BUILD_UNIX)); }
+  static void SetUpTestSuite() { ASSERT_TRUE(TrustCertificate(STUB_BUILD_UNIX)); }
 };
 
 TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {

@@ -257,11 +257,26 @@ bool RegKeyExists(HKEY root, const std::string& subkey) {
   return true;
 }
 
-bool TrustTestPublisher(const std::string& stubBuildUnix) {
+bool TrustCertificate(const std::string& stubBuildUnix, const std::string& certificate) {
   std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
-  std::string cert = WinPathFromUnix(stubBuildUnix + "/cert/test-publisher.cer");
+  const std::string publisher = stubBuildUnix + "/cert/test-publisher.cer";
+  std::string cert = certificate.empty() ? WinPathFromUnix(publisher) : certificate;
   DWORD exitCode = 255;
   return RunProgram("\"" + tool + "\" \"" + cert + "\"", 60000, &exitCode) && exitCode == 0;
+}
+
+bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo) {
+  ULARGE_INTEGER time;
+  GetSystemTimeAsFileTime((FILETIME*)&time);
+  time.QuadPart -= hoursAgo * 36000000000ULL;
+  bool all = true;
+  for (const std::string& path : paths) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    all = SetFileTime(file, nullptr, nullptr, (FILETIME*)&time) && all;
+    CloseHandle(file);
+  }
+  return all;
 }
 
 std::string LittleEndian32(long value) {

@@ -50,9 +50,11 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
 // Four bytes, least significant first, as a REG_BINARY version is stored.
 std::string LittleEndian32(long value);
 
-// Runs trust-cert.exe of the stand-in's build (a Linux path) on the test
-// publisher's certificate; whether it succeeded.
-bool TrustTestPublisher(const std::string& stubBuildUnix);
+// Runs trust-cert.exe of the stand-in's build (a Linux path) on a certificate (a Windows path;
+// the test publisher's when empty); whether it succeeded.
+bool TrustCertificate(const std::string& stubBuildUnix, const std::string& certificate = "");
+// Gives files and folders a last change hoursAgo hours in the past; whether every one took it.
+bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo);
 
 // This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
 std::string StandInFolder(const char* which = "programs");
