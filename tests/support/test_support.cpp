@@ -258,9 +258,10 @@ bool RegKeyExists(HKEY root, const std::string& subkey) {
 }
 
 bool TrustCertificate(const std::string& stubBuildUnix, const std::string& certificate) {
-  std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
-  const std::string publisher = stubBuildUnix + "/cert/test-publisher.cer";
-  std::string cert = certificate.empty() ? WinPathFromUnix(publisher) : certificate;
+  const std::string tool = WinPathFromUnix(stubBuildUnix + "/trust-cert.exe");
+  const std::string cert = certificate.empty()
+                               ? WinPathFromUnix(stubBuildUnix + "/cert/test-publisher.cer")
+                               : certificate;
   DWORD exitCode = 255;
   return RunProgram("\"" + tool + "\" \"" + cert + "\"", 60000, &exitCode) && exitCode == 0;
 }
@@ -273,6 +274,10 @@ bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo) {
   for (const std::string& path : paths) {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      all = false;
+      continue;
+    }
     all = SetFileTime(file, nullptr, nullptr, (FILETIME*)&time) && all;
     CloseHandle(file);
   }

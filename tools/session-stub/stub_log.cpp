@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "base/portable/bounded_text.h"
+#include "base/scoped_handles.h"
 
 void StubLog(const char* format, ...) {
   char path[MAX_PATH];
@@ -29,18 +30,16 @@ void StubLog(const char* format, ...) {
   // One WriteFile of the whole line with append access, so lines of several processes never
   // interleave. Wine appends by finding the end and writing there, so two processes writing at
   // once could both write at the same end and one line would be lost: they take turns.
-  HANDLE turn = CreateMutexA(nullptr, FALSE, "WevelinkStubLogTurn");
-  if (turn) WaitForSingleObject(turn, 5000);  // abandoned by a process that ended: ours now
-  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                            FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
+  ScopedKernelHandle turn(CreateMutexA(nullptr, FALSE, "WevelinkStubLogTurn"));
+  // A mutex abandoned by a process that ended is ours all the same.
+  const DWORD waited = turn.IsValid() ? WaitForSingleObject(turn.Get(), 5000) : WAIT_FAILED;
+  const bool held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  {
+    ScopedFile file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     DWORD written;
-    WriteFile(file, line, (DWORD)strlen(line), &written, nullptr);
-    CloseHandle(file);
+    if (file.IsValid()) WriteFile(file.Get(), line, (DWORD)strlen(line), &written, nullptr);
   }
-  if (turn) {
-    ReleaseMutex(turn);
-    CloseHandle(turn);
-  }
+  if (held) ReleaseMutex(turn.Get());
 }
