@@ -12,7 +12,7 @@
 
 #include "control/wevelink_ids.h"
 #include "host_run.h"
-#include "test_container.h"
+#include "page_bag.h"
 #include "test_support.h"
 
 using namespace testsupport;
@@ -21,6 +21,8 @@ namespace {
 
 typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, void**);
 typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
+
+std::string OcxPath() { return WinPathFromUnix(WEVELINK_OCX_UNIX_PATH); }
 
 // The module as loaded from the build tree, for the whole test program.
 struct LoadedModule {
@@ -45,7 +47,7 @@ LoadedModule& Ocx() {
 class ModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, ole_.Result());
+    ASSERT_EQ(S_OK, ole_.result);
     ASSERT_TRUE(Ocx().getClassObject && Ocx().canUnloadNow) << "cannot load " << OcxPath();
   }
   ScopedOle ole_;
@@ -62,8 +64,8 @@ TEST_F(ModuleTest, ClassObjectsAnswerOnlyTheModulesClassesAndUnloadWaitsForObjec
   Held<IClassFactory> factory;
   ASSERT_EQ(S_OK, Ocx().getClassObject(CLSID_WevelinkCtrl, IID_IClassFactory,
                                        (void**)factory.out()));
-  TestPropertyBag outer;  // any object can ask to aggregate
-  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IUnknown, &object));
+  Held<IPropertyBag> outer(PageBag(""));  // any object can ask to aggregate
+  EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.p, IID_IUnknown, &object));
   EXPECT_EQ(nullptr, object);
 
   ASSERT_EQ(S_OK, Ocx().canUnloadNow());
@@ -144,10 +146,9 @@ TEST_F(ModuleTest, EveryUnloadEndsTheModulePromptlyWithItsLog) {
     DeleteEventLogs();
     IPersistPropertyBag* control = nullptr;
     ASSERT_EQ(S_OK, Ocx().Create(CLSID_WevelinkCtrl, IID_IPersistPropertyBag, (void**)&control));
-    TestPropertyBag params;
-    params.Set(L"LogEvents", L"Y");
-    params.Set(L"LocalLaunch", L"Y");
-    EXPECT_EQ(S_OK, control->Load(&params, nullptr));
+    Held<IPropertyBag> params(
+        PageBag("<param name=LogEvents value=Y><param name=LocalLaunch value=Y>"));
+    EXPECT_EQ(S_OK, control->Load(params.p, nullptr));
     EXPECT_EQ(0u, control->Release());
     DWORD start = GetTickCount();
     EXPECT_EQ(S_OK, Ocx().canUnloadNow());

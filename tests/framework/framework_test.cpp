@@ -1,17 +1,20 @@
-// The control framework driven through its COM interfaces by the test container,
-// with a probe control of the test's own that records what the framework handed it.
+// The control framework driven through its COM interfaces from the test container's own site and
+// property bag, with a probe control of the test's own that records what the framework handed it.
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
 #include <shlwapi.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
+#include "container_site.h"
 #include "framework/ole_control.h"
-#include "test_container.h"
+#include "host_trace.h"
+#include "page_bag.h"
 #include "test_support.h"
 
 const IID kProbeEventsIid = {
@@ -78,13 +81,36 @@ std::string Record(const std::string& name, const std::string& value) {
   return Le32(name.size()) + name + Le32(value.size()) + value;
 }
 
-// One probe per test, held only through object_, and the container's two
-// kinds of site; the probe is closed and let go of its site at the end.
+const wchar_t kTrace[] = L"framework-trace.txt";
+
+// Whether the site or its frame traced that call since the trace began.
+bool Traced(const std::string& call) {
+  const std::vector<std::string> lines = testsupport::ReadLines("framework-trace.txt");
+  return std::find(lines.begin(), lines.end(), call) != lines.end();
+}
+
+// One container window for the whole program: Wine without a window manager waits two seconds for
+// every mapped top-level window it destroys.
+HWND SiteWindow() {
+  static HWND window = testsupport::TestContainerWindow();
+  return window;
+}
+
+// A page's site over the container window at kPosition, offering windowless activation or not.
+ContainerSite* NewSite(bool windowless) {
+  ContainerSite::PlayBrowser(!windowless, false);
+  return ContainerSite::Create(SiteWindow(), SiteWindow(), kPosition, nullptr);
+}
+
+// One probe per test, held only through object_, and a page's site; the probe is closed and let
+// go of its site at the end.
 class FrameworkTest : public ::testing::Test {
  protected:
   FrameworkTest() {
     EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(IID_IOleObject, (void**)&object_.p));
     probe_->ExternalRelease();
+    DeleteFileW(kTrace);
+    OpenTrace(kTrace);
   }
   ~FrameworkTest() override {
     if (object_.p == nullptr) return;
@@ -97,14 +123,13 @@ class FrameworkTest : public ::testing::Test {
     EXPECT_EQ(S_OK, probe_->ExternalQueryInterface(iid, (void**)&object));
     return object;
   }
-  HRESULT Activate(TestSite* site, LONG verb = OLEIVERB_INPLACEACTIVATE) {
+  HRESULT Activate(ContainerSite* site, LONG verb = OLEIVERB_INPLACEACTIVATE) {
     HRESULT hr = object_->SetClientSite(site);
     if (FAILED(hr)) return hr;
-    return object_->DoVerb(verb, nullptr, site, 0, site->Window(), &kPosition);
+    return object_->DoVerb(verb, nullptr, site, 0, SiteWindow(), &kPosition);
   }
   ScopedOle ole_;
-  TestSite windowlessSite_{true, kPosition};
-  TestSite plainSite_{false, kPosition};
+  Held<ContainerSite> site_{NewSite(true)};
   ProbeControl* probe_ = new ProbeControl;
   Held<IOleObject> object_;
 };
@@ -129,8 +154,8 @@ TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItRetur
       bag->Release();
       aliveAfterRelease = g_probesDestroyed == destroyedBefore;
     };
-    TestPropertyBag values;
-    EXPECT_EQ(S_OK, initNew ? bag->InitNew() : bag->Load(&values, nullptr));
+    Held<IPropertyBag> values(PageBag(""));
+    EXPECT_EQ(S_OK, initNew ? bag->InitNew() : bag->Load(values.p, nullptr));
     EXPECT_TRUE(aliveAfterRelease);
     EXPECT_EQ(destroyedBefore + 1, g_probesDestroyed);
   }
@@ -145,18 +170,22 @@ TEST_F(FrameworkTest, AMissingParamLeavesTheBagsVariantAlone) {
     STDMETHOD_(ULONG, Release)() override { return --references; }
     ULONG references = 1;
   } leftover;
-  struct PlantingBag : TestPropertyBag {
+  struct PlantingBag : IPropertyBag {
+    STDMETHOD(QueryInterface)(REFIID, void**) override { return E_NOINTERFACE; }
+    STDMETHOD_(ULONG, AddRef)() override { return 1; }
+    STDMETHOD_(ULONG, Release)() override { return 1; }
     STDMETHOD(Read)(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
-      HRESULT hr = TestPropertyBag::Read(name, value, log);
+      HRESULT hr = page->Read(name, value, log);
       if (hr != E_INVALIDARG) return hr;
       value->vt = VT_UNKNOWN;
       value->punkVal = planted;
       return hr;
     }
+    STDMETHOD(Write)(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+    Held<IPropertyBag> page{PageBag("<param name=IniFile value=site.ini>")};
     IUnknown* planted = nullptr;
   } bag;
   bag.planted = &leftover;
-  bag.Set(L"IniFile", L"site.ini");
   Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
   ASSERT_EQ(S_OK, persist->Load(&bag, nullptr));
   EXPECT_STREQ("site.ini", probe_->iniFile.Text());
@@ -168,32 +197,32 @@ TEST_F(FrameworkTest, AMissingParamLeavesTheBagsVariantAlone) {
 // past it, with its real length kept; one not given leaves the text alone.
 // The site comes first, so the control knows its page while they load.
 TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
-  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
+  ASSERT_EQ(S_OK, object_->SetClientSite(site_.p));
   Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
   const struct {
-    const wchar_t* name;  // names match in any case, as in HTML
-    std::wstring value;
+    const char* name;  // names match in any case, as in HTML
+    std::string value;
     bool iniFound;
     bool logFound;
     size_t length;  // of IniFile
   } rows[] = {
-      {L"inifile", L"site.ini", true, false, 8},
-      {L"LogEvents", L"", false, true, 7},
-      {L"IniFile", std::wstring(kRoom, L'x'), true, false, kRoom},
-      {L"IniFile", std::wstring(kRoom + 1, L'x'), true, false, kRoom + 1},
-      {L"Other", L"x", false, false, 7},
+      {"inifile", "site.ini", true, false, 8},
+      {"LogEvents", "", false, true, 7},
+      {"IniFile", std::string(kRoom, 'x'), true, false, kRoom},
+      {"IniFile", std::string(kRoom + 1, 'x'), true, false, kRoom + 1},
+      {"Other", "x", false, false, 7},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.name << " " << row.length);
     probe_->Forget();
-    TestPropertyBag bag;
-    bag.Set(row.name, row.value);
-    ASSERT_EQ(S_OK, persist->Load(&bag, nullptr));
+    Held<IPropertyBag> bag(
+        PageBag(std::string("<param name=") + row.name + " value=\"" + row.value + "\">"));
+    ASSERT_EQ(S_OK, persist->Load(bag.p, nullptr));
     EXPECT_EQ(1, probe_->exchanges);
     EXPECT_TRUE(probe_->sitedDuringExchange);
     EXPECT_EQ(row.iniFound, probe_->iniFileFound);
     EXPECT_EQ(row.length, probe_->iniFile.Length());
-    std::string text = row.iniFound ? std::string(row.value.begin(), row.value.end()) : "keep-me";
+    std::string text = row.iniFound ? row.value : "keep-me";
     EXPECT_EQ(text.substr(0, kRoom), probe_->iniFile.Text());
     EXPECT_EQ(row.logFound ? "" : "untouched", std::string(probe_->logEvents.Text()));
   }
@@ -272,37 +301,33 @@ TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
   EXPECT_EQ(nullptr, OwnerOfABox(probe_));
   {
     // A page torn down under the control: its box is still shown.
-    struct GoneSite : TestSite {
-      GoneSite() : TestSite(true, kPosition) {}
-      STDMETHOD(GetWindow)(HWND* window) override {
-        *window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        DestroyWindow(*window);
-        return S_OK;
-      }
-    } gone;
-    ASSERT_EQ(S_OK, object_->SetClientSite(&gone));
+    HWND dead = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(dead);
+    Held<ContainerSite> gone(ContainerSite::Create(dead, dead, kPosition, nullptr));
+    ASSERT_EQ(S_OK, object_->SetClientSite(gone.p));
     EXPECT_EQ(nullptr, OwnerOfABox(probe_));
   }
-  ASSERT_EQ(S_OK, object_->SetClientSite(&windowlessSite_));
-  EXPECT_EQ(windowlessSite_.Window(), OwnerOfABox(probe_));
-  for (TestSite* site : {&plainSite_, &windowlessSite_}) {
-    const bool windowless = site == &windowlessSite_;
+  ASSERT_EQ(S_OK, object_->SetClientSite(site_.p));
+  EXPECT_EQ(SiteWindow(), OwnerOfABox(probe_));
+  for (bool windowless : {false, true}) {
     SCOPED_TRACE(windowless ? "windowless" : "in a window");
-    ASSERT_EQ(S_OK, Activate(site, OLEIVERB_UIACTIVATE));
-    EXPECT_EQ(windowless, site->Called("OnInPlaceActivateEx(windowless)"));
-    EXPECT_TRUE(site->Called("SetActiveObject"));
+    Held<ContainerSite> site(NewSite(windowless));
+    DeleteFileW(kTrace);
+    ASSERT_EQ(S_OK, Activate(site.p, OLEIVERB_UIACTIVATE));
+    EXPECT_EQ(windowless, Traced("site OnInPlaceActivateEx flags=0x1"));
+    EXPECT_TRUE(Traced("frame SetActiveObject object"));
     EXPECT_EQ(windowless, probe_->IsWindowless());
-    EXPECT_EQ(site->Window(), OwnerOfABox(probe_));  // through the site's window or its own
+    EXPECT_EQ(SiteWindow(), OwnerOfABox(probe_));  // through the site's window or its own
     Held<IOleInPlaceObject> inPlace(As<IOleInPlaceObject>(IID_IOleInPlaceObject));
     HWND window = nullptr;
     EXPECT_EQ(windowless ? E_FAIL : S_OK, inPlace->GetWindow(&window));
     RECT rect = {};
     if (!windowless) {
       ASSERT_TRUE(IsWindow(window));
-      EXPECT_EQ(site->Window(), GetParent(window));
+      EXPECT_EQ(SiteWindow(), GetParent(window));
       EXPECT_TRUE(IsWindowVisible(window));
       GetWindowRect(window, &rect);
-      MapWindowPoints(nullptr, site->Window(), (POINT*)&rect, 2);
+      MapWindowPoints(nullptr, SiteWindow(), (POINT*)&rect, 2);
       EXPECT_EQ(RectText(kPosition), RectText(rect));
       InvalidateRect(window, nullptr, TRUE);
       UpdateWindow(window);
@@ -313,10 +338,9 @@ TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
     ASSERT_TRUE(probe_->GetRectInContainer(&rect));
     EXPECT_EQ(RectText(moved), RectText(rect));
     ASSERT_EQ(S_OK, inPlace->UIDeactivate());
-    EXPECT_TRUE(site->Called("SetActiveObject(null)"));
-    EXPECT_EQ(nullptr, site->ActiveObject());
+    EXPECT_TRUE(Traced("frame SetActiveObject null"));
     ASSERT_EQ(S_OK, object_->Close(OLECLOSE_NOSAVE));
-    EXPECT_TRUE(site->Called(windowless ? "OnInPlaceDeactivateEx" : "OnInPlaceDeactivate"));
+    EXPECT_TRUE(Traced("site OnInPlaceDeactivateEx"));
     EXPECT_FALSE(probe_->IsInPlaceActive());
     EXPECT_FALSE(window != nullptr && IsWindow(window));
   }
@@ -346,7 +370,7 @@ TEST_F(FrameworkTest, DrawingIsClippedToTheBoundsAndTheDcsClipping) {
   EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 40, 20));  // inside the bounds, outside the clip
   EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
                                      nullptr, nullptr, nullptr, 0));
-  ASSERT_EQ(S_OK, Activate(&windowlessSite_));
+  ASSERT_EQ(S_OK, Activate(site_.p));
   ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, nullptr,
                              nullptr, nullptr, 0));
   EXPECT_EQ(RectText(kPosition), RectText(probe_->drawBounds));

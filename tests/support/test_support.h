@@ -4,10 +4,31 @@
 #define WEVELINK_TESTS_TEST_SUPPORT_H
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <functional>
 #include <string>
 #include <vector>
+
+// An interface pointer the test holds, released at the end of its scope.
+template <class T>
+struct Held {
+  explicit Held(T* p = nullptr) : p(p) {}
+  ~Held() {
+    if (p != nullptr) p->Release();
+  }
+  T* operator->() { return p; }
+  T** out() { return &p; }
+  T* p;
+};
+
+// OLE for the test's thread, left as found.
+struct ScopedOle {
+  HRESULT result = OleInitialize(nullptr);
+  ~ScopedOle() {
+    if (SUCCEEDED(result)) OleUninitialize();
+  }
+};
 
 namespace testsupport {
 
