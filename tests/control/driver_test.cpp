@@ -21,7 +21,7 @@ class DriverTest : public ::testing::Test {
   void SetUp() override { DeleteEventLogs(); }
 };
 
-HostRun Deploy(const std::string& name, const Pairs& params) {
+HostRun Load(const std::string& name, const Pairs& params) {
   HostRun run = RunHost({PublishPage(name, ControlPage(params))});
   EXPECT_TRUE(run.finished);
   return run;
@@ -37,7 +37,7 @@ size_t TraceIndex(const std::vector<std::string>& trace, const std::string& pref
 }
 
 TEST_F(DriverTest, TheContainerSitesLoadsActivatesAndPaintsTheRealControl) {
-  HostRun run = Deploy("hosted.htm", {{"LocalLaunch", "Y"}});
+  HostRun run = Load("hosted.htm", {{"LocalLaunch", "Y"}});
   EXPECT_EQ(0u, run.exitCode);
   const std::vector<std::string>& t = run.trace;
   // In the order a browser drives a control, each step succeeding.
@@ -68,9 +68,9 @@ TEST_F(DriverTest, TheContainerSitesLoadsActivatesAndPaintsTheRealControl) {
 
 TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
   // An OBJECT without PARAMs: the browser calls InitNew instead of Load.
-  HostRun bare = Deploy("noparams.htm", {});
+  HostRun bare = Load("noparams.htm", {});
   EXPECT_LT(TraceIndex(bare.trace, "initnew hr=0x00000000"), bare.trace.size());
-  HostRun run = Deploy("noini.htm", {{"LogEvents", "Y"}});
+  HostRun run = Load("noini.htm", {{"LogEvents", "Y"}});
   for (const HostRun* each : {&bare, &run}) {
     ASSERT_EQ(1u, each->boxes.size());
     EXPECT_EQ(
@@ -183,14 +183,14 @@ TEST_F(DriverTest, CodeBaseSearchPathIsMovedAside) {
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath");
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
                                            "CodeBaseSearchPath", REG_SZ, path, sizeof path));
-  Deploy("codebase.htm", {{"LocalLaunch", "Y"}});
+  Load("codebase.htm", {{"LocalLaunch", "Y"}});
   EXPECT_EQ("(none)", RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "CodeBaseSearchPath"));
   EXPECT_EQ(path, RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath"));
 
   // Without a search path the moved one is left as it was.
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kInternetSettings,
                                            "XCodeBaseSearchPath", REG_SZ, "kept", 5));
-  Deploy("codebase2.htm", {{"LocalLaunch", "Y"}});
+  Load("codebase2.htm", {{"LocalLaunch", "Y"}});
   EXPECT_EQ("kept", RegSzText(HKEY_LOCAL_MACHINE, kInternetSettings, "XCodeBaseSearchPath"));
 }
 

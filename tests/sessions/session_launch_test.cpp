@@ -58,20 +58,13 @@ class SessionTest : public ::testing::Test {
     }
   }
 
-  std::string Publish(const std::string& folder, const std::string& ini, Pairs files,
-                      Pairs params) {
-    files.push_back({"site.ini", ini});
-    params.insert(params.begin(), {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
-    return PublishSite(folder, files, params);
-  }
-  // Loads the published page and keeps the stand-ins' start records.
-  HostRun Deploy(const std::string& folder, const std::string& ini, Pairs files, Pairs params,
-                 const std::string& version = "", const std::string& hostArgs = "") {
-    const std::string page = Publish(folder, ini, files, params);
+  // Deploys and keeps the stand-ins' start records.
+  HostRun Launch(const std::string& folder, const std::string& ini, const Pairs& files,
+                 const Pairs& params, const std::string& version = "",
+                 const std::string& hostArgs = "") {
     const DWORD start = GetTickCount();
-    HostRun run = RunHostUnder(version, {page}, hostArgs);
+    HostRun run = Deploy(folder, ini, files, params, version, hostArgs);
     seconds_ = (GetTickCount() - start) / 1000.0;
-    EXPECT_TRUE(run.finished);
     starts_.clear();
     for (const std::string& line : StubLines()) {
       size_t at = line.find(" start ");
@@ -81,10 +74,11 @@ class SessionTest : public ::testing::Test {
   }
   // The page with one AS/400 display session embedded as mode asks.
   std::string Page(const std::string& folder, const char* mode, const std::string& session) {
-    return Publish(folder, "[Kestrava]\r\n",
-                   {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
-                   {{"AD_DistFile", "ad.lst"}, {"Sessions", session}, {session, "a.zad"},
-                    {session + "_RunInBrowser", mode}});
+    return PublishDeployment(
+        folder, "[Kestrava]\r\n",
+        {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
+        {{"AD_DistFile", "ad.lst"}, {"Sessions", session}, {session, "a.zad"},
+         {session + "_RunInBrowser", mode}});
   }
 
   std::vector<std::string> StubLines() { return ReadLines(stubLog_); }
@@ -131,7 +125,7 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
                           {"MD_S1_HostAddress", "10.1.1.5"}, {"MD_S1_Port", "23"},
                           {"MD_S1_Password", "pw"},
                           {"MD_S1_Save", "Y"}, {"MD_S1_Blk", "sso/ticket.asp"}};
-    HostRun run = Deploy("commands", c.ini, files, params);
+    HostRun run = Launch("commands", c.ini, files, params);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(std::vector<std::string>{c.start}, starts_);
     EXPECT_LE(1u, Count(StubLines(), " message SETFOCUS "));  // in front
@@ -188,7 +182,7 @@ TEST_F(SessionTest, ChecksAndFailures) {
                     {"Sessions", "MD_S1,MD_S2,VT_S1"}, {"MD_S1", "a"},
                     {"MD_S2", "b"}, {"VT_S1", "v"}};
     params.insert(params.end(), c.extra.begin(), c.extra.end());
-    HostRun run = Deploy("checks", "[Kestrava]\r\n", files, params);
+    HostRun run = Launch("checks", "[Kestrava]\r\n", files, params);
     EXPECT_EQ(c.boxes, run.boxes.size());
     for (const std::string& box : run.boxes) EXPECT_EQ(0u, box.find(c.box)) << box;
     EXPECT_EQ(c.starts, starts_.size());
@@ -220,10 +214,10 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
     const Pairs files = {{"w.lst", program + ",1\r\n"}, {program, StandInProgram(program.c_str())}};
     const Pairs params = {{std::string(c.kind) + "_DistFile", "w.lst"}, {"Sessions", c.session},
                           {c.session, "v"}};
-    HostRun run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
+    HostRun run = Launch("foreground", "[Kestrava]\r\n", files, params, c.version);
     // Wine's loader now and then fails a CreateProcess with 1359: run again.
     if (run.boxes.size() == 1 && run.boxes[0].find("Error Code 1359.") != std::string::npos)
-      run = Deploy("foreground", "[Kestrava]\r\n", files, params, c.version);
+      run = Launch("foreground", "[Kestrava]\r\n", files, params, c.version);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     EXPECT_EQ(1u, starts_.size());
     EXPECT_EQ(c.waits, seconds_ >= 10);
@@ -359,7 +353,7 @@ TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
 // list being launched is launched as it was, each session once.
 TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
   SetEnvironmentVariableA("WEVELINK_STUB_WINDOW_DELAY_MS", "2000");
-  const std::string page = Publish(
+  const std::string page = PublishDeployment(
       "reload", "[Kestrava]\r\n",
       {{"vt.lst", "KVVT.PRO,1\r\n"}, {"KVVT.PRO", StandInProgram("KVVT.PRO")}},
       {{"VT_DistFile", "vt.lst"}, {"Sessions", "VT_S1,VT_S2"}, {"VT_S1", "a"}, {"VT_S2", "b"}});
@@ -381,7 +375,7 @@ TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
 // window has gone, its sessions start in their own. In a window of its own (no windowless
 // site) the control embeds all the same.
 TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
-  const std::string plain = Publish(
+  const std::string plain = PublishDeployment(
       "inherit", "[Kestrava]\r\n",
       {{"ad.lst", "KVAD.PRO,1\r\n"}, {"KVAD.PRO", StandInProgram("KVAD.PRO")}},
       {{"AD_DistFile", "ad.lst"}, {"Sessions", "AD_S2"}, {"AD_S2", "b.zad"}});
@@ -408,7 +402,7 @@ TEST_F(SessionTest, EmbeddingWithoutAClientSiteIsDisabled) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.hostArgs);
     SetUp();
-    Deploy("unsited", "[Kestrava]\r\n", {},
+    Launch("unsited", "[Kestrava]\r\n", {},
            {{"Sessions", "MD_S1"}, {"MD_S1", "c"}, {"MD_S1_RunInBrowser", "F"}}, "", c.hostArgs);
     EXPECT_TRUE(HasLine(LogLines(), c.line));
   }

@@ -23,6 +23,10 @@ std::string ControlPage(const Pairs& params);
 std::string PublishPage(const std::string& name, const std::string& html);
 // The files under folder and a page there with params; the page's URL.
 std::string PublishSite(const std::string& folder, const Pairs& files, const Pairs& params);
+// A site under folder: site.ini holding ini, the files, and a page with params over LogEvents=Y
+// and IniFile=site.ini; the page's URL.
+std::string PublishDeployment(const std::string& folder, const std::string& ini, Pairs files,
+                              Pairs params);
 
 struct HostRun {
   bool finished = false;
@@ -40,6 +44,10 @@ HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraA
                 unsigned long timeoutMs = 60000);
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs = "", unsigned long timeoutMs = 60000);
+// PublishDeployment's page loaded in a host as RunHostUnder does, no event log left from before.
+HostRun Deploy(const std::string& folder, const std::string& ini, const Pairs& files,
+               const Pairs& params, const std::string& windowsVersion = "",
+               const std::string& extraArgs = "");
 
 // A host started with --until: it stays on its last page, driven by Send
 // (a "WevelinkHostCommand" to its frame), until Finish.

@@ -530,6 +530,23 @@ std::string PublishSite(const std::string& folder, const Pairs& files, const Pai
   return PublishPage(folder + "/index.htm", ControlPage(params));
 }
 
+std::string PublishDeployment(const std::string& folder, const std::string& ini, Pairs files,
+                              Pairs params) {
+  files.push_back({"site.ini", ini});
+  params.insert(params.begin(), {{"LogEvents", "Y"}, {"IniFile", "site.ini"}});
+  return PublishSite(folder, files, params);
+}
+
+HostRun Deploy(const std::string& folder, const std::string& ini, const Pairs& files,
+               const Pairs& params, const std::string& windowsVersion,
+               const std::string& extraArgs) {
+  const std::string page = PublishDeployment(folder, ini, files, params);
+  DeleteEventLogs();
+  HostRun run = RunHostUnder(windowsVersion, {page}, extraArgs);
+  EXPECT_TRUE(run.finished) << folder;
+  return run;
+}
+
 std::vector<std::string> EndLeftRunning(unsigned long containerId) {
   std::vector<std::string> ended;
   std::vector<DWORD> parents = {containerId};
