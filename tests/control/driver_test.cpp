@@ -123,12 +123,11 @@ TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     ResetDeployment();
-    DeleteEventLogs();
-    const std::string page = PublishSite(
-        "leave", {{"site.ini", "[Kestrava]\r\n"}, {"md.lst", "SLOW.TXT,2\r\n"},
-                  {"SLOW.TXT", std::string(400000, 's')}},
-        {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"},
-         {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}, {"MD_S1_RunInBrowser", "P"}});
+    const std::string page = PublishDeployment(
+        "leave", "[Kestrava]\r\n",
+        {{"md.lst", "SLOW.TXT,2\r\n"}, {"SLOW.TXT", std::string(400000, 's')}},
+        {{"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"},
+         {"MD_S1_RunInBrowser", "P"}});
     DeleteFileA((DownloadFolder() + "\\SLOW.TXT").c_str());
     SetServerRules("/leave/SLOW.TXT rate=20000\n");
     RunningHost host({page});

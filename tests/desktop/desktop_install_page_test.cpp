@@ -116,7 +116,6 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(!c.unanswered || SilentDesktop("wevelink-silent"));
     SetHostDesktop(c.unanswered ? "wevelink-silent" : "");
-    DeleteEventLogs();
     if (c.fresh) {
       DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\MARROCK");
       for (const char* program : {"KVMD.EXE", "KVAD.EXE", "UNINS.EXE"}) {
@@ -147,13 +146,11 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
                              "iSeriesPrinterText=AS/400 Printer\r\n"
                              "HllapiRedirectorText=Redirector\r\n[Desktop Shortcuts]\r\n"
                              "MainframeDisplay=Yes\r\niSeriesDisplay=Y\r\niSeriesPrinter=Y\r\n";
-    HostRun run = RunHost({PublishSite(
-        "group", {{"site.ini", "[Kestrava]\r\nDesktopMode=desk.ini\r\n"}, {"desk.ini", desk},
-                  {"md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n"}, {"ad.lst", "KVAD.EXE,1\r\n"},
-                  {"KVMD.EXE", program}, {"KVAD.EXE", program}, {"UNINS.EXE", program}},
-        {{"LogEvents", "Y"}, {"IniFile", "site.ini"}, {"MD_DistFile", "md.lst"},
-         {"AD_DistFile", "ad.lst"}})});
-    EXPECT_TRUE(run.finished);
+    HostRun run = Deploy("group", "[Kestrava]\r\nDesktopMode=desk.ini\r\n",
+                         {{"desk.ini", desk}, {"md.lst", "KVMD.EXE,1\r\nUNINS.EXE,1\r\n"},
+                          {"ad.lst", "KVAD.EXE,1\r\n"}, {"KVMD.EXE", program},
+                          {"KVAD.EXE", program}, {"UNINS.EXE", program}},
+                         {{"MD_DistFile", "md.lst"}, {"AD_DistFile", "ad.lst"}});
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];
     CloseGroupWindows("Host", 0);
     EXPECT_EQ(c.links, Links(group));
