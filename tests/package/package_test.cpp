@@ -209,14 +209,6 @@ TEST(InstallerPackage, InstallsWhatRegsvr32WritesUpgradesAndRemovesItAll) {
     DWORD code = 255;
     return RunProgram("msiexec " + args + " /qn", 120000, &code) ? code : 255;
   };
-  // Every Windows has interfaces in the 32-bit view. A prefix whose 32-bit side never ran has none,
-  // and the removal rightly takes away the Interface key its own two left empty.
-  HKEY unknown = nullptr;
-  const char kUnknown[] = "Software\\Classes\\Interface\\{00000000-0000-0000-C000-000000000046}";
-  ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUnknown, 0, nullptr, 0,
-                               KEY_WRITE | KEY_WOW64_32KEY, nullptr, &unknown, nullptr));
-  RegSetValueExA(unknown, nullptr, 0, REG_SZ, (const BYTE*)"IUnknown", 9);
-  RegCloseKey(unknown);
   ASSERT_EQ(0u, Regsvr("/s /u", WinPathFromUnix(BUILD_MODULE_UNIX)));
   ASSERT_EQ("", OnlyProduct());
   SHCreateDirectoryExA(nullptr, (folder + "\\Wevelink").c_str(), nullptr);
