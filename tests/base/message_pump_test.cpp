@@ -1,6 +1,5 @@
-// The waits on the real message queue. Each row runs five times and its
-// times are judged on the median, so that one slow round on a busy machine
-// does not decide; no wait may end before its time in any round.
+// The waits on the real message queue. Rows run five times, timed on the median so one slow round
+// on a busy machine does not decide; no wait may end before its time in any round.
 #include <windows.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The folders the module works out at its start. None depends on the
-// platform's family, so Wine's own version stands for all of them.
+// The module's start-up folders: none depends on the platform family, so Wine stands for all.
 #include <windows.h>
 
 #include <gtest/gtest.h>

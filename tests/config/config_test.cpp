@@ -1,5 +1,4 @@
-// The configuration subsystem on the prefix's real registry and folders: the
-// initialization file, the values it writes, denied keys, the shell folders.
+// Configuration on the prefix's registry and folders: ini file, values, denied keys, shell folders.
 #include <windows.h>
 #include <shlobj.h>
 #include <string.h>
@@ -22,8 +21,7 @@ namespace {
 
 const DeploymentSettings& s = g_DeploymentSettings;
 
-// A value as it must be stored under the root or a subkey of it: its exact
-// bytes and type; "missing" for none.
+// A value as stored under the root or a subkey: its exact bytes and type; "missing" for none.
 struct Stored {
   const char* subkey;
   const char* name;
@@ -86,8 +84,7 @@ TEST_F(ConfigTest, WebModeUserHiveWorkingFolderLockAndSupportLines) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// The launcher reads the file again: another desktop file is not taken, no
-// DesktopMode does not switch back, an empty URL leaves the kind wanted.
+// Reread by the launcher: another desktop file is ignored, DesktopMode stays on, kinds stay wanted.
 TEST_F(ConfigTest, DesktopModeStaysOnAndWantedKindsStayWanted) {
   WriteIni("twice.ini",
            "[Kestrava]\r\nDesktopMode=setup/desk.ini\r\nCDVersion=first\r\n"
@@ -136,8 +133,7 @@ TEST_F(ConfigTest, CustomShortcutsAndDistributionFileSections) {
   EXPECT_STREQ("D:\\Apps\\Kestrava\\KVSH.EXE /run", c[0].Target);
 }
 
-// Keys that cannot be created stand for a user without rights there: each
-// failure shows its box once, and the writes go on or stop as they should.
+// Uncreatable keys stand for a user without rights: one box per failure; the writes go on or stop.
 std::string Box(const std::string& key) {
   return "Web-to-Host Control\tUnable to create key: " + key + "\t0x10030";
 }
@@ -154,8 +150,7 @@ TEST_F(ConfigTest, DeniedEmulatorRootIsReportedOnceAndNothingIsWritten) {
   EXPECT_EQ("missing", Value(HKEY_LOCAL_MACHINE, kWebRoot, "KVMD.PRO"));
 }
 
-// With no BaseRegistry the machine hive takes the settings, defaults
-// included; the working folder, always the user's, is denied here.
+// No BaseRegistry: settings and defaults go to HKLM; the working folder, always in HKCU, is denied.
 TEST_F(ConfigTest, DefaultsToTheMachineHiveAndADeniedWorkingFolderKeyIsReported) {
   DenyKey(HKEY_CURRENT_USER, kWebRoot);
   WriteIni("wd.ini",
@@ -186,9 +181,8 @@ TEST_F(ConfigTest, DeniedDesktopRootInstallationKeysGoOnToUninstallEntry) {
   EXPECT_EQ("C:\\K\\Unins.Exe\0"s, Value(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
 }
 
-// A folder is refused with the caller's buffer left alone: for a number without
-// a file-system folder, and for one that does not fit (the personal folder found
-// is the working folder above). The NT family's common desktop is made if missing.
+// A folder is refused with the buffer untouched for a number without one or a path too long (the
+// personal folder is the working folder above). The NT family's common desktop is made if missing.
 TEST_F(ConfigTest, SpecialFoldersRefusedOrMadeWhenMissing) {
   char path[MAX_PATH];
   for (int csidl : {CSIDL_DRIVES, 0xFE}) {

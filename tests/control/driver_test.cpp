@@ -1,6 +1,5 @@
-// The deployment driver through the real control in the test container:
-// the handshake a browser drives, and one event log per process. The page
-// parameters' capacities and refusals are rows of the scenario table.
+// The deployment driver through the real control in the test container: a browser's handshake
+// and one event log per process (parameter limits and refusals are scenario-table rows).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,7 +26,6 @@ HostRun Load(const std::string& name, const Pairs& params) {
   return run;
 }
 
-// The index of the first trace line that starts with prefix, from start on.
 size_t TraceIndex(const std::vector<std::string>& trace, const std::string& prefix,
                   size_t start = 0) {
   for (size_t i = start; i < trace.size(); ++i) {
@@ -84,13 +82,11 @@ TEST_F(DriverTest, MissingIniFileShowsOneBoxAndEndsTheLog) {
   EXPECT_TRUE(HasLine(lines, "OBJECT Tag missing PARAM reference to Kestrava Initialization "
                               "File."));
   EXPECT_EQ(std::string::npos, log.find("Server URL"));
-  // The closing banner is the log's last entry.
   ASSERT_FALSE(lines.empty());
   EXPECT_NE(std::string::npos, lines.back().find("Event Log Ended")) << log;
 }
 
-// One log a process: a second page writes on in it ("y" counts as "Y"),
-// a page without LogEvents closes it.
+// One log a process: a second page writes on ("y" counts as "Y"), one without LogEvents closes it.
 TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   std::vector<std::string> pages;
   for (const char* logs : {"Y", "y", "No"}) {
@@ -109,9 +105,8 @@ TEST_F(DriverTest, OneLogPerProcessUntilAPageWithoutLogEvents) {
   EXPECT_EQ(2u, Count(log, "Entering OnSetClientSite( ) 0..."));
 }
 
-// A browser navigating away, or closing, while the deployment waits for a download: the deployment
-// ends there, with no box and no launch, and the file on its way is not installed. A container
-// window destroyed meanwhile (the page stays until it is left) gets no session embedded into it.
+// A page left while its deployment waits for a download ends it with no box, launch or install of
+// the file on its way; a window destroyed meanwhile (the page stays) gets no session embedded.
 TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
   const struct {
     unsigned command;  // tools/host: 7 leave, 5 destroy
@@ -150,9 +145,8 @@ TEST_F(DriverTest, APageLeftDuringADownloadEndsItsDeploymentCleanly) {
   }
 }
 
-// Two browser processes whose pages load the example site in the same
-// second: each writes a log of its own, fetches and reads the
-// initialization file while the other replaces it, and starts every session.
+// Two browser processes loading the example site in the same second: each writes its own log,
+// fetches and reads the initialization file while the other replaces it, and starts every session.
 TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   const std::string stubs = TestEnvDir() + "\\twice-stub.log";
   DeleteFileA(stubs.c_str());

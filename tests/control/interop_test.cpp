@@ -26,8 +26,7 @@ std::string Interop(const std::string& name) {
 
 std::string Stubs() { return TestEnvDir() + "\\interop-stub.log"; }
 
-// A workstation where the control never ran, whose Internet Settings name
-// proxy (HOST:PORT) or, when empty, none.
+// A workstation where the control never ran, its Internet Settings naming proxy HOST:PORT or none.
 void Forget(const std::string& proxy = "") {
   const DWORD enable = proxy.empty() ? 0 : 1;
   RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "ProxyEnable", REG_DWORD, &enable, 4);
@@ -40,8 +39,7 @@ void Forget(const std::string& proxy = "") {
   DeleteFileA(Stubs().c_str());
 }
 
-// What a load left: the boxes, the files (by size) in the control's
-// folders, its registry keys and the sessions started.
+// What a load left: boxes, files (by size) in the control's folders, its keys, sessions started.
 std::vector<std::string> Record(const HostRun& run) {
   std::vector<std::string> record = run.boxes;
   for (const char* folder : kFolders) {
@@ -76,10 +74,9 @@ class InteropTest : public ::testing::Test {
   void TearDown() override { Forget(); }
 };
 
-// Web mode, the same page again and desktop mode from each server (and in a container that offers
-// no windowless site), each load in a browser process of its own: the same boxes, files, keys and
-// sessions, and the same requests in the server's log, as from the test web server; the second load
-// asks for the lists alone.
+// Web mode, the same page again and desktop mode from each server (and a container with no
+// windowless site), each in its own browser process: the same boxes, files, keys, sessions and
+// server requests as from the test web server; the second load asks only for the lists.
 TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   const char* const loads[] = {"index.htm", "index.htm", "desktop/index.htm"};
   const struct {

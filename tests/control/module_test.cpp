@@ -1,6 +1,5 @@
-// WEVELINK.OCX as a container meets it: its class objects, unload rule,
-// safety options, a deployment started inside another, and the module's end
-// when the last object goes. package_test registers it through regsvr32.
+// WEVELINK.OCX as a container meets it: class objects, unload rule, safety options and the module's
+// end when the last object goes. package_test registers it through regsvr32.
 #include <windows.h>
 #include <ole2.h>
 #include <objsafe.h>
@@ -24,7 +23,7 @@ typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
 
 std::string OcxPath() { return WinPathFromUnix(WEVELINK_OCX_UNIX_PATH); }
 
-// The module as loaded from the build tree, for the whole test program.
+// Loaded from the build tree once, for the whole test program.
 struct LoadedModule {
   HMODULE module = LoadLibraryA(OcxPath().c_str());
   GetClassObjectFn getClassObject =
@@ -137,9 +136,8 @@ TEST_F(ModuleTest, SafetyOptionsDeclareSafeDataButNoScripting) {
   }
 }
 
-// A container lets go of the module where DllCanUnloadNow says it may: the
-// module ends there and then, without a fixed pause, and the log gets its
-// end banner each time; the next object starts the module again.
+// A container lets go of the module where DllCanUnloadNow says it may: it ends then, with no fixed
+// pause, logging its end banner each time; the next object starts it again.
 TEST_F(ModuleTest, EveryUnloadEndsTheModulePromptlyWithItsLog) {
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);

@@ -1,6 +1,5 @@
-// A desktop-mode page through the real control: the program group through Wine's own Program
-// Manager DDE service (a folder in the start menu), the shortcut and registry steps, all current, a
-// name that is not sent and a Program Manager that does not answer.
+// A desktop-mode page through the real control: the group via Wine's Program Manager DDE service,
+// shortcuts and registry steps, all current, a name not sent and a Program Manager not answering.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -39,9 +38,8 @@ BOOL CALLBACK CloseIfTitled(HWND window, LPARAM sweep) {
   return TRUE;
 }
 
-// The shell shows a group it makes in a window of its own, which would take the activation from
-// later tests; one that opens after the container ended would stay, and its process with the test's
-// output handles: close them until none has shown for quietMs, ten seconds at most.
+// Group windows the shell opens take activation from later tests, and a late one keeps its process
+// holding the test's output handles: close them until none shows for quietMs, ten seconds at most.
 void CloseGroupWindows(const char* title, DWORD quietMs) {
   const DWORD start = GetTickCount();
   DWORD lastSeen = start;
@@ -53,8 +51,7 @@ void CloseGroupWindows(const char* title, DWORD quietMs) {
   } while (GetTickCount() - lastSeen < quietMs && GetTickCount() - start < 10000);
 }
 
-// A desktop of its own whose Program Manager does not answer: the DDE service windows of the shell
-// that its first window started are closed.
+// A desktop whose Program Manager does not answer: its first window's shell DDE servers are closed.
 bool SilentDesktop(const char* name) {
   HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
   bool silent = false;
@@ -87,8 +84,7 @@ TEST(DesktopInstallPage, GroupItemsShortcutsAndRegistry) {
   // Wine forms its own short names (C:\PROG~FBU\...), never the long form.
   ASSERT_STRNE(install.c_str(), shortFolder);
   const std::string addItem = "[AddItem(" + std::string(shortFolder) + "\\KVMD.EXE,Host Display)]";
-  // One link per installed program, by the item table's texts, named as a
-  // file can be; the redirector's program is not installed.
+  // A link per installed program, item text made a file name (the redirector's is not installed).
   const std::vector<std::string> items = {"AS-400 Display.lnk", "Host Display.lnk",
                                           "Kestrava Uninstall.lnk"};
   const std::vector<std::string> older = {"AS400 Display.lnk", "AS400 Printer.lnk"};

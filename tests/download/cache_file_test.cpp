@@ -1,6 +1,5 @@
-// The internet session and CacheFile through the real WinINet against the test web server: what is
-// requested, what lands in the output file and in TransferBuffer, what the log says, which boxes
-// appear and which verified flags are cleared.
+// The internet session and CacheFile through real WinINet against the test web server: requests,
+// output file, TransferBuffer, log, boxes and the verified flags cleared.
 #include <windows.h>
 #include <wininet.h>
 
@@ -60,7 +59,6 @@ std::string CacheErrorBox(const std::string& text) {
                                        << " got";
 }
 
-// The event log and the session opened as a deployment opens them, with message boxes recorded.
 class CacherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -95,7 +93,6 @@ class CacherTest : public ::testing::Test {
     ASSERT_TRUE(CopyText(g_ServerUrl, sizeof g_ServerUrl, url.c_str()));
     ParseServerPort();
   }
-  // A fresh output file (read/write, no sharing) and its bytes once closed.
   HANDLE NewOutput() {
     output_ = CreateFileA((TestEnvDir() + "\\cacher-out-" + name_).c_str(),
                           GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -113,8 +110,7 @@ class CacherTest : public ::testing::Test {
   }
   // As "CAPTION\tTEXT\tSTYLE\tui|worker".
   Lines Boxes() { return ReadLines(boxRecord_); }
-  // The server's lines for path (each test asks for paths of its own),
-  // after waiting 5 s at most for count of them.
+  // The server's lines for path (each test uses paths of its own), waiting 5 s at most for count.
   Lines RequestsFor(const std::string& path, size_t count = 0) {
     WaitUntil([&] { return count > 0 && ServerLogFor(path).size() >= count; }, count ? 5000 : 100);
     return ServerLogFor(path);
@@ -154,8 +150,7 @@ TEST_F(CacherTest, TruncationFailsAndEachRetryStartsEmpty) {
   EXPECT_EQ(nullptr, CurrentRequest);
 }
 
-// A read still pending at a cancel goes on in WinINet's worker: the module stays for it until
-// WinINet is done, and what it writes stays out of the next download's memory.
+// A read pending at a cancel goes on in WinINet's worker, writing into its own memory.
 TEST_F(CacherTest, ACancelledReadKeepsTheModuleAndItsOwnMemoryUntilWinInetIsDone) {
   const std::string next = Pattern(600000, 7);
   Serve("slow.bin", Pattern(400000, 6));
@@ -176,8 +171,7 @@ TEST_F(CacherTest, ACancelledReadKeepsTheModuleAndItsOwnMemoryUntilWinInetIsDone
   EXPECT_TRUE(WaitUntil(DownloadEnded, 9000));
 }
 
-// Ten redirects are followed, the eleventh ends the request. Wine's worker goes on redirecting the
-// closed request in the background; it no longer calls into the module.
+// Wine's worker goes on redirecting the closed request but no longer calls into the module.
 TEST_F(CacherTest, RedirectLoopEndsAfterTenRedirects) {
   SetServerRules("/cacher/loop.ini redirect=/cacher/loop.ini\n");
   DWORD start = GetTickCount();
@@ -245,8 +239,7 @@ TEST_F(CacherTest, LateHandlesOfEndedRequestsClose) {
   const LONG context = RequestContext + 1;
   ASSERT_TRUE(CacheFile("ctx.txt", nullptr, false));
   EXPECT_EQ(context, RequestContext);
-  // WinINet may create a handle after the cacher gave up on its request:
-  // such a handle is closed, the current request's is kept.
+  // WinINet may create a handle after its request was given up: it is closed, the current one kept.
   for (bool current : {false, true}) {
     SCOPED_TRACE(current ? "current request" : "ended request");
     if (current) InterlockedIncrement(&RequestContext);
@@ -262,12 +255,10 @@ TEST_F(CacherTest, LateHandlesOfEndedRequestsClose) {
   }
 }
 
-// The machine policy holds every request to its sites (a redirect away ends
-// it) and port 443 to the full certificate checks unless it allows other
-// names. The standard ports' address is in no name of the certificate.
+// The machine policy holds requests to its sites (a redirect away ends one) and port 443 to full
+// certificate checks unless it allows other names. The standard ports' address is in no cert name.
 TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
-  // The test server's certificate, trusted before this process's first secure request builds
-  // its chain engine. https to the test server itself is the interop test's.
+  // Trusted before the first secure request builds the chain engine; interop tests https to it.
   ASSERT_TRUE(TrustCertificate(STUB_BUILD_UNIX, TestEnvDir() + "\\server.pem"));
   const char kPolicy[] = "Software\\Policies\\MARROCK\\Kestrava\\Web Control";
   std::string standard = FileContent(TestEnvDir() + "\\standard_address");
@@ -322,8 +313,7 @@ TEST_F(CacherTest, ThePolicyHoldsRequestsToItsSitesAndPort443ToFullChecks) {
   ReadMachinePolicy();
 }
 
-// A notification is logged by its name (the two closing ones, alike in
-// name, each by its own), one the control does not know by its number.
+// Notifications are logged by name (the two closing ones each by its own), unknown ones by number.
 TEST_F(CacherTest, StatusNotificationsAreLoggedByName) {
   const std::pair<DWORD, const char*> rows[] = {
       {10, "RESOLVING_NAME"}, {11, "NAME_RESOLVED"}, {20, "CONNECTING_TO_SERVER"},
@@ -348,15 +338,13 @@ TEST_F(CacherTest, FileUrlServerCopiesFromTheFolder) {
   Serve("with space/sub/KVVT.EXE", body);
   EXPECT_TRUE(CacheFile("sub/KVVT.EXE", NewOutput(), true));
   EXPECT_TRUE(SameBytes(body, CloseOutput()));
-  // A missing file: false, logged, never shown.
   EXPECT_FALSE(CacheFile("missing.txt", nullptr, true));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(HasLine(CloseLog(), "   Error 2 opening " + folder + "\\with space\\missing.txt"));
   EXPECT_TRUE(RequestsFor("/cacher/with%20space/sub/KVVT.EXE").empty());
 }
 
-// A name's kind token clears that kind's flag, a download that fails too,
-// in the hive BaseRegistry names, as one byte.
+// A kind token clears its kind's flag, one byte in BaseRegistry's hive, even if the download fails.
 TEST_F(CacherTest, KindTokenClearsItsVerifiedFlagInTheChosenHive) {
   const struct {
     BYTE base;

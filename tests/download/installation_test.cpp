@@ -1,7 +1,5 @@
-// Updating and installing components through the real control in the test container: which files
-// are fetched, what a failed or cancelled download leaves, compressed files, the in-use branch,
-// fonts, cabinets, sibling client settings, setup programs and self-registering libraries. Inputs
-// are made at build time (make_install_inputs.cmake).
+// Installing through the real control in the test container, on make_install_inputs.cmake's files:
+// fetches, cancels, in-use libraries, fonts, cabinets, sibling clients, setups, registrations.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -52,7 +50,6 @@ class InstallationTest : public ::testing::Test {
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\Wevelink Tests");
     DeleteRegTree(HKEY_LOCAL_MACHINE, kAppPaths);
   }
-  // The one event log of the deployment, its lines beginning so.
   bool Logged(const std::string& start) const {
     return AnyLineStarts(LogLinesWithoutStamps(ReadOnlyEventLog()), start);
   }
@@ -92,8 +89,7 @@ TEST_F(InstallationTest, PresenceAndStoredVersionsDecideWhatIsFetched) {
       {"zelvic.ini", "zelvic.ini", 1, 1, false, 1},
       // Looked for in the Orvena folder, which no cabinet has named yet.
       {"orvena.ini", "orvena.ini", 1, 1, true, 1},
-      // A current cabinet without DestDir or Run is installed again from the
-      // cache, one with Run is left alone; its section is its name part's.
+      // A current cabinet is reinstalled from cache unless its name part's section has Run/DestDir.
       {"PLAIN.CAB", "PLAIN.CAB", 5, 7, false, 5},
       {"/RUN.CAB", "RUN.CAB", 5, 7, false, 7, "cabs/RUN.CAB"},
       // The list's size and SHA-256: matched; chunked and cut; altered; malformed.
@@ -180,8 +176,7 @@ TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   SetServerRules("/cancel/KVMD.PRO rate=20000\n");
   ASSERT_TRUE(WriteFileBytes(DownloadFolder() + "\\KVMD.PRO", "old"));
   StoreVersion(HKEY_LOCAL_MACHINE, "KVMD.PRO", 1);
-  // Cancels from the container's progress dialog once it shows the second
-  // component; watching another process's window, there is nothing to wait on.
+  // Polls (another process's dialog gives nothing to wait on); cancels at the second component.
   std::atomic<bool> cancelled{false};
   std::atomic<bool> stop{false};
   std::thread canceller([&] {
@@ -220,8 +215,7 @@ TEST_F(InstallationTest, CancelDuringTheSecondDownloadKeepsItsOldFile) {
   EXPECT_TRUE(Logged("Canceled by user request."));
 }
 
-// Under each family: a library in use is replaced at restart on NT only, and
-// a font is installed once, under the family's key.
+// A library in use is replaced at restart on NT only; a font goes once under its family's key.
 TEST_F(InstallationTest, LibraryInUseAndFontsFollowTheFamily) {
   const std::string installed = DownloadFolder() + "\\KVWHLL.DLL";
   const std::string rootCopy = WindowsFolder().substr(0, 3) + "KVWHLL.DLl";
@@ -346,9 +340,8 @@ TEST_F(InstallationTest, OrvenaCabinetWritesItsClientsSettingsOnlyWithAVersion) 
   }
 }
 
-// A setup program runs from a temporary folder, emptied and removed after,
-// only when signed and only when its name stays in that folder; a library
-// in the cabinet registers itself only when signed.
+// A setup program runs from a temporary folder, removed after, only when signed and its name stays
+// in that folder; a library in the cabinet registers itself only when signed.
 TEST_F(InstallationTest, RunCabinetStartsOnlyATrustedProgramInATemporaryFolder) {
   const std::string program = SetupFolder() + "\\setup.exe";
   const std::string stubLog = TestEnvDir() + "\\run-cabinet-stub.log";

@@ -1,8 +1,6 @@
 # cmake -DOUT=... -DPROBE=... -DSTUB_BUILD=... -DFONT=... -DOSSLSIGNCODE=...
 #       -DCERT=... -DKEY=... -DGCAB=... -DMSCOMPRESS=... -P make_install_inputs.cmake
-#
-# The installation tests' inputs, in OUT: programs, libraries, a font, their
-# compressed forms and cabinets made with gcab.
+# The installation tests' inputs, in OUT: programs, libraries, a font, compressed forms, cabinets.
 set(stage ${OUT}/stage)
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage})

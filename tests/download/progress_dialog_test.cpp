@@ -1,5 +1,4 @@
-// The progress dialog on the real platform: where it appears, how Cancel and the close box end it,
-// the owner window, the values it shows and its destruction at module exit.
+// The progress dialog on the real platform: placement, ending it, owner, values shown, module exit.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -51,9 +50,8 @@ class ProgressDialogTest : public testing::Test {
   HWND owner_ = nullptr;
 };
 
-// Every way the user can end the dialog, and the deployment closing it: the
-// deployment must see a user's cancel, the dialog must be gone at once, and
-// the browser must stay disabled until the driver finishes.
+// Every way the user ends the dialog, and the deployment closing it: a user's cancel is seen, the
+// dialog is gone at once, and the browser stays disabled until the driver finishes.
 TEST_F(ProgressDialogTest, CancelAndCloseBoxSetTheFlagAndDestroyTheDialog) {
   const struct {
     const char* name;
@@ -120,8 +118,7 @@ TEST_F(ProgressDialogTest, QuickSuccessiveValuesWaitForTheRefreshAndTheNewestSho
   EXPECT_EQ(30, BarPosition(IDC_DOWNLOAD_BAR));
   EXPECT_EQ("B.cab", ItemText(IDC_COMPONENT_LINE));
   EXPECT_LT(GetTickCount() - start, 300u);
-  // A value waiting when a status line pauses the deployment shows first,
-  // and the status line stays readable for a moment.
+  // A value waiting when a status line pauses the deployment shows first; the line stays a moment.
   SetProgressBarPosition(IDC_DOWNLOAD_BAR, 40);
   start = GetTickCount();
   SetStatusText("Installing Kestrava Mainframe Display");
@@ -153,8 +150,7 @@ DWORD WINAPI RunDialogThread(void* param) {
   return 0;
 }
 
-// Module exit may run on another thread than the one that showed the dialog; that thread must
-// destroy it, and the wait must end when it has. Until then the module may not go.
+// Module exit on another thread: the dialog's own thread destroys it; until then the module stays.
 TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
   DialogThread state = {CreateEventA(nullptr, TRUE, FALSE, nullptr),
                         CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
@@ -175,8 +171,7 @@ TEST_F(ProgressDialogTest, ModuleExitClosesADialogOfAnotherThread) {
   CloseHandle(state.go);
 }
 
-// The browser is closing: its quit message must be neither lost nor taken
-// for a failure, and the class goes with the dialog.
+// The browser is closing: its quit message is neither lost nor taken for a failure.
 TEST_F(ProgressDialogTest, ModuleExitKeepsTheQuitAndUnregistersTheClass) {
   ASSERT_TRUE(CreateProgressDialog(true));
   PostQuitMessage(3);

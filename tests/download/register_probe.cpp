@@ -1,7 +1,5 @@
-// A library that stands in for the control's two self-registering COM
-// servers: its DllRegisterServer records that it ran, from which file, as
-// HKCU\Software\Wevelink Tests\Registrations, value <file name in lower
-// case> = <full path> (REG_SZ). It registers nothing else.
+// Stands in for the control's two self-registering COM servers. DllRegisterServer records only its
+// path: HKCU\Software\Wevelink Tests\Registrations, <lower-case file name> = <full path> (REG_SZ).
 #include <windows.h>
 
 #include <string.h>

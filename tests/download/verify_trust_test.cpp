@@ -1,6 +1,5 @@
-// The publisher check and the worker-thread box on the real WinTrust and user32: the signed,
-// unsigned, altered and untrusted copies of the session stand-in, a "Security Warning" window that
-// appears during a check, and a timer on the calling thread that must keep firing.
+// The publisher check and the worker-thread box on real WinTrust and user32: the stand-in's signed,
+// unsigned, altered and untrusted copies, a mid-check "Security Warning", a timer that still fires.
 #include <windows.h>
 #include <wintrust.h>
 
@@ -45,9 +44,8 @@ TEST_F(VerifyTrustTest, OnlyTheTrustedSignedCopyPasses) {
   }
 }
 
-// A "Security Warning" window that appears at the first tick during the
-// check. Its procedure counts the moves that put it at the centre and moves
-// it away again after each, so that a second centring would show.
+// A "Security Warning" window appears at the first tick during the check. Its procedure counts the
+// moves that centre it and moves it away after each, so a second centring would show.
 int g_CentredMoves = 0;
 
 LRESULT CALLBACK WarningProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {

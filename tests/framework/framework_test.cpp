@@ -83,14 +83,12 @@ std::string Record(const std::string& name, const std::string& value) {
 
 const wchar_t kTrace[] = L"framework-trace.txt";
 
-// Whether the site or its frame traced that call since the trace began.
 bool Traced(const std::string& call) {
   const std::vector<std::string> lines = testsupport::ReadLines("framework-trace.txt");
   return std::find(lines.begin(), lines.end(), call) != lines.end();
 }
 
-// One container window for the whole program: Wine without a window manager waits two seconds for
-// every mapped top-level window it destroys.
+// One container window for all: without a window manager Wine waits 2 s per top-level it destroys.
 HWND SiteWindow() {
   static HWND window = testsupport::TestContainerWindow();
   return window;
@@ -102,8 +100,7 @@ ContainerSite* NewSite(bool windowless) {
   return ContainerSite::Create(SiteWindow(), SiteWindow(), kPosition, nullptr);
 }
 
-// One probe per test, held only through object_, and a page's site; the probe is closed and let
-// go of its site at the end.
+// One probe per test, held only through object_; at the end it is closed and let go of its site.
 class FrameworkTest : public ::testing::Test {
  protected:
   FrameworkTest() {
@@ -134,9 +131,8 @@ class FrameworkTest : public ::testing::Test {
   Held<IOleObject> object_;
 };
 
-// A load, or an InitNew for an OBJECT without PARAMs, runs the control's
-// whole work with messages dispatched; a container may let go of its last
-// reference meanwhile. The control lives until the call returns, then goes.
+// A load, or InitNew for an OBJECT without PARAMs, runs the control's whole work with messages
+// dispatched; if the container lets go meanwhile, the control lives until the call returns.
 TEST_F(FrameworkTest, ContainerLettingGoDuringTheLoadKeepsTheControlUntilItReturns) {
   for (bool initNew : {false, true}) {
     SCOPED_TRACE(initNew ? "InitNew" : "Load");
@@ -193,9 +189,8 @@ TEST_F(FrameworkTest, AMissingParamLeavesTheBagsVariantAlone) {
   EXPECT_EQ(1u, leftover.references);
 }
 
-// A PARAM given is handed over whole up to the capacity and cut cleanly
-// past it, with its real length kept; one not given leaves the text alone.
-// The site comes first, so the control knows its page while they load.
+// A PARAM is handed over whole up to the capacity and cut cleanly past it, its real length kept;
+// one not given leaves the text alone. The site comes first, so the control knows its page.
 TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
   ASSERT_EQ(S_OK, object_->SetClientSite(site_.p));
   Held<IPersistPropertyBag> persist(As<IPersistPropertyBag>(IID_IPersistPropertyBag));
@@ -228,9 +223,8 @@ TEST_F(FrameworkTest, SitedLoadFromTheBagUpToTheCapacity) {
   }
 }
 
-// A stream is checked whole before any property reaches the control. The
-// first row is what the control saved with a text at the capacity: a save
-// writes the control's current texts, whether or not it ever loaded them.
+// A stream is checked whole before any property reaches the control. The first row is a save with
+// a text at the capacity: a save writes the current texts, whether or not it ever loaded them.
 TEST_F(FrameworkTest, StreamUpToItsBoundsIsTakenAndAnyOtherIsRefusedBeforeTheExchange) {
   const std::string full(kRoom, 'x');
   Held<IPersistStreamInit> persist(As<IPersistStreamInit>(IID_IPersistStreamInit));
@@ -292,9 +286,8 @@ HWND OwnerOfABox(ProbeControl* control) {
   return g_boxOwner;
 }
 
-// Never without a site; windowless when the control and the site allow it, else
-// in a child window of the site's at the position, painted by OnDraw. Error boxes
-// belong to the page's window; none before the control has a site.
+// Never without a site; windowless when control and site allow it, else in a child window of the
+// site's at the position, painted by OnDraw. Boxes belong to the page's window; none before a site.
 TEST_F(FrameworkTest, InPlaceWithOrWithoutAWindowOfItsOwn) {
   EXPECT_EQ(E_UNEXPECTED,
             object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &kPosition));

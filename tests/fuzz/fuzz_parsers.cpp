@@ -1,6 +1,5 @@
-// The platform-free parsers of outside input; the first byte picks one (kParsers). Output
-// buffers are heap blocks of exactly their capacity, so ASan sees a byte written past one;
-// an output not terminated within its buffer or a count past its table traps.
+// The platform-free parsers of outside input; the first byte picks one (kParsers). Outputs are
+// heap blocks of exact capacity, so ASan sees overruns; unterminated outputs and bad counts trap.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -59,7 +58,6 @@ void Cookie(const uint8_t* data, size_t size) {
   const long result = blk_ParseCookie(text.c_str(), first.bytes, first.size, second.bytes,
                                       second.size, (unsigned char*)third.bytes, third.size,
                                       &length);
-  // An error leaves every output as it was.
   const bool untouched = first.Untouched() && second.Untouched() && third.Untouched();
   REQUIRE(result == kCookieOk || (length == 0xABCD && untouched));
   if (result != kCookieOk) return;

@@ -1,6 +1,5 @@
-// The recorder behind the suite's "no box was shown" checks, which would all
-// pass if it missed boxes: each box is recorded (caption, text, style,
-// thread), really shown (it lasts the delay) and answered by its default.
+// The recorder behind the suite's "no box was shown" checks, which would all pass if it missed one:
+// each box recorded (caption, text, style, thread), shown for the full delay, answered by default.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
-// The download package WEVELINK.CAB as a browser meets it, on SetupAPI and COM: it holds the module
-// and its INF, the INF says what the code download needs, and the module extracted and registered
-// as it says (every entry, removed again by regsvr32 /u) is the control the container loads.
-// package_digest checks the signature (CMakeLists.txt).
+// WEVELINK.CAB as a browser meets it (SetupAPI, COM): its INF, the module registered as it says and
+// removed again, and the Installer package. package_digest checks signatures (CMakeLists.txt).
 #include <windows.h>
 #include <msi.h>
 #include <setupapi.h>
@@ -117,9 +115,8 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   }
   SetupCloseInfFile(inf);
 
-  // RegisterServer=yes: regsvr32 writes the control, its page and its type
-  // library machine-wide for the module where it was put (from a known
-  // state; registering again changes nothing), and COM reads them.
+  // RegisterServer=yes: regsvr32 writes the control, page and type library machine-wide for the
+  // module where it was put (from a known state; again changes nothing), and COM reads them.
   const std::string ctrl = "CLSID\\" + ControlClsid();
   ASSERT_EQ(0u, Regsvr("/s /u", module));  // removing nothing is fine
   ASSERT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ctrl));
@@ -142,8 +139,7 @@ TEST(DownloadPackage, SignedCabinetInstallsTheControlAsItsInfSays) {
   if (registered != nullptr) registered->Release();
   CoUninitialize();
 
-  // /u removes every entry of the module's own and leaves others' keys (a
-  // category registration, say, under the class).
+  // /u removes all the module's own entries, leaving others' keys (a category registration, say).
   const std::string foreign = ctrl + "\\Implemented Categories";
   ASSERT_EQ(0, RegSetKeyValueA(HKEY_CLASSES_ROOT, foreign.c_str(), nullptr, REG_SZ, "", 1));
   ASSERT_EQ(0u, Regsvr("/s /u", module));
@@ -198,10 +194,9 @@ std::string OnlyProduct() {  // of the package's upgrade code: "" for none, "man
   return MsiEnumRelatedProductsA("{" WEVELINK_MSI_UPGRADE_CODE "}", 0, 1, other) ? code : "many";
 }
 
-// The Windows Installer package run silently in a prefix without the control writes in the module's
-// view what regsvr32 writes (a 32-bit package cannot write the 64-bit view copies of the interface
-// keys that the 32-bit RegisterTypeLib adds), a page deploys through it, a newer package replaces
-// it, and removal leaves the drive and HKLM\\Software as they were.
+// The Installer package, run silently where the control is not, writes what regsvr32 writes in the
+// module's view (not the 64-bit interface key copies 32-bit RegisterTypeLib adds); a page deploys
+// through it, a newer package replaces it, and removal restores the drive and HKLM\\Software.
 TEST(InstallerPackage, InstallsWhatRegsvr32WritesUpgradesAndRemovesItAll) {
   const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\MARROCK";
   const std::string module = folder + "\\Wevelink\\WEVELINK.OCX";

@@ -58,7 +58,6 @@ class SessionTest : public ::testing::Test {
     }
   }
 
-  // Deploys and keeps the stand-ins' start records.
   HostRun Launch(const std::string& folder, const std::string& ini, const Pairs& files,
                  const Pairs& params, const std::string& version = "",
                  const std::string& hostArgs = "") {
@@ -92,9 +91,8 @@ class SessionTest : public ::testing::Test {
   double seconds_ = 0;
 };
 
-// What an entry is started with and where: the page's session and cookie reach the launcher,
-// the mode picks program and folder, Save gives /u0 where the instance has a saved
-// configuration; the program is named in full (none at the folder's blank is started).
+// Each mode's command line and folder: session and cookie reach the launcher, Save gives /u0 where
+// a saved configuration exists; the full program name starts no launch.exe at the folder's blank.
 TEST_F(SessionTest, CommandLinesAndFolders) {
   const std::string dl = DownloadFolder();
   const std::string install = TestEnvDir() + "\\launch install";
@@ -132,9 +130,8 @@ TEST_F(SessionTest, CommandLinesAndFolders) {
   }
 }
 
-// The publisher check runs once per kind (a passed check sets the kind's flag); a program that
-// fails it, cannot start or whose line does not fit is reported and not run, and the next
-// entry follows. A PARAM over its capacity ends the deployment before any session.
+// The publisher check runs once per kind (passing sets its flag); a program that fails it, cannot
+// start or has too long a line is reported and skipped; a PARAM over its capacity starts nothing.
 TEST_F(SessionTest, ChecksAndFailures) {
   const std::string path = DownloadFolder() + "\\KVMD.PRO";
   const std::string launch = "Program Launch Error\tFailed to launch session ... ";
@@ -193,8 +190,7 @@ TEST_F(SessionTest, ChecksAndFailures) {
   }
 }
 
-// The wait for a new session's window: found at once, at most ten seconds where the family
-// waits; a line without an instance and NT 4 are not waited for.
+// A session's window is awaited until found, up to ten seconds; not without an instance or on NT 4.
 TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   const struct {
     const char *what, *kind, *session, *version;
@@ -208,7 +204,7 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SetUp();
-    // Every session but the FTP one never shows a window.
+    // Only the FTP stand-in shows a window.
     SetEnvironmentVariableA("WEVELINK_STUB_NO_WINDOW", c.kind[0] == 'V' ? "1" : nullptr);
     const std::string program = "KV" + std::string(c.kind) + ".PRO";
     const Pairs files = {{"w.lst", program + ",1\r\n"}, {program, StandInProgram(program.c_str())}};
@@ -225,12 +221,11 @@ TEST_F(SessionTest, ForegroundWaitIsBoundedPerFamily) {
   }
 }
 
-// Position: started over the control's rectangle once an earlier page's embedded session is
-// closed; a paint brings it back there unless a deployment runs; focus is not relayed.
-// FullScreen: an earlier page's plain session is taken over, told its new parent, follows the
-// container's client area; focus is relayed before the refresh. Either closes with the
-// container, whose procedure comes back unless a later subclasser keeps its place; a session
-// ignoring WM_CLOSE is waited for ten seconds at most.
+// Position: started over the control's rectangle once an earlier page's embedded session closes;
+// a paint moves it back unless a deployment runs; focus is not relayed. FullScreen: an earlier
+// page's plain session is taken over, told its parent, follows the container's client area, gets
+// focus before the refresh. Both close with the container, whose procedure comes back unless a
+// later subclasser holds its place; a session ignoring WM_CLOSE is waited for ten seconds at most.
 TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   for (bool full : {false, true}) {
     SCOPED_TRACE(full ? "FullScreen" : "Position");
@@ -286,8 +281,7 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
     EXPECT_EQ(full, first("message SETFOCUS wparam=0") < first("message REFRESH"));
 
     for (int busy : {0, 1}) {
-      // The moves asked for reach the stand-in before the paint; only an idle Position paint
-      // moves it back.
+      // The moves reach the stand-in before the paint; only an idle Position paint moves it back.
       SetDeploymentBusy(busy);
       SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
       SetWindowPos(window, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -338,8 +332,7 @@ TEST_F(SessionTest, EmbeddedSessionsFollowTheirModeAndCloseWithTheContainer) {
   }
 }
 
-// A session without an instance ("/s") that runs embedded in the container
-// is found there again by the next page and shown, not started twice.
+// An embedded session without an instance ("/s") is reused by the next page, not started twice.
 TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
   HostRun run = RunHost({Page("again1", "P", "AD_SX"), Page("again2", "P", "AD_SX")},
                         "--keep-container --stay 3000");
@@ -349,8 +342,7 @@ TEST_F(SessionTest, AnEmbeddedSessionWithoutInstanceIsReused) {
   EXPECT_EQ(1u, Count(LogLines(), "'s Parent is "));
 }
 
-// The page reloaded while its sessions launch: the new page's deployment is refused, and the
-// list being launched is launched as it was, each session once.
+// A reload during the launch: the new deployment is refused; the old list starts each session once.
 TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
   SetEnvironmentVariableA("WEVELINK_STUB_WINDOW_DELAY_MS", "2000");
   const std::string page = PublishDeployment(
@@ -371,9 +363,8 @@ TEST_F(SessionTest, APageReloadedDuringTheLaunchLeavesTheListAlone) {
                                   "is refused."));
 }
 
-// A page that asks nothing of embedding keeps the mode of the page before; when that page's
-// window has gone, its sessions start in their own. In a window of its own (no windowless
-// site) the control embeds all the same.
+// A page asking nothing of embedding keeps the previous mode; with that page's window gone, its
+// sessions start in their own. A windowed control (no windowless site) embeds all the same.
 TEST_F(SessionTest, AnInheritedEmbedModeWithoutItsWindowStartsSessionsPlain) {
   const std::string plain = PublishDeployment(
       "inherit", "[Kestrava]\r\n",

@@ -1,6 +1,5 @@
-// The shared session window table on a real named section, read back
-// through a second view of it as another process would; and the searches
-// for an embedded session and a free instance number among real windows.
+// The shared session window table on a real named section, read through a second view as another
+// process would; and the searches for an embedded session and a free instance among real windows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -26,9 +25,8 @@ struct RawTable {
 
 HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
 
-// Each kind's array at its fixed place in 32-bit words, the busy word behind the last, nothing
-// outside them touched; reopened while another holder keeps the section it keeps what was written,
-// closed it is inert, and with every holder gone the next open starts from zero.
+// Each kind's array at its fixed place in 32-bit words, the busy word after the last, nothing else
+// touched; kept over a reopen while another view holds it, inert when closed, zeroed once all go.
 TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
   const std::vector<BYTE> zeros(kSessionWindowTableBytes);
   ASSERT_TRUE(OpenSessionWindowTable());
@@ -67,14 +65,12 @@ TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
     EXPECT_EQ(1u, raw.words[(expected[kVtSession] + 4 * kSessionSlotsPerKind) / 4]);
     raw.words[kDeploymentBusyOffset / 4] = 0;
     EXPECT_EQ(0u, GetDeploymentBusy());
-    // Handles are stored as their low 32 bits and sign-extended again, as the
-    // platform does between 32-bit and 64-bit processes.
+    // Handles are kept as their low 32 bits and sign-extended, as between 32- and 64-bit processes.
     ASSERT_TRUE(SetSessionWindow(kFtpSession, 5, FakeHandle(0x80001234)));
     EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
     EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
     EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
-    // An embedded session is the kind's one whose window is the container's
-    // child; a top-level one is left alone.
+    // Embedded: the kind's session whose window is the container's child, never a top-level one.
     HWND container = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 9, 9, 0, 0, 0, 0);
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 9, 9, container, 0, 0, 0);
     ASSERT_TRUE(SetSessionWindow(kVtSession, 4, container));

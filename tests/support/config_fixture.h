@@ -1,5 +1,4 @@
-// The configuration tests' set-up: module folders, settings and keys as a
-// fresh module finds them, and the run's message boxes recorded, answered.
+// Config tests' set-up: a fresh module's folders, settings and keys; boxes recorded and answered.
 #ifndef WEVELINK_TESTS_CONFIG_FIXTURE_H
 #define WEVELINK_TESTS_CONFIG_FIXTURE_H
 
@@ -19,11 +18,9 @@ class ConfigTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Writes text (lines with "\r\n") as name in the download folder and
-  // returns its path; the profile cache forgets any earlier content.
+  // Writes text ("\r\n" lines) as name in the download folder, profile cache flushed; its path.
   std::string WriteIni(const std::string& name, const std::string& text);
-  // Makes hive\path refuse every access, as for a user without rights
-  // there, until AllowDeniedKeys (or TearDown).
+  // Makes hive\path deny all access, as to a user without rights, until AllowDeniedKeys/TearDown.
   void DenyKey(HKEY hive, const std::string& path);
   void AllowDeniedKeys();
   std::vector<std::string> Boxes();  // "CAPTION\tTEXT\t0xSTYLE" so far

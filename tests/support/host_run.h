@@ -1,5 +1,4 @@
-// The test container (wevelink-host.exe) on pages of the test web server
-// with the real control, and what it left: boxes, trace and event logs.
+// The test container (wevelink-host.exe) with the real control, and its boxes, trace, event logs.
 #ifndef WEVELINK_TESTS_HOST_RUN_H
 #define WEVELINK_TESTS_HOST_RUN_H
 
@@ -37,9 +36,8 @@ struct HostRun {
   std::string output;  // stdout and stderr, Wine's included, so that a crash shows
 };
 
-// The pages one after another in one host (300 ms each unless extraArgs say otherwise), ended and
-// unfinished after timeoutMs. Under a version ("win95", "win98", "nt40", "win2k", "winxp") the host
-// answers GetVersionExA so; empty is Wine's own.
+// The pages in turn in one host (300 ms each unless extraArgs differ), ended unfinished after
+// timeoutMs. GetVersionExA reports windowsVersion (win95, win98, nt40, win2k, winxp; "": Wine's).
 HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraArgs = "",
                 unsigned long timeoutMs = 60000);
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
@@ -49,8 +47,7 @@ HostRun Deploy(const std::string& folder, const std::string& ini, const Pairs& f
                const Pairs& params, const std::string& windowsVersion = "",
                const std::string& extraArgs = "");
 
-// A host started with --until: it stays on its last page, driven by Send
-// (a "WevelinkHostCommand" to its frame), until Finish.
+// Stays on its last page (--until) until Finish; Send posts "WevelinkHostCommand" to its frame.
 class RunningHost {
  public:
   explicit RunningHost(const std::vector<std::string>& pages, const std::string& extraArgs = "");
@@ -90,8 +87,7 @@ std::map<std::string, std::vector<std::string>> PageLogLines(
 
 // No server rules, no event logs, no MARROCK keys, no uninstall entry.
 void ResetDeployment();
-// Ends what the container started and left running (each holds the
-// test's standard error, which would keep the runner waiting).
+// Ends what the container left running (each holds the test's stderr, keeping the runner waiting).
 std::vector<std::string> EndLeftRunning(unsigned long containerId);
 std::string CrashReport(const std::string& output);  // empty without one
 

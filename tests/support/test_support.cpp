@@ -39,8 +39,7 @@ std::string ScratchName(const char* stem) {
 
 std::string g_Desktop;  // SetHostDesktop's
 
-// Starts a command line in folder (the current one when empty); out, when given, takes its
-// standard output and error.
+// Starts a command line in folder (current when empty); out, when given, takes stdout and stderr.
 HANDLE Start(std::string line, const std::string& folder, DWORD* pid, HANDLE out = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -61,7 +60,6 @@ HANDLE Start(std::string line, const std::string& folder, DWORD* pid, HANDLE out
   return info.hProcess;
 }
 
-// Waits for the process at most timeoutMs, ends it after, closes it; its exit code.
 DWORD EndAfter(HANDLE process, DWORD timeoutMs, bool* finished = nullptr) {
   const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
   if (!ended) {
@@ -88,7 +86,6 @@ std::string HostLine(const std::string& program, const std::string& options,
   return line;
 }
 
-// Ends the host after timeoutMs at most and reads its files.
 void EndHost(HANDLE process, unsigned long timeoutMs, const std::string& boxes,
              const std::string& trace, HostRun* run) {
   run->exitCode = EndAfter(process, timeoutMs, &run->finished);
@@ -429,8 +426,7 @@ HostRun RunHost(const std::vector<std::string>& pages, const std::string& extraA
 HostRun RunHostUnder(const std::string& windowsVersion, const std::vector<std::string>& pages,
                      const std::string& extraArgs, unsigned long timeoutMs) {
   if (windowsVersion.empty()) return RunHost(pages, extraArgs, timeoutMs);
-  // A copy that Wine runs as that version (HKCU\Software\Wine\AppDefaults), so that
-  // other runs in the prefix keep Wine's own.
+  // A copy Wine runs as that version (HKCU\Software\Wine\AppDefaults); other runs keep Wine's own.
   const std::string name = "wevelink-host-" + windowsVersion + ".exe";
   const std::string copy = TestEnvDir() + "\\" + name;
   const std::string key = "Software\\Wine\\AppDefaults\\" + name;

@@ -1,5 +1,4 @@
-// Helpers for the Windows tests under Wine: the test environment, Wine and
-// Linux paths, programs in the prefix, the test web server, files, keys.
+// Helpers for the Windows tests under Wine: environment, paths, programs, web server, files, keys.
 #ifndef WEVELINK_TESTS_TEST_SUPPORT_H
 #define WEVELINK_TESTS_TEST_SUPPORT_H
 
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 
-// An interface pointer the test holds, released at the end of its scope.
 template <class T>
 struct Held {
   explicit Held(T* p = nullptr) : p(p) {}
@@ -22,7 +20,6 @@ struct Held {
   T* p;
 };
 
-// OLE for the test's thread, left as found.
 struct ScopedOle {
   HRESULT result = OleInitialize(nullptr);
   ~ScopedOle() {
@@ -36,7 +33,7 @@ std::string TestEnvDir();  // WEVELINK_TESTENV as a Windows path
 // A Linux path through Wine's Z: drive; empty on failure.
 std::string WinPathFromUnix(const std::string& unixPath);
 
-// The test web server: its root (a Windows path), ports and base URL.
+// The test web server; WwwDir is a Windows path.
 std::string WwwDir();
 int HttpPort();
 std::string BaseUrl();  // "http://127.0.0.1:PORT"
@@ -61,7 +58,6 @@ std::string LowerCase(std::string text);
 // Runs a command line to its end, or until timeoutMs; whether it ended.
 bool RunProgram(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
 
-// The prefix's registry.
 void DeleteRegTree(HKEY root, const std::string& subkey);
 bool ReadRegValue(HKEY root, const std::string& subkey, const std::string& name,
                   DWORD* type, std::string* bytes);
@@ -71,8 +67,7 @@ std::string RegSzText(HKEY root, const std::string& subkey, const std::string& n
 // Four bytes, least significant first, as a REG_BINARY version is stored.
 std::string LittleEndian32(long value);
 
-// Runs trust-cert.exe of the stand-in's build (a Linux path) on a certificate (a Windows path;
-// the test publisher's when empty); whether it succeeded.
+// Trusts certificate (a Windows path; "": the test publisher's) via the stand-in's trust-cert.exe.
 bool TrustCertificate(const std::string& stubBuildUnix, const std::string& certificate = "");
 // Gives files and folders a last change hoursAgo hours in the past; whether every one took it.
 bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo);
@@ -80,8 +75,7 @@ bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo);
 // This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
 std::string StandInFolder(const char* which = "programs");
 std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
-// Each setup runs in a folder of its own, "wevlnk" and four hex digits:
-// the text with the folders named without them.
+// The text with each setup's run folder ("wevlnk" and four hex digits) named without the digits.
 std::string WithoutRunFolderNumber(const std::string& text);
 // A visible top-level window of this thread for sessions to embed in.
 HWND TestContainerWindow();

@@ -1,6 +1,5 @@
-// Every bounded operation into a field with guard bytes on both sides: what
-// it leaves, whether it reports the whole result as fitting, and that not
-// one byte is written outside the field's capacity.
+// Each bounded operation into a field with guard bytes on both sides: what it leaves, whether it
+// reports the whole result as fitting, and that no byte is written outside the capacity.
 #include "base/portable/bounded_text.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The platform-free pieces of the bottom layer: page values, the event
-// log's formatting and the session window class names.
+// The platform-free bottom layer: page values, event log formatting, session window class names.
 #include <gtest/gtest.h>
 #include <stdint.h>
 #include <string.h>
@@ -9,8 +8,7 @@
 #include "base/portable/page_values.h"
 #include "base/portable/session_kinds.h"
 
-// One page value text and what each reader makes of it: yes/no, the
-// atol-like number held to 32 bits, and the whole positive number.
+// Each reader of a page value: yes/no, an atol-like number held to 32 bits, a whole positive one.
 TEST(PageValues, EachReaderOfAText) {
   struct {
     const char* text;
@@ -44,8 +42,7 @@ TEST(PageValues, EachReaderOfAText) {
   EXPECT_FALSE(ParsePositiveNumber(nullptr, &value));
 }
 
-// Relative names take the page's folder, absolute ones their own; no query
-// is kept, and a query holding a slash does not move the cut.
+// Relative names take the page's folder, absolute their own; a query is dropped, slash or not.
 TEST(DeriveServerLocation, Cases) {
   struct Row {
     const char* iniFile;
@@ -81,8 +78,7 @@ TEST(DeriveServerLocation, TooLongIsReportedAndStaysBounded) {
   EXPECT_EQ(31u, std::string(name).size());
 }
 
-// Every field two digits wide (the year four, the milliseconds three), so a
-// single-digit hour is the case that shows the padding.
+// Fields are two digits (year four, milliseconds three): a single-digit hour shows the padding.
 TEST(LogFormat, FileNameTimeStampAndBanners) {
   LogTime t = {2003, 3, 5, 4, 7, 9, 45};
   char text[256];
@@ -98,8 +94,7 @@ TEST(LogFormat, FileNameTimeStampAndBanners) {
                text);
 }
 
-// The session window class names, which the session programs register: the mode picks the prefix,
-// the instance is its number, and a kind or a number outside the range gives none.
+// Session programs' class names: mode picks the prefix, instance the number; out of range: none.
 TEST(FormatSessionWindowClass, ModeAndInstanceRange) {
   char name[kSessionClassCapacity];
   ASSERT_TRUE(FormatSessionWindowClass(name, sizeof name, kVtSession, true, 1));
@@ -122,8 +117,7 @@ TEST(FormatSessionWindowClass, ModeAndInstanceRange) {
   }
 }
 
-// A password and the sign-on values never reach the log; everything else
-// of the line does, and a cut line stays terminated.
+// Passwords and sign-on values never reach the log, all else does; a cut line stays terminated.
 TEST(LogFormat, SecretSwitchesAreMasked) {
   const struct {
     const char* line;

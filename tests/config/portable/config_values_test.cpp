@@ -1,5 +1,4 @@
-// The platform-free readers of the initialization file's values: folder
-// macros, where each kind of installed file goes, and the setting values.
+// The platform-free readers of ini values: folder macros, where installed files go, setting values.
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
@@ -53,8 +52,7 @@ TEST(FolderMacros, KindUrlsAndCustomTargets) {
   }
 }
 
-// Results longer than the field are cut at its size, terminated, and
-// nothing beyond it is touched; at a real target's 260 bytes too.
+// Results too long are cut and terminated at the field, nothing past it touched; at 260 bytes too.
 TEST(FolderMacros, OverlongResultsAreCutAtTheField) {
   char guarded[280];
   memset(guarded, '#', sizeof guarded);

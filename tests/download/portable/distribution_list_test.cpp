@@ -1,6 +1,5 @@
-// Distribution-list parsing and the names installation decides on:
-// component names, cabinet entries that would leave their folder and the
-// sibling clients' paths; the SHA-256 a download is checked with.
+// Distribution-list parsing, the names installation decides on (components, cabinet entries that
+// would leave their folder, sibling clients' paths) and the SHA-256 a download is checked with.
 #include "download/portable/distribution_list.h"
 
 #include <gtest/gtest.h>
@@ -79,8 +78,7 @@ TEST(DistributionList, LinesBecomeEntries) {
     DistributionList list;
     EXPECT_EQ(row.expected, Parse(row.text, &list));
   }
-  // A web page sent instead (a network's login page) is told from a list
-  // or an initialization file: none of their lines begins with "<".
+  // A web page sent instead (a network's login page) is told apart: no list or ini line starts "<".
   for (const char* page : {"<html>", " \r\n\t<!DOCTYPE html>", "\xEF\xBB\xBF<html>"}) {
     EXPECT_TRUE(IsWebPageText(page)) << page;
   }

@@ -1,5 +1,4 @@
-// The platform-free half of a cacher request: the port and flags a server
-// URL leads to, URL forming, file URLs as plain paths and kind tokens.
+// A request's platform-free half: port and flags from a URL, URL forming, file URLs, kind tokens.
 #include "download/portable/request_url.h"
 
 #include <gtest/gtest.h>

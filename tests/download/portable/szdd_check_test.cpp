@@ -1,5 +1,4 @@
-// The size check of compressed component files, on files built here byte
-// by byte: whole ones, cut ones, lying headers and files of other formats.
+// The size check of compressed components on hand-built files: whole, cut, lying, other formats.
 #include "download/portable/szdd_check.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@ std::string Header(unsigned long size) {
   return header;
 }
 
-// Eight literals "abcdefgh", then a back reference of 3 + 5 = 8 bytes and
-// one more literal: 17 bytes expanded.
+// Eight literals "abcdefgh", a back reference of 3 + 5 = 8 bytes and one literal: 17 bytes in all.
 const std::string kData =
     std::string("\xFF" "abcdefgh" "\x02", 10) + std::string("\x00\x05", 2) + "i";
 

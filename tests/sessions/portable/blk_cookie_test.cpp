@@ -1,7 +1,5 @@
-// The single-sign-on cookie: one cookie in every spelling an issuer or a
-// proxy may give it, payloads of every shape, invalid ones (which leave the
-// caller's buffers alone) with the capacities they fit or not, the heap
-// when it fails, and the checksum. One golden cookie made outside this code pins the cipher.
+// The single-sign-on cookie: every spelling an issuer or proxy may give, payloads of every shape,
+// invalid ones (buffers left alone), capacities fitting or not, a failing heap, the checksum.
 #include "sessions/portable/blk_cookie.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +17,7 @@ namespace {
 const char kGolden[] = "ph/o8kvbSwnNBYDb/N+dfzjk2YX+6uc=";
 const std::string kGoldenCookie = std::string("blkcookie=") + kGolden;
 
-// The driver's buffers, filled with a marker so that any write shows.
+// The driver's buffers, filled with a marker so any write shows.
 struct Outputs {
   char first[32];
   char second[32];

@@ -1,6 +1,5 @@
-// Cookies for the tests: a payload of three fields with its checksum,
-// encrypted with the cookie key and Base64-encoded, as an issuer makes them.
-// Free of the test framework: the cookie fuzzer makes its cookies with it.
+// Test cookies: a three-field payload with its checksum, encrypted and Base64-encoded as an issuer
+// makes them. Free of the test framework: the cookie fuzzer makes its cookies with it.
 #ifndef WEVELINK_TESTS_SESSIONS_NATIVE_COOKIE_MAKER_H
 #define WEVELINK_TESTS_SESSIONS_NATIVE_COOKIE_MAKER_H
 

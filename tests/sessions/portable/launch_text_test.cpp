@@ -1,5 +1,4 @@
-// The launcher's texts: the kind and slot an entry names, the line it is
-// started with and its bound, and the program that is checked.
+// Launcher texts: an entry's kind and slot, its line and the line's bound, the program checked.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -71,8 +70,7 @@ TEST(LaunchText, CheckedProgramAndKind) {
     EXPECT_TRUE(ProgramPathOf(c.line, c.desktop, program, sizeof program));
     EXPECT_STREQ(c.program, program);
   }
-  // The kind checked and flagged is the program's own, named by its file
-  // name: a tag in a folder or elsewhere on the line flags nothing.
+  // The kind checked is the one the program's file name gives; a tag elsewhere flags nothing.
   const unsigned char verified[kSessionKinds] = {1, 0, 0, 0, 0, 0};
   const struct {
     const char* program;

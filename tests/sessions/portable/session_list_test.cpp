@@ -1,6 +1,5 @@
-// The session-list builder on a page of parameters: command texts, Save flags, embedding, cookies
-// and the limits. A valid cookie's switches, a missing one's box and an unfetched one's log line
-// are checked through the real control (the launch and scenario tests).
+// The session-list builder: command texts, Save flags, embedding, cookies and limits. A cookie's
+// switches, box and fetch log line are checked through the real control (launch, scenario tests).
 #include "sessions/portable/session_list.h"
 
 #include <gtest/gtest.h>
@@ -126,8 +125,7 @@ TEST(SessionListTest, CommandTextsByKindModeAndSwitches) {
   }
 }
 
-// At most 32 entries; a parameter that fills its capacity cancels the
-// whole list, one character less is taken.
+// At most 32 entries; a parameter filling its capacity cancels the whole list, one less is taken.
 TEST(SessionListTest, LimitsAndLengthChecks) {
   FakeHost many;
   std::string sessions = "MD_S1";
