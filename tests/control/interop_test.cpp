@@ -74,18 +74,16 @@ class InteropTest : public ::testing::Test {
   void TearDown() override { Forget(); }
 };
 
-// Web mode, the same page again and desktop mode from each server (and a container with no
-// windowless site), each in its own browser process: the same boxes, files, keys, sessions and
-// server requests as from the test web server; the second load asks only for the lists.
+// Web mode, the same page again and desktop mode from each server, each in its own browser
+// process: the same boxes, files, keys, sessions and server requests as from the test web server;
+// the second load asks only for the lists.
 TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
   const char* const loads[] = {"index.htm", "index.htm", "desktop/index.htm"};
   const struct {
     const char* server;
     std::string base, log;
-    const char* hosting = "";  // the container's options: a windowless site by default
   } rows[] = {
       {"test web server", BaseUrl(), "server.log"},
-      {"test web server, windowed", BaseUrl(), "server.log", "--windowed"},
       {"nginx", Interop("nginx-http"), "..\\interop\\nginx.log"},
       {"nginx https", Interop("nginx-https"), "..\\interop\\nginx.log"},
       {"apache", Interop("apache-http"), "..\\interop\\apache.log"},
@@ -99,8 +97,7 @@ TEST_F(InteropTest, TheExampleSiteLoadsAlikeFromEveryServer) {
       SCOPED_TRACE(loads[load]);
       const std::string log = TestEnvDir() + "\\" + row.log;
       const size_t before = ReadLines(log).size();
-      const HostRun run =
-          RunHost({row.base + "/example/" + loads[load]}, "--stay 500 " + std::string(row.hosting));
+      const HostRun run = RunHost({row.base + "/example/" + loads[load]}, "--stay 500");
       EndStandInsOf(Stubs());
       EXPECT_EQ(0u, run.exitCode) << run.output;
       EXPECT_TRUE(run.boxes.empty()) << run.boxes[0];

@@ -18,8 +18,7 @@ compress(${OUT}/KVWHLL.DLL ${OUT}/KVWHLL.DL_)
 file(COPY_FILE ${FONT} ${OUT}/MARRKAPL.TTF)
 
 file(WRITE ${stage}/ov9c.exe "Orvena client program")
-file(WRITE ${stage}/ov9c.txt "Orvena client notes")
-cabinet(${OUT}/ORVENA.CAB ${stage}/ov9c.exe ${stage}/ov9c.txt)
+cabinet(${OUT}/ORVENA.CAB ${stage}/ov9c.exe)
 
 file(COPY_FILE ${STUB_BUILD}/programs/KVMD.PRO ${stage}/setup.exe)
 file(COPY_FILE ${OUT}/KVWHLL.DLL ${stage}/kvftp.dll)
@@ -27,10 +26,5 @@ cabinet(${OUT}/SETUP.CAB ${stage}/setup.exe ${stage}/kvftp.dll)
 file(COPY_FILE ${STUB_BUILD}/unsigned/KVMD.PRO ${stage}/setup.exe)
 file(COPY_FILE ${PROBE} ${stage}/kvwhll.dll)
 cabinet(${OUT}/UNSIGNED.CAB ${stage}/setup.exe ${stage}/kvwhll.dll)
-
-file(WRITE ${stage}/KVVT.PRO "VT session program")
-file(WRITE ${stage}/host.zmd "session configuration")
-file(WRITE ${stage}/readme.txt "read me")
-cabinet(${OUT}/KVVT.CAB ${stage}/KVVT.PRO ${stage}/host.zmd ${stage}/readme.txt)
 
 file(REMOVE_RECURSE ${stage})

