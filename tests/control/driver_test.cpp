@@ -138,6 +138,21 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   DeleteFileA(stubs.c_str());
   SetEnvironmentVariableA("WEVELINK_STUB_LOG", stubs.c_str());
   SetServerRules("/example/site.ini rate=500\n");
+  // Another process writes the log of each second of the next minute: each host needs its own.
+  std::vector<HANDLE> held;
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  ULARGE_INTEGER at;
+  SystemTimeToFileTime(&t, (FILETIME*)&at);
+  for (; held.size() < 60; at.QuadPart += 10000000) {
+    FileTimeToSystemTime((FILETIME*)&at, &t);
+    char name[64];
+    snprintf(name, sizeof name, "\\EventLog_%02d_%02d_%04d_%02d_%02d_%02d.Txt", t.wMonth, t.wDay,
+             t.wYear, t.wHour, t.wMinute, t.wSecond);
+    held.push_back(CreateFileA((DownloadFolder() + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, held.back()) << name;
+  }
   RunningHost first({BaseUrl() + "/example/index.htm"});
   RunningHost second({BaseUrl() + "/example/index.htm"});
   auto started = [&] { return Count(ReadLines(stubs), " start kind=KV") == 8; };  // not setup
@@ -149,6 +164,7 @@ TEST_F(DriverTest, TwoProcessesAtOnceWriteTwoLogs) {
   }
   EndStandInsOf(stubs);
   SetServerRules("");
+  for (HANDLE file : held) CloseHandle(file);
   ASSERT_EQ(2u, EventLogFiles().size());
   EXPECT_EQ(FileContent(TestEnvDir() + "\\www\\example\\site.ini"),
             FileContent(DownloadFolder() + "\\site.ini"));

@@ -100,17 +100,12 @@ std::vector<Row> Rows() {
   const std::string s10k(10000, 's');
   // One character less than the buffer fits; a whole buffer is refused and ends the deployment.
   std::vector<Row> rows = {
-      {"cap-retries", {{"CacheRetries", std::string(15, '0')}}, {}, "", {"L:Cache Retries is 0"}},
       {"cap-ini", {{"IniFile", std::string(255, 'i') + ".ini"}}, {}, "",
        {"L:IniFile=" + std::string(255, 'i') + ".ini",
         kCacheError + "Error 206 caching Initialization File."}},
       {"cap-distfile", {{"MD_DistFile", std::string(59, 'd') + ".lst"}}, {}, "",
        {"L:   Distribution list " + std::string(59, 'd') +
         ".lst could not be fetched; its files are not updated."}},
-      {"cap-sessions", {{"Sessions", "MD_S1," + std::string(57, 'M')}}, {}, "",
-       {"L:Sessions: MD_S1," + std::string(57, 'M'),
-        "L:Session name " + std::string(57, 'M') +
-            " is not usable (it needs 1 to 31 characters); it is skipped."}},
   };
   const std::vector<std::pair<Pairs, std::string>> over = {
       {{{"CacheRetries", std::string(16, '0')}}, "N:IniFile="},
@@ -187,7 +182,6 @@ std::vector<Row> Rows() {
         {"MD_DistFile", "md.lst"}, {"Sessions", "MD_S1"}, {"MD_S1", "h.zmd"}},
        {{"md.lst", "KVMD.PRO,2\r\n"}, {"KVMD.PRO", StandInProgram("KVMD.PRO")}}, "",
        {"L:Policy trusts publisher {T}", "N:Security error"}},
-      // A percent sign is no format in the log.
       {"percent-format-ini", {{"IniFile", "%s%n%d%x.ini"}}, {}, "",
        {"L:IniFile=%s%n%d%x.ini", "L:Starting caching of {U}/%s%n%d%x.ini"}},
       {"retries-huge", {{"CacheRetries", "100000"}}, {}, "{R}/site.ini status=503\n",
